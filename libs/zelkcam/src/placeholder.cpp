@@ -1,0 +1,1 @@
+#include <zelk/cam/cam.h>
