@@ -8,8 +8,10 @@
 #define DNS_EXPORT __attribute__((visibility("default")))
 
 /// Parses strict dotted-quad decimal text ("192.168.0.10"): four octets 0-255 separated
-/// by single dots; no blanks, signs, empty octets or other characters. Returns false,
-/// leaving `address` unchanged, for anything else, including null.
+/// by single dots; no blanks, signs, empty octets or other characters. An octet has one
+/// to three digits and is always read as decimal, so leading zeros are accepted and never
+/// mean octal ("010" is 10). Returns false, leaving `address` unchanged, for anything
+/// else, including null; very long text is rejected after at most 16 characters.
 DNS_EXPORT bool StringToIP(const char* text, unsigned int& address);
 
 /// Writes `address` as NUL-terminated dotted decimal into `buffer`, which must hold at
@@ -18,7 +20,10 @@ DNS_EXPORT bool IPToString(unsigned int address, char* buffer);
 
 /// The subnet mask a camera at `address` needs to be reachable from this computer, as
 /// dotted text: the mask of the host's IPv4 interface whose subnet holds the address,
-/// otherwise 255.255.0.0 for link-local 169.254.x.x, otherwise the classful default.
+/// otherwise 255.255.0.0 for link-local 169.254.x.x, otherwise the classful default
+/// (0-127: 255.0.0.0, 128-191: 255.255.0.0, 192 and above: 255.255.255.0, which for the
+/// multicast and reserved ranges is only a harmless proposal). When several interfaces
+/// hold the address, the most specific mask wins.
 /// Null for text that is not an address. The text is owned by the library and stays
 /// valid for the life of the process; the caller never frees it.
 DNS_EXPORT const char* GetSubnetMask(const char* address);

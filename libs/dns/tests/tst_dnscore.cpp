@@ -1,0 +1,188 @@
+#include "addresstext.h"
+#include "defaultmask.h"
+#include "interfacenetworks.h"
+#include "masktext.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+Q_DECLARE_METATYPE(std::vector<dns::InterfaceNetwork>)
+
+namespace {
+
+dns::Ipv4 Parse(const char* text)
+{
+    const std::optional<dns::Ipv4> value = dns::ParseAddress(text);
+    if (!value)
+        qFatal("bad address text in test data: %s", text);
+    return *value;
+}
+
+dns::InterfaceNetwork Network(const char* address, const char* mask)
+{
+    return { Parse(address), Parse(mask) };
+}
+
+} // namespace
+
+class TestDnsCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void publicValueConversion();
+    void maskText_data();
+    void maskText();
+    void maskTextInternsOddMasks();
+    void maskTextInternsConcurrently();
+    void findNetworkMask_data();
+    void findNetworkMask();
+    void defaultMask_data();
+    void defaultMask();
+};
+
+void TestDnsCore::publicValueConversion()
+{
+    QCOMPARE(dns::FromPublicValue(0x0A00A8C0u), 0xC0A8000Au);
+    QCOMPARE(dns::ToPublicValue(0xC0A8000Au), 0x0A00A8C0u);
+    QCOMPARE(dns::Octet(0xC0A8000Au, 0), 192u);
+    QCOMPARE(dns::Octet(0xC0A8000Au, 3), 10u);
+}
+
+void TestDnsCore::maskText_data()
+{
+    QTest::addColumn<int>("prefix");
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::newRow("/0") << 0 << QByteArray("0.0.0.0");
+    QTest::newRow("/1") << 1 << QByteArray("128.0.0.0");
+    QTest::newRow("/8") << 8 << QByteArray("255.0.0.0");
+    QTest::newRow("/13") << 13 << QByteArray("255.248.0.0");
+    QTest::newRow("/16") << 16 << QByteArray("255.255.0.0");
+    QTest::newRow("/22") << 22 << QByteArray("255.255.252.0");
+    QTest::newRow("/24") << 24 << QByteArray("255.255.255.0");
+    QTest::newRow("/31") << 31 << QByteArray("255.255.255.254");
+    QTest::newRow("/32") << 32 << QByteArray("255.255.255.255");
+}
+
+void TestDnsCore::maskText()
+{
+    QFETCH(int, prefix);
+    QFETCH(QByteArray, text);
+
+    const dns::Ipv4 mask = prefix == 0 ? 0 : ~dns::Ipv4(0) << (32 - prefix);
+    const char* result = dns::MaskText(mask);
+    QCOMPARE(QByteArray(result), text);
+    QCOMPARE(static_cast<const void*>(dns::MaskText(mask)), static_cast<const void*>(result));
+}
+
+void TestDnsCore::maskTextInternsOddMasks()
+{
+    const char* first = dns::MaskText(Parse("255.0.255.0"));
+    QCOMPARE(QByteArray(first), QByteArray("255.0.255.0"));
+    const char* other = dns::MaskText(Parse("0.0.0.255"));
+    QCOMPARE(QByteArray(other), QByteArray("0.0.0.255"));
+    QVERIFY(other != first);
+    QCOMPARE(static_cast<const void*>(dns::MaskText(Parse("255.0.255.0"))), static_cast<const void*>(first));
+    QCOMPARE(QByteArray(first), QByteArray("255.0.255.0"));
+}
+
+// Threads intern overlapping sets of odd masks; each text must be one shared pointer
+// that keeps its content while the set grows.
+void TestDnsCore::maskTextInternsConcurrently()
+{
+    constexpr int ThreadCount = 6;
+    constexpr dns::Ipv4 MaskCount = 400;
+    std::vector<std::vector<const char*>> seen(ThreadCount, std::vector<const char*>(MaskCount));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < ThreadCount; ++t) {
+        threads.emplace_back([&seen, t] {
+            for (dns::Ipv4 i = 0; i < MaskCount; ++i) {
+                const dns::Ipv4 index = (i + 37 * t) % MaskCount;
+                seen[t][index] = dns::MaskText(0xFF00FF00u | (index + 1));
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+
+    for (dns::Ipv4 i = 0; i < MaskCount; ++i) {
+        char expected[16];
+        dns::FormatAddress(0xFF00FF00u | (i + 1), expected);
+        for (int t = 0; t < ThreadCount; ++t) {
+            QCOMPARE(static_cast<const void*>(seen[t][i]), static_cast<const void*>(seen[0][i]));
+            QCOMPARE(QByteArray(seen[t][i]), QByteArray(expected));
+        }
+    }
+}
+
+void TestDnsCore::findNetworkMask_data()
+{
+    QTest::addColumn<std::vector<dns::InterfaceNetwork>>("networks");
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QByteArray>("mask");
+
+    const std::vector<dns::InterfaceNetwork> none;
+    const std::vector<dns::InterfaceNetwork> typical
+        = { Network("127.0.0.1", "255.0.0.0"), Network("192.168.0.2", "255.255.255.0"),
+              Network("10.0.0.5", "255.255.0.0"), Network("10.0.7.1", "255.255.255.128") };
+
+    QTest::newRow("no interfaces") << none << QByteArray("192.168.0.10") << QByteArray();
+    QTest::newRow("same subnet") << typical << QByteArray("192.168.0.10") << QByteArray("255.255.255.0");
+    QTest::newRow("other subnet") << typical << QByteArray("192.168.1.10") << QByteArray();
+    QTest::newRow("loopback") << typical << QByteArray("127.1.2.3") << QByteArray("255.0.0.0");
+    QTest::newRow("most specific wins")
+        << typical << QByteArray("10.0.7.100") << QByteArray("255.255.255.128");
+    QTest::newRow("wider one otherwise") << typical << QByteArray("10.0.7.200") << QByteArray("255.255.0.0");
+    QTest::newRow("zero mask ignored")
+        << std::vector<dns::InterfaceNetwork> { Network("10.0.0.1", "0.0.0.0") } << QByteArray("8.8.8.8")
+        << QByteArray();
+    QTest::newRow("host mask") << std::vector<dns::InterfaceNetwork> {
+        Network("10.0.0.1", "255.255.255.255")
+    } << QByteArray("10.0.0.1") << QByteArray("255.255.255.255");
+    QTest::newRow("odd mask") << std::vector<dns::InterfaceNetwork> { Network("10.9.8.7", "255.0.255.0") }
+                              << QByteArray("10.1.8.1") << QByteArray("255.0.255.0");
+}
+
+void TestDnsCore::findNetworkMask()
+{
+    QFETCH(std::vector<dns::InterfaceNetwork>, networks);
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, mask);
+
+    const std::optional<dns::Ipv4> result = dns::FindNetworkMask(networks, Parse(address.constData()));
+    QCOMPARE(result.has_value(), !mask.isNull());
+    if (result)
+        QCOMPARE(*result, Parse(mask.constData()));
+}
+
+void TestDnsCore::defaultMask_data()
+{
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QByteArray>("mask");
+
+    QTest::newRow("0") << QByteArray("0.0.0.0") << QByteArray("255.0.0.0");
+    QTest::newRow("127") << QByteArray("127.255.255.255") << QByteArray("255.0.0.0");
+    QTest::newRow("128") << QByteArray("128.0.0.0") << QByteArray("255.255.0.0");
+    QTest::newRow("169.254") << QByteArray("169.254.0.0") << QByteArray("255.255.0.0");
+    QTest::newRow("169.255") << QByteArray("169.255.0.1") << QByteArray("255.255.0.0");
+    QTest::newRow("191") << QByteArray("191.255.255.255") << QByteArray("255.255.0.0");
+    QTest::newRow("192") << QByteArray("192.0.0.0") << QByteArray("255.255.255.0");
+    QTest::newRow("223") << QByteArray("223.255.255.255") << QByteArray("255.255.255.0");
+    QTest::newRow("224") << QByteArray("224.0.0.0") << QByteArray("255.255.255.0");
+    QTest::newRow("255") << QByteArray("255.255.255.255") << QByteArray("255.255.255.0");
+}
+
+void TestDnsCore::defaultMask()
+{
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, mask);
+
+    QCOMPARE(dns::DefaultMask(Parse(address.constData())), Parse(mask.constData()));
+}
+
+QTEST_APPLESS_MAIN(TestDnsCore)
+#include "tst_dnscore.moc"
