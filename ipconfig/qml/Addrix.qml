@@ -1,0 +1,244 @@
+import QtQuick 2.9
+import QtQuick.Controls 2.2
+import QtQuick.Layouts 1.3
+import com.qelt 1.0
+
+ApplicationWindow {
+    id: window
+
+    property var backend: AddrixModel {
+        onApplyFailed: applyFailedErrorDlg.open()
+    }
+
+    visible: true
+    title: qsTr("Addrix")
+    flags: Qt.Dialog
+    width: theGrid.implicitWidth * 1.75 + 16
+    height: theGrid.implicitHeight + 16
+    minimumWidth: theGrid.implicitWidth * 1.75 + 16
+    maximumWidth: theGrid.implicitWidth * 1.75 + 16
+    minimumHeight: theGrid.implicitHeight + 16
+    maximumHeight: theGrid.implicitHeight + 16
+
+    Component.onCompleted: backend.scan()
+    onClosing: function (close) {
+        close.accepted = !backend.scanning && !backend.applying
+    }
+
+    Dialog {
+        id: applyFailedErrorDlg
+        objectName: "applyFailedErrorDlg"
+        modal: true
+        x: (parent.width - width) / 2
+        y: (parent.height - height) / 2
+        title: "Error"
+        standardButtons: Dialog.Ok
+
+        Text {
+            text: "Failed to apply settings."
+            color: "#FAFAFA"
+        }
+    }
+
+    Dialog {
+        id: recommendedSubnetDlg
+        objectName: "recommendedSubnetDlg"
+        modal: true
+        x: (parent.width - width) / 2
+        y: (parent.height - height) / 2
+        title: "Subnet Mask"
+
+        Item {
+            implicitWidth: 400
+            implicitHeight: children[0].implicitHeight
+
+            Label {
+                objectName: "recommendedSubnetText"
+                width: parent.width
+                wrapMode: Text.WordWrap
+                text: "Subnet mask " + backend.subnetMask + " doesn't match the recommended subnet mask "
+                      + backend.recommendedSubnetMask + ".\n\nDo you want to use the recommended subnet mask "
+                      + backend.recommendedSubnetMask + " instead?"
+            }
+        }
+
+        footer: DialogButtonBox {
+            Button {
+                objectName: "yesButton"
+                text: "Yes"
+                onClicked: {
+                    recommendedSubnetDlg.close()
+                    backend.subnetMask = backend.recommendedSubnetMask
+                    backend.apply()
+                }
+            }
+            Button {
+                objectName: "noButton"
+                text: "No"
+                onClicked: {
+                    recommendedSubnetDlg.close()
+                    backend.apply()
+                }
+            }
+            Button {
+                objectName: "cancelButton"
+                text: "Cancel"
+                onClicked: recommendedSubnetDlg.close()
+            }
+        }
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.margins: 8
+
+        ColumnLayout {
+            Layout.fillWidth: true
+
+            Rectangle {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                color: "#3B3B43"
+
+                ListView {
+                    id: cameraList
+                    objectName: "cameraList"
+                    anchors.fill: parent
+                    model: backend.cameras
+                    clip: true
+                    currentIndex: backend.selectedCamera
+                    onCurrentIndexChanged: backend.selectedCamera = currentIndex
+
+                    ScrollIndicator.vertical: ScrollIndicator {}
+
+                    delegate: Item {
+                        implicitHeight: 20
+                        implicitWidth: cameraList.width
+
+                        Label {
+                            anchors.fill: parent
+                            text: modelData
+                            leftPadding: 8
+                            verticalAlignment: Text.AlignVCenter
+                            color: "#FAFAFA"
+                        }
+                        MouseArea {
+                            anchors.fill: parent
+                            onClicked: cameraList.currentIndex = index
+                        }
+                    }
+
+                    highlight: Rectangle {
+                        color: "#48484F"
+
+                        Rectangle {
+                            width: 4
+                            height: parent.height
+                            color: "#1780EC"
+                        }
+                    }
+                }
+            }
+
+            Button {
+                objectName: "rescanButton"
+                Layout.fillWidth: true
+                text: backend.scanning ? qsTr("Scanning...") : qsTr("Rescan")
+                enabled: !(backend.scanning || backend.applying)
+                onClicked: backend.scan()
+            }
+        }
+
+        GridLayout {
+            id: theGrid
+            Layout.fillWidth: true
+            columns: 2
+
+            Label {
+                text: qsTr("Current IP Address:")
+                enabled: backend.selectedCamera !== -1 && !(backend.scanning || backend.applying)
+            }
+            TextField {
+                objectName: "currentIpField"
+                text: backend.currentIP
+                readOnly: true
+                selectByMouse: true
+                Layout.fillWidth: true
+                enabled: backend.selectedCamera !== -1 && !(backend.scanning || backend.applying)
+            }
+
+            RadioButton {
+                objectName: "dhcpRadio"
+                text: qsTr("Obtain an IP Address automatically")
+                Layout.columnSpan: 2
+                enabled: backend.selectedCamera !== -1 && !(backend.scanning || backend.applying)
+                checked: backend.dhcpEnabled
+                onToggled: if (checked) backend.dhcpEnabled = true
+            }
+            RadioButton {
+                objectName: "fixedRadio"
+                text: qsTr("Use the following IP Address")
+                Layout.columnSpan: 2
+                enabled: backend.selectedCamera !== -1 && !(backend.scanning || backend.applying)
+                checked: !backend.dhcpEnabled
+                onToggled: if (checked) backend.dhcpEnabled = false
+            }
+
+            Label {
+                text: qsTr("IP Address:")
+                leftPadding: 24
+                enabled: backend.selectedCamera !== -1 && !backend.dhcpEnabled && !(backend.scanning || backend.applying)
+            }
+            TextField {
+                objectName: "ipAddressField"
+                Layout.fillWidth: true
+                selectByMouse: true
+                enabled: backend.selectedCamera !== -1 && !backend.dhcpEnabled && !(backend.scanning || backend.applying)
+                text: backend.ipAddress
+                onTextEdited: backend.ipAddress = text
+            }
+
+            Label {
+                text: qsTr("Subnet Mask:")
+                leftPadding: 24
+                enabled: backend.selectedCamera !== -1 && !backend.dhcpEnabled && !(backend.scanning || backend.applying)
+            }
+            TextField {
+                objectName: "subnetMaskField"
+                Layout.fillWidth: true
+                selectByMouse: true
+                enabled: backend.selectedCamera !== -1 && !backend.dhcpEnabled && !(backend.scanning || backend.applying)
+                text: backend.subnetMask
+                onTextEdited: backend.subnetMask = text
+            }
+
+            Label {
+                text: qsTr("Default Gateway:")
+                leftPadding: 24
+                enabled: backend.selectedCamera !== -1 && !backend.dhcpEnabled && !(backend.scanning || backend.applying)
+            }
+            TextField {
+                objectName: "defaultGatewayField"
+                Layout.fillWidth: true
+                selectByMouse: true
+                enabled: backend.selectedCamera !== -1 && !backend.dhcpEnabled && !(backend.scanning || backend.applying)
+                text: backend.defaultGateway
+                onTextEdited: backend.defaultGateway = text
+            }
+
+            Button {
+                objectName: "applyButton"
+                Layout.columnSpan: 2
+                Layout.alignment: Qt.AlignRight
+                text: backend.applying ? qsTr("Applying...") : qsTr("Apply")
+                enabled: backend.selectedCamera !== -1 && !(backend.scanning || backend.applying) && backend.settingsValid
+                onClicked: {
+                    if (!backend.dhcpEnabled && backend.subnetMask != backend.recommendedSubnetMask)
+                        recommendedSubnetDlg.open()
+                    else
+                        backend.apply()
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,106 @@
+// Writing the selected camera's IP configuration: apply() on the GUI thread,
+// DoApply() on a pool thread, doneApplying() back on the GUI thread.
+#include "addrixmodel.h"
+#include "ipaddressvalue.h"
+
+#include <zelk/cam/cam.h>
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+using namespace zelk;
+using namespace zelk::cam;
+
+namespace {
+
+const char* const controlParameter = "Control";
+const char* const controlProtocol = "Gen<i>cam";
+const char* const addressParameter = "IP";
+constexpr int accessMode = 17;
+constexpr int ownFeatureTree = 0;
+
+} // namespace
+
+void AddrixModel::apply()
+{
+    if (m_applying || !hasSelection() || !settingsValid())
+        return;
+    m_applying = true;
+    emit applyingChanged();
+    const SIpSettings settings = m_settings.at(m_selectedCamera);
+    m_applyWatcher.setFuture(
+        QtConcurrent::run(QThreadPool::globalInstance(), [this, settings] { return DoApply(settings); }));
+}
+
+bool AddrixModel::DoApply(SIpSettings settings)
+{
+    SDeviceInfo& deviceInfo = settings.cameraInfo.deviceInfo;
+    if (!settings.dhcpEnabled)
+        deviceInfo.parameters[CString(addressParameter)].setValue(CVariant(settings.ipAddress.toUtf8().constData()));
+
+    TSharedPtr<IInterface> transport = interfaces()->find(deviceInfo.interfaceName);
+    TSharedPtr<IDevice> device = transport ? transport->createDevice() : TSharedPtr<IDevice>();
+    if (!device)
+        return false;
+
+    if (deviceInfo.parameters.Exists(CString(controlParameter)))
+        deviceInfo.parameters[CString(controlParameter)].setValue(CVariant(controlProtocol));
+
+    if (!device->open(deviceInfo, accessMode))
+        return false;
+    TSharedPtr<gic::IGenICam> genICam = device->genICam(ownFeatureTree);
+    if (!genICam)
+        return false;
+
+    TSharedPtr<gic::IInteger> address
+        = genICam->feature("GevPersistentIPAddress").dynamicCast<gic::IInteger>();
+    TSharedPtr<gic::IInteger> mask = genICam->feature("GevPersistentSubnetMask").dynamicCast<gic::IInteger>();
+    TSharedPtr<gic::IInteger> gateway
+        = genICam->feature("GevPersistentDefaultGateway").dynamicCast<gic::IInteger>();
+    TSharedPtr<gic::IBoolean> dhcp
+        = genICam->feature("GevCurrentIPConfigurationDHCP").dynamicCast<gic::IBoolean>();
+    TSharedPtr<gic::IBoolean> persistent
+        = genICam->feature("GevCurrentIPConfigurationPersistentIP").dynamicCast<gic::IBoolean>();
+    if (!address || !mask || !gateway || !dhcp || !persistent)
+        return false;
+
+    // The texts passed settingsValid() before the copy was taken.
+    const quint32 addressValue = genicamAddressValue(settings.ipAddress);
+    const quint32 maskValue = genicamAddressValue(settings.subnetMask);
+    const quint32 gatewayValue = genicamAddressValue(settings.defaultGateway);
+
+    // A write the camera rejects counts as a failure too, or a refused address would be
+    // reported as applied; either way the remaining writes are skipped.
+    bool written = false;
+    try {
+        written = dhcp->setValue(settings.dhcpEnabled) && persistent->setValue(!settings.dhcpEnabled)
+            && address->setValue(addressValue) && mask->setValue(maskValue) && gateway->setValue(gatewayValue);
+    } catch (...) {
+        written = false;
+    }
+
+    // Drop the references last looked up first, then the tree, then the device.
+    persistent.reset();
+    dhcp.reset();
+    gateway.reset();
+    mask.reset();
+    address.reset();
+    genICam.reset();
+    device.reset();
+    return written;
+}
+
+void AddrixModel::doneApplying()
+{
+    m_applying = false;
+    emit applyingChanged();
+    bool succeeded = false;
+    try {
+        succeeded = m_applyWatcher.future().result();
+    } catch (...) {
+        // The worker failed outside its guarded writes: report it like any failed apply.
+        succeeded = false;
+    }
+    if (!succeeded)
+        emit applyFailed();
+}

@@ -1,0 +1,143 @@
+// The camera scan: scan() on the GUI thread, DoScan() on a pool thread,
+// doneScanning() back on the GUI thread.
+#include "addrixmodel.h"
+#include "ipaddressvalue.h"
+
+#include <zelk/cam/cam.h>
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+using namespace zelk;
+using namespace zelk::cam;
+
+namespace {
+
+const char* const transportNames[] = { "PureGEV", "VskGenTL", "GigE-Vision" };
+const char* const cameraFamilies[] = { "KDR-1", "KDR-2", "KDR-3", "KDR-4", "Quorin" };
+const char* const controlParameter = "Control";
+const char* const controlProtocol = "Gen<i>cam";
+constexpr int accessMode = 17;
+constexpr int ownFeatureTree = 0;
+constexpr int keepCachedInterfaces = 0;
+constexpr int discoveryRounds = 1;
+
+template <typename Feature> TSharedPtr<Feature> lookUp(gic::IGenICam& genICam, const char* name)
+{
+    return genICam.feature(name).template dynamicCast<Feature>();
+}
+
+} // namespace
+
+void AddrixModel::scan()
+{
+    if (m_scanning)
+        return;
+    m_settings.clear();
+    m_cameras.clear();
+    m_selectedCamera = -1;
+    emit camerasChanged();
+    emit selectedCameraChanged();
+    emit currentIPChanged();
+    emit dhcpEnabledChanged();
+    emit ipAddressChanged();
+    emit subnetMaskChanged();
+    emit defaultGatewayChanged();
+    emit settingsValidChanged();
+
+    m_scanning = true;
+    emit scanningChanged();
+    m_scanWatcher.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [this] { return DoScan(); }));
+}
+
+QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
+{
+    IInterfaces* registry = interfaces();
+
+    TArray<CString> transports;
+    for (const char* name : transportNames) {
+        if (registry->find(CString(name))) {
+            transports.Add(CString(name));
+            break;
+        }
+    }
+
+    TArray<CString> families;
+    for (const char* family : cameraFamilies)
+        families.Add(CString(family));
+
+    registry->refresh(keepCachedInterfaces);
+    TArray<SDeviceInfo> devices;
+    registry->discover(devices, transports, discoveryRounds);
+    TArray<SCameraInfo> found;
+    zelk::cam::cameras()->match(found, devices, families);
+
+    QList<SIpSettings> result;
+    TSharedPtr<IDevice> device;
+    for (const SCameraInfo& record : found) {
+        SCameraInfo camera = record;
+        SIpSettings entry;
+
+        // A transport the library reported but no longer resolves leaves the camera out.
+        TSharedPtr<IInterface> transport = registry->find(camera.deviceInfo.interfaceName);
+        device = transport ? transport->createDevice() : TSharedPtr<IDevice>();
+        transport.reset();
+        if (!device)
+            continue;
+
+        if (camera.deviceInfo.parameters.Exists(CString(controlParameter)))
+            camera.deviceInfo.parameters[CString(controlParameter)].setValue(CVariant(controlProtocol));
+
+        if (!device->open(camera.deviceInfo, accessMode))
+            continue;
+        entry.cameraInfo = camera;
+        entry.dhcpEnabled = false;
+
+        TSharedPtr<gic::IGenICam> genICam = device->genICam(ownFeatureTree);
+        if (!genICam)
+            continue;
+
+        // All six are looked up even when one is missing, as a camera's log shows them together.
+        TSharedPtr<gic::IInteger> current = lookUp<gic::IInteger>(*genICam, "GevCurrentIPAddress");
+        TSharedPtr<gic::IInteger> persistentIP = lookUp<gic::IInteger>(*genICam, "GevPersistentIPAddress");
+        TSharedPtr<gic::IInteger> mask = lookUp<gic::IInteger>(*genICam, "GevPersistentSubnetMask");
+        TSharedPtr<gic::IInteger> gateway = lookUp<gic::IInteger>(*genICam, "GevPersistentDefaultGateway");
+        TSharedPtr<gic::IBoolean> dhcp = lookUp<gic::IBoolean>(*genICam, "GevCurrentIPConfigurationDHCP");
+        TSharedPtr<gic::IBoolean> persistent
+            = lookUp<gic::IBoolean>(*genICam, "GevCurrentIPConfigurationPersistentIP");
+        if (!current || !persistentIP || !mask || !gateway || !dhcp || !persistent)
+            continue;
+
+        try {
+            const QString currentText = addressText(current->getValue());
+            const QString addressTextValue = addressText(persistentIP->getValue());
+            const QString maskText = addressText(mask->getValue());
+            const QString gatewayText = addressText(gateway->getValue());
+            entry.dhcpEnabled = dhcp->getValue() && !persistent->getValue();
+            entry.currentIP = currentText;
+            entry.ipAddress = addressTextValue;
+            entry.subnetMask = maskText;
+            entry.defaultGateway = gatewayText;
+            result.append(entry);
+        } catch (...) {
+            // A camera that cannot be read is simply not listed.
+        }
+    }
+    return result;
+}
+
+void AddrixModel::doneScanning()
+{
+    try {
+        m_settings = m_scanWatcher.future().result();
+    } catch (...) {
+        // The worker failed outside its guarded reads (out of memory): list nothing.
+        m_settings.clear();
+    }
+    for (const SIpSettings& entry : std::as_const(m_settings))
+        m_cameras.append(QString::fromUtf8(entry.cameraInfo.displayName.c_str()));
+    emit camerasChanged();
+    setSelectedCamera(0);
+    m_scanning = false;
+    emit scanningChanged();
+}
