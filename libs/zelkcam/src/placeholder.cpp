@@ -1,1 +1,0 @@
-#include <zelk/cam/cam.h>
