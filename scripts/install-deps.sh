@@ -12,6 +12,7 @@ packages=(
     qml6-module-qtqml-models qml6-module-qtqml
     libaravis-dev libusb-1.0-0-dev aravis-tools aravis-tools-cli
     libcfitsio-dev
+    libopencv-dev
     iproute2 util-linux
     xvfb x11-apps xauth imagemagick fonts-dejavu-core
     fonts-font-awesome fonts-material-design-icons-iconfont
