@@ -1,0 +1,13 @@
+import QtQuick
+import QtQuick.Templates as T
+import QtQuick.Controls.impl
+import qeltstyle.impl
+
+T.Label {
+    id: control
+
+    color: Theme.text
+    linkColor: Theme.highlightedText
+    verticalAlignment: Text.AlignVCenter
+    opacity: enabled ? 1 : Theme.disabledOpacity
+}

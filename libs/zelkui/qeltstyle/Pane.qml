@@ -1,0 +1,19 @@
+import QtQuick
+import QtQuick.Templates as T
+import QtQuick.Controls.impl
+import qeltstyle.impl
+
+T.Pane {
+    id: control
+
+    implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                            contentWidth + leftPadding + rightPadding)
+    implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                             contentHeight + topPadding + bottomPadding)
+
+    padding: 10
+
+    background: Rectangle {
+        color: Theme.window
+    }
+}
