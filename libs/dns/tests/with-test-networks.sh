@@ -1,8 +1,14 @@
 #!/bin/sh
 # Runs a command in a private network namespace whose only interface, lo, carries a
 # known set of networks, so subnet-mask proposals do not depend on the test computer.
+# Without root, a user namespace grants the rights to set up the network namespace.
 set -eu
-exec unshare --net sh -euc '
+if [ "$(id -u)" -eq 0 ]; then
+    namespace="unshare --net"
+else
+    namespace="unshare --user --map-root-user --net"
+fi
+exec $namespace sh -euc '
     ip link set lo up
     ip addr add 10.20.0.1/16 dev lo
     ip addr add 10.20.30.1/24 dev lo

@@ -1,7 +1,6 @@
 import QtQuick
 import QtQuick.Window
 import QtQuick.Templates as T
-import QtQuick.Controls.impl
 import qeltstyle.impl
 
 T.ComboBox {

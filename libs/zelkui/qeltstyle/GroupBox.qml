@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Templates as T
-import QtQuick.Controls.impl
 import qeltstyle.impl
 
 T.GroupBox {
