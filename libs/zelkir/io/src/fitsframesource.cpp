@@ -1,0 +1,218 @@
+#include "fitsframesource.h"
+
+#include "calibrationkeywords.h"
+#include "keywordvalue.h"
+#include "logging.h"
+#include "presetkeywords.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zelkir {
+
+namespace {
+
+void fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+std::optional<ValueRange> declaredRange(const FileKeywords& keywords)
+{
+    const std::optional<double> minimum = keywordNumber(keywords, QStringLiteral("DATAMIN"));
+    const std::optional<double> maximum = keywordNumber(keywords, QStringLiteral("DATAMAX"));
+    if (!minimum || !maximum || *maximum < *minimum)
+        return std::nullopt;
+    return ValueRange { *minimum, *maximum };
+}
+
+/// The counts of an 8- or 16-bit image: all its stored values, or those between the
+/// declared DATAMIN and DATAMAX.
+CountRange narrowCountRange(
+    const FitsImageLayout& layout, const CountScale& scale, const std::optional<ValueRange>& declared)
+{
+    const CountRange full { 0, quint16(layout.bitpix == BYTE_IMG ? 255 : 65535) };
+    if (!declared)
+        return full;
+    double low = scale.toCount(declared->minimum);
+    double high = scale.toCount(declared->maximum);
+    if (low > high)
+        std::swap(low, high);
+    low = std::clamp(std::round(low), double(full.minimum), double(full.maximum));
+    high = std::clamp(std::round(high), double(full.minimum), double(full.maximum));
+    return CountRange { quint16(low), quint16(high) };
+}
+
+void flipRows(std::vector<quint16>& counts, int width, int height)
+{
+    const auto rowLength = std::ptrdiff_t(width);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(counts.begin() + top * rowLength, counts.begin() + (top + 1) * rowLength,
+            counts.begin() + bottom * rowLength);
+}
+
+} // namespace
+
+FitsFrameSource::FitsFrameSource(SourceInfo info, std::unique_ptr<Storage> storage, FitsHandle image,
+    std::unique_ptr<FitsFrameTable> table, const FitsImageLayout& layout)
+    : FrameSource(std::move(info))
+    , m_storage(std::move(storage))
+    , m_image(std::move(image))
+    , m_table(std::move(table))
+    , m_layout(layout)
+    , m_declaredRange(declaredRange(fileKeywords()))
+{
+}
+
+FitsFrameSource::~FitsFrameSource() = default;
+
+std::unique_ptr<FrameSource> FitsFrameSource::openFile(const QString& path, QString* error)
+{
+    auto storage = std::make_unique<Storage>();
+    storage->path = path;
+    storage->fileSize = QFileInfo(path).size();
+    return open(std::move(storage), error);
+}
+
+std::unique_ptr<FrameSource> FitsFrameSource::openData(const QByteArray& data, QString* error)
+{
+    auto storage = std::make_unique<Storage>();
+    storage->data = data;
+    storage->memory = storage->data.data();
+    storage->memorySize = size_t(storage->data.size());
+    storage->fileSize = storage->data.size();
+    return open(std::move(storage), error);
+}
+
+std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> storage, QString* error)
+{
+    FitsHandle image;
+    int status = 0;
+    if (storage->path.isEmpty()) {
+        fits_open_memfile(image.receiver(), "memory", READONLY, &storage->memory, &storage->memorySize, 0,
+            nullptr, &status);
+    } else {
+        // The disk variant takes the name literally, without cfitsio's filter syntax.
+        fits_open_diskfile(image.receiver(), QFile::encodeName(storage->path).constData(), READONLY, &status);
+    }
+    if (status != 0) {
+        fail(error, QStringLiteral("The file is not a readable FITS file (%1).").arg(fitsErrorText(status)));
+        return nullptr;
+    }
+
+    FitsImageLayout layout;
+    SourceInfo info;
+    if (!locateFitsImage(image.get(), layout, info.keywords, error))
+        return nullptr;
+    if (layout.dataStart >= 0 && layout.dataStart + layout.bytesPerFrame() > storage->fileSize) {
+        fail(error, QStringLiteral("The FITS file is truncated: not even its first frame is complete."));
+        return nullptr;
+    }
+    if (layout.isNarrow() && fits_set_bscale(image.get(), 1.0, layout.countShift(), &status)) {
+        fail(error, QStringLiteral("The FITS image cannot be read (%1).").arg(fitsErrorText(status)));
+        return nullptr;
+    }
+
+    info.format = QStringLiteral("FITS");
+    info.width = layout.width;
+    info.height = layout.height;
+    info.frameCount = layout.frameCount;
+    info.calibration = calibrationFromKeywords(info.keywords);
+    info.presets = presetInfoFromKeywords(info.keywords);
+    if (layout.isNarrow()) {
+        const CountScale scale { layout.bzero - layout.bscale * layout.countShift(), layout.bscale };
+        info.countRange = narrowCountRange(layout, scale, declaredRange(info.keywords));
+    }
+
+    // The table gets a handle of its own so reading times never moves the image's HDU.
+    std::unique_ptr<FitsFrameTable> table;
+    FitsHandle tableHandle;
+    if (fits_reopen_file(image.get(), tableHandle.receiver(), &status) == 0)
+        table = FitsFrameTable::find(std::move(tableHandle));
+    status = 0;
+    info.frameRate = keywordNumber(info.keywords, QStringLiteral("FRAMERATE")).value_or(std::nan(""));
+    if (!(info.frameRate > 0.0))
+        info.frameRate = table ? table->frameRate() : std::nan("");
+
+    qCDebug(lcZelkirIo) << "FITS" << layout.width << "x" << layout.height << "x" << layout.frameCount
+                        << "BITPIX" << layout.bitpix << "HDU" << layout.hdu << (table ? "with" : "without")
+                        << "frame table";
+    return std::unique_ptr<FrameSource>(
+        new FitsFrameSource(std::move(info), std::move(storage), std::move(image), std::move(table), layout));
+}
+
+bool FitsFrameSource::doReadFrame(int index, Frame& out, QString* error)
+{
+    if (!frameIsInFile(index)) {
+        fail(error, QStringLiteral("Frame %1 is missing: the file is truncated.").arg(index + 1));
+        return false;
+    }
+    const qint64 pixels = m_layout.pixelsPerFrame();
+    const qint64 firstElement = qint64(index) * pixels + 1;
+    out.counts.resize(std::size_t(pixels));
+    int status = 0;
+    const bool read
+        = m_layout.isNarrow() ? readNarrow(firstElement, out, &status) : readWide(firstElement, out, &status);
+    if (!read) {
+        fail(
+            error, QStringLiteral("Frame %1 cannot be read (%2).").arg(index + 1).arg(fitsErrorText(status)));
+        return false;
+    }
+    if (m_layout.bottomUp)
+        flipRows(out.counts, m_layout.width, m_layout.height);
+    return true;
+}
+
+bool FitsFrameSource::frameIsInFile(int index) const
+{
+    if (m_layout.dataStart < 0 || m_storage->fileSize < 0)
+        return true;
+    return m_layout.dataStart + (qint64(index) + 1) * m_layout.bytesPerFrame() <= m_storage->fileSize;
+}
+
+bool FitsFrameSource::readNarrow(qint64 firstElement, Frame& out, int* status)
+{
+    int anyNull = 0;
+    fits_read_img(m_image.get(), TUSHORT, firstElement, m_layout.pixelsPerFrame(), nullptr, out.counts.data(),
+        &anyNull, status);
+    out.scale = CountScale { m_layout.bzero - m_layout.bscale * m_layout.countShift(), m_layout.bscale };
+    return *status == 0;
+}
+
+bool FitsFrameSource::readWide(qint64 firstElement, Frame& out, int* status)
+{
+    m_wideValues.resize(std::size_t(m_layout.pixelsPerFrame()));
+    double undefined = std::nan("");
+    int anyNull = 0;
+    if (fits_read_img(m_image.get(), TDOUBLE, firstElement, m_layout.pixelsPerFrame(), &undefined,
+            m_wideValues.data(), &anyNull, status))
+        return false;
+    out.scale = mapWideValues(m_wideValues.data(), m_wideValues.size(), m_declaredRange, out.counts.data());
+    return true;
+}
+
+double FitsFrameSource::doFrameTime(int index)
+{
+    if (m_table && index < m_table->rowCount()) {
+        const double time = m_table->time(index);
+        if (!std::isnan(time))
+            return time;
+    }
+    return FrameSource::doFrameTime(index);
+}
+
+int FitsFrameSource::doFramePreset(int index)
+{
+    if (m_table && m_table->hasPresets()) {
+        const int preset = m_table->preset(index);
+        if (preset >= 0)
+            return preset;
+    }
+    return FrameSource::doFramePreset(index);
+}
+
+} // namespace zelkir

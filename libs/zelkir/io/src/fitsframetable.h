@@ -1,0 +1,45 @@
+#pragma once
+
+#include "fitshandle.h"
+
+#include <memory>
+#include <vector>
+
+namespace zelkir {
+
+/// The optional per-frame table of a FITS movie: an extension named FRAMES with one row
+/// per frame, a TIME column in seconds since the start of the recording and an optional
+/// PRESET column. Rows are read in chunks when first asked for, never all at open.
+/// Not locked: the owning source serialises calls.
+class FitsFrameTable
+{
+public:
+    /// Finds the table through `file`, a handle used by the table alone. Null when the
+    /// file has no usable table.
+    static std::unique_ptr<FitsFrameTable> find(FitsHandle file);
+
+    qint64 rowCount() const { return m_rows; }
+    bool hasPresets() const { return m_presetColumn > 0; }
+
+    /// The TIME of `row`; NaN when the row is missing, undefined or unreadable.
+    double time(qint64 row);
+    /// The PRESET of `row` (0..7); -1 when there is no such column or value.
+    int preset(qint64 row);
+
+    /// Average frames per second over the first rows; NaN when they do not tell.
+    double frameRate();
+
+private:
+    FitsFrameTable(FitsHandle file, int timeColumn, int presetColumn, qint64 rows);
+    bool load(qint64 row);
+
+    FitsHandle m_file;
+    int m_timeColumn = 0;
+    int m_presetColumn = 0;
+    qint64 m_rows = 0;
+    qint64 m_chunkStart = -1;
+    std::vector<double> m_times;
+    std::vector<int> m_presets;
+};
+
+} // namespace zelkir

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <zelkir/io/filekeyword.h>
+
+#include <QString>
+
+#include <fitsio.h>
+
+namespace zelkir {
+
+/// Where and how the image data of a FITS file lie.
+struct FitsImageLayout
+{
+    int hdu = 0;
+    int bitpix = 0;
+    int width = 0;
+    int height = 0;
+    /// The product of all axes after the second.
+    int frameCount = 0;
+    double bscale = 1.0;
+    double bzero = 0.0;
+    bool compressed = false;
+    /// FITS stores the bottom row first unless ROWORDER says 'TOP-DOWN'.
+    bool bottomUp = true;
+    /// Byte offset of the data unit in the file; -1 for compressed images.
+    qint64 dataStart = -1;
+
+    /// 8- and 16-bit integers are read as exact counts; everything else is mapped.
+    bool isNarrow() const { return bitpix == BYTE_IMG || bitpix == SHORT_IMG; }
+    /// Added to stored 16-bit values to make them unsigned counts.
+    double countShift() const { return bitpix == SHORT_IMG ? 32768.0 : 0.0; }
+    qint64 pixelsPerFrame() const { return qint64(width) * height; }
+    qint64 bytesPerFrame() const { return pixelsPerFrame() * (bitpix < 0 ? -bitpix : bitpix) / 8; }
+};
+
+/// Moves `file` to its first image HDU with at least two axes (the primary one or an
+/// extension, compressed or not), fills `layout` and appends the keywords of the primary
+/// HDU and of the image HDU to `keywords`. Returns false with a sentence in `*error` when
+/// the file holds no usable image.
+bool locateFitsImage(fitsfile* file, FitsImageLayout& layout, FileKeywords& keywords, QString* error);
+
+} // namespace zelkir
