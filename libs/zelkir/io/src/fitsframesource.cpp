@@ -112,11 +112,6 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
         fail(error, QStringLiteral("The FITS file is truncated: not even its first frame is complete."));
         return nullptr;
     }
-    if (layout.isNarrow() && fits_set_bscale(image.get(), 1.0, layout.countShift(), &status)) {
-        fail(error, QStringLiteral("The FITS image cannot be read (%1).").arg(fitsErrorText(status)));
-        return nullptr;
-    }
-
     info.format = QStringLiteral("FITS");
     info.width = layout.width;
     info.height = layout.height;
@@ -176,7 +171,10 @@ bool FitsFrameSource::frameIsInFile(int index) const
 
 bool FitsFrameSource::readNarrow(qint64 firstElement, Frame& out, int* status)
 {
+    // Another handle on the same file may have moved cfitsio to another HDU, which resets
+    // the scaling from the header; so the count shift is set again before every read.
     int anyNull = 0;
+    fits_set_bscale(m_image.get(), 1.0, m_layout.countShift(), status);
     fits_read_img(m_image.get(), TUSHORT, firstElement, m_layout.pixelsPerFrame(), nullptr, out.counts.data(),
         &anyNull, status);
     out.scale = CountScale { m_layout.bzero - m_layout.bscale * m_layout.countShift(), m_layout.bscale };

@@ -24,14 +24,17 @@ void fail(QString* error, const QString& text)
 
 bool readScaling(fitsfile* file, FitsImageLayout& layout, QString* error)
 {
+    bool usable = true;
     for (auto [name, target] :
         { std::pair { "BSCALE", &layout.bscale }, std::pair { "BZERO", &layout.bzero } }) {
         int status = 0;
         double value = 0.0;
         if (fits_read_key(file, TDOUBLE, name, &value, nullptr, &status) == 0)
             *target = value;
+        else if (status != KEY_NO_EXIST)
+            usable = false;
     }
-    if (!std::isfinite(layout.bscale) || !std::isfinite(layout.bzero) || layout.bscale == 0.0) {
+    if (!usable || !std::isfinite(layout.bscale) || !std::isfinite(layout.bzero) || layout.bscale == 0.0) {
         fail(error, QStringLiteral("The FITS file's BSCALE or BZERO is not usable."));
         return false;
     }

@@ -1,0 +1,436 @@
+#include "support/fitstestwriter.h"
+
+#include <zelkir/io/framesourcefactory.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+
+using namespace zelkir;
+
+namespace {
+
+constexpr int Width = 5;
+constexpr int Height = 4;
+constexpr int Frames = 2;
+
+double storedValue(int bitpix, double low, double high, std::size_t k, std::size_t count)
+{
+    double v = low + (high - low) * double(k) / double(count - 1);
+    if (bitpix > 0)
+        v = std::round(v);
+    if (bitpix == -32)
+        v = double(float(v));
+    return v;
+}
+
+/// Distinct values from `low` to `high`, spread over frames so row order and frame order show.
+std::vector<double> spreadValues(int bitpix, double low, double high, std::size_t count)
+{
+    std::vector<double> values(count);
+    // A stride coprime with the count scatters the extremes over the picture.
+    for (std::size_t i = 0; i < count; ++i)
+        values[(i * 7) % count] = storedValue(bitpix, low, high, i, count);
+    return values;
+}
+
+} // namespace
+
+class TestFitsFrameSource : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void readsEveryBitpix_data();
+    void readsEveryBitpix();
+    void undefinedPixelsReadAsZero();
+    void framesFromAxes_data();
+    void framesFromAxes();
+    void topDownRowOrder();
+    void keywordsForDisplay();
+    void imageInExtension();
+    void compressedImage();
+    void frameTable();
+    void frameRateKeyword();
+    void noTimes();
+    void countRangeFromDataRange_data();
+    void countRangeFromDataRange();
+    void calibrationAndPresets();
+    void frameIndexOutOfRange();
+
+private:
+    QString write(const FitsTestSpec& spec, const QString& name = QStringLiteral("test.fits"));
+    std::unique_ptr<FrameSource> open(const FitsTestSpec& spec);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFitsFrameSource::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestFitsFrameSource::cleanup()
+{
+    m_dir.reset();
+}
+
+QString TestFitsFrameSource::write(const FitsTestSpec& spec, const QString& name)
+{
+    const QString path = m_dir->filePath(name);
+    QString error;
+    if (!writeFitsTestFile(path, spec, &error))
+        qWarning("%s", qPrintable(error));
+    return path;
+}
+
+std::unique_ptr<FrameSource> TestFitsFrameSource::open(const FitsTestSpec& spec)
+{
+    QString error;
+    auto source = FrameSourceFactory::open(write(spec), &error);
+    if (!source)
+        qWarning("open failed: %s", qPrintable(error));
+    return source;
+}
+
+void TestFitsFrameSource::readsEveryBitpix_data()
+{
+    QTest::addColumn<int>("bitpix");
+    QTest::addColumn<double>("bscale");
+    QTest::addColumn<double>("bzero");
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<bool>("exact");
+
+    QTest::newRow("8-bit") << 8 << 1.0 << 0.0 << 0.0 << 255.0 << true;
+    QTest::newRow("8-bit, signed by BZERO") << 8 << 1.0 << -128.0 << 0.0 << 255.0 << true;
+    QTest::newRow("16-bit signed") << 16 << 1.0 << 0.0 << -32768.0 << 32767.0 << true;
+    QTest::newRow("16-bit unsigned by BZERO") << 16 << 1.0 << 32768.0 << -32768.0 << 32767.0 << true;
+    QTest::newRow("16-bit scaled") << 16 << 0.25 << 100.0 << -1000.0 << 1000.0 << true;
+    QTest::newRow("32-bit within 16 bits") << 32 << 1.0 << 0.0 << 0.0 << 16383.0 << true;
+    QTest::newRow("32-bit narrow span") << 32 << 1.0 << 0.0 << 100000.0 << 150000.0 << true;
+    QTest::newRow("32-bit full") << 32 << 1.0 << 0.0 << -2.0e9 << 2.0e9 << false;
+    QTest::newRow("32-bit scaled") << 32 << 0.001 << 5.0 << -1.0e6 << 1.0e6 << false;
+    QTest::newRow("64-bit") << 64 << 1.0 << 0.0 << -1.0e15 << 1.0e15 << false;
+    QTest::newRow("float") << -32 << 1.0 << 0.0 << -40.5 << 150.25 << false;
+    QTest::newRow("float holding counts") << -32 << 1.0 << 0.0 << 0.0 << 4095.0 << true;
+    QTest::newRow("double tiny") << -64 << 1.0 << 0.0 << 1.0e-3 << 2.0e-3 << false;
+    QTest::newRow("double scaled") << -64 << 2.0 << 10.0 << -1.0 << 1.0 << false;
+}
+
+void TestFitsFrameSource::readsEveryBitpix()
+{
+    QFETCH(int, bitpix);
+    QFETCH(double, bscale);
+    QFETCH(double, bzero);
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(bool, exact);
+
+    FitsTestSpec spec;
+    spec.bitpix = bitpix;
+    spec.axes = { Width, Height, Frames };
+    spec.stored = spreadValues(bitpix, low, high, Width * Height * Frames);
+    spec.cards = { { "BSCALE", bscale }, { "BZERO", bzero } };
+    const auto source = open(spec);
+    QVERIFY(source);
+    QCOMPARE(source->info().format, QStringLiteral("FITS"));
+    QCOMPARE(source->width(), Width);
+    QCOMPARE(source->height(), Height);
+    QCOMPARE(source->frameCount(), Frames);
+
+    for (int f = Frames - 1; f >= 0; --f) {
+        Frame frame;
+        QString error;
+        QVERIFY2(source->readFrame(f, frame, &error), qPrintable(error));
+        QCOMPARE(frame.index, f);
+        QCOMPARE(frame.width, Width);
+        QCOMPARE(frame.height, Height);
+        QCOMPARE(frame.counts.size(), std::size_t(Width * Height));
+        if (exact)
+            QCOMPARE(std::abs(frame.scale.scale), std::abs(bscale));
+        const double tolerance = exact ? 0.0 : std::abs(frame.scale.scale) / 2.0;
+        for (int y = 0; y < Height; ++y) {
+            for (int x = 0; x < Width; ++x) {
+                const double expected = bzero + bscale * spec.stored[fitsElement(spec, x, y, f)];
+                const double got = frame.scale.toPhysical(frame.at(x, y));
+                const double slack = tolerance + 1e-9 * std::max(1.0, std::abs(expected));
+                if (std::abs(got - expected) > slack)
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) of frame %3: %4, expected %5")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(f)
+                                         .arg(got, 0, 'g', 17)
+                                         .arg(expected, 0, 'g', 17)));
+            }
+        }
+    }
+}
+
+void TestFitsFrameSource::undefinedPixelsReadAsZero()
+{
+    FitsTestSpec spec;
+    spec.bitpix = -32;
+    spec.stored = std::vector<double>(12, 20.0);
+    spec.stored[fitsElement(spec, 1, 0, 0)] = std::nan("");
+    spec.stored[fitsElement(spec, 2, 0, 0)] = 30.0;
+    const auto source = open(spec);
+    QVERIFY(source);
+    Frame frame;
+    QVERIFY(source->readFrame(0, frame, nullptr));
+    QCOMPARE(frame.at(1, 0), quint16(0));
+    QVERIFY(frame.at(0, 0) > 0);
+    QVERIFY(frame.at(2, 0) > frame.at(0, 0));
+}
+
+void TestFitsFrameSource::framesFromAxes_data()
+{
+    QTest::addColumn<QList<long long>>("axes");
+    QTest::addColumn<int>("frames");
+    QTest::newRow("image") << QList<long long> { 6, 3 } << 1;
+    QTest::newRow("cube of one") << QList<long long> { 6, 3, 1 } << 1;
+    QTest::newRow("cube") << QList<long long> { 6, 3, 5 } << 5;
+    QTest::newRow("four axes") << QList<long long> { 6, 3, 2, 3 } << 6;
+}
+
+void TestFitsFrameSource::framesFromAxes()
+{
+    QFETCH(QList<long long>, axes);
+    QFETCH(int, frames);
+    FitsTestSpec spec;
+    spec.axes = axes;
+    for (int i = 0; i < 18 * frames; ++i)
+        spec.stored.push_back(i);
+    const auto source = open(spec);
+    QVERIFY(source);
+    QCOMPARE(source->frameCount(), frames);
+    Frame frame;
+    for (int f : { frames - 1, 0, frames / 2 }) {
+        QVERIFY(source->readFrame(f, frame, nullptr));
+        // The bottom-left pixel is the plane's first element.
+        QCOMPARE(frame.scale.toPhysical(frame.at(0, 2)), double(18 * f));
+        QCOMPARE(frame.scale.toPhysical(frame.at(5, 0)), double(18 * f + 17));
+    }
+}
+
+void TestFitsFrameSource::topDownRowOrder()
+{
+    FitsTestSpec spec;
+    spec.axes = { 2, 3 };
+    spec.stored = { 1, 2, 3, 4, 5, 6 };
+    spec.cards = { { "ROWORDER", QStringLiteral("TOP-DOWN") } };
+    const auto source = open(spec);
+    QVERIFY(source);
+    Frame frame;
+    QVERIFY(source->readFrame(0, frame, nullptr));
+    QCOMPARE(frame.scale.toPhysical(frame.at(0, 0)), 1.0);
+    QCOMPARE(frame.scale.toPhysical(frame.at(1, 2)), 6.0);
+}
+
+void TestFitsFrameSource::keywordsForDisplay()
+{
+    FitsTestSpec spec;
+    spec.cards = {
+        { "INSTRUME", QStringLiteral("Test camera") },
+        { "OBSERVER", QStringLiteral("O'Neil") },
+        { "EXPTIME", 0.0125 },
+        { "FRAMENO", 42 },
+        { "SHUTTER", true },
+    };
+    spec.longString = QString(100, QLatin1Char('x')) + QStringLiteral("END");
+    const auto source = open(spec);
+    QVERIFY(source);
+    const FileKeywords& keywords = source->fileKeywords();
+    auto value = [&](const char* name) {
+        const FileKeyword* k = findKeyword(keywords, QLatin1String(name));
+        return k ? k->value : QStringLiteral("<missing>");
+    };
+    QCOMPARE(value("INSTRUME"), QStringLiteral("Test camera"));
+    QCOMPARE(value("OBSERVER"), QStringLiteral("O'Neil"));
+    QCOMPARE(value("EXPTIME").toDouble(), 0.0125);
+    QCOMPARE(value("FRAMENO"), QStringLiteral("42"));
+    QCOMPARE(value("SHUTTER"), QStringLiteral("T"));
+    QCOMPARE(value("LONGSTR"), spec.longString);
+    for (const char* structural : { "SIMPLE", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "EXTEND", "COMMENT",
+             "HISTORY", "CONTINUE", "END" })
+        QVERIFY2(!findKeyword(keywords, QLatin1String(structural)), structural);
+    for (const FileKeyword& k : keywords)
+        QVERIFY2(!k.name.isEmpty(), "blank keyword offered");
+}
+
+void TestFitsFrameSource::imageInExtension()
+{
+    FitsTestSpec spec;
+    spec.inExtension = true;
+    spec.axes = { 3, 2, 2 };
+    spec.stored = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 };
+    spec.cards = { { "EXTNAME", QStringLiteral("SCIENCE") } };
+    const auto source = open(spec);
+    QVERIFY(source);
+    QCOMPARE(source->frameCount(), 2);
+    QVERIFY(findKeyword(source->fileKeywords(), QStringLiteral("EXTNAME")));
+    Frame frame;
+    QVERIFY(source->readFrame(1, frame, nullptr));
+    QCOMPARE(frame.scale.toPhysical(frame.at(0, 1)), 6.0);
+}
+
+void TestFitsFrameSource::compressedImage()
+{
+    FitsTestSpec spec;
+    spec.compressed = true;
+    spec.axes = { 16, 8, 3 };
+    for (int i = 0; i < 16 * 8 * 3; ++i)
+        spec.stored.push_back((i * 37) % 4000 - 2000);
+    const auto source = open(spec);
+    QVERIFY(source);
+    QCOMPARE(source->frameCount(), 3);
+    Frame frame;
+    QVERIFY(source->readFrame(2, frame, nullptr));
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 16; ++x)
+            QCOMPARE(frame.scale.toPhysical(frame.at(x, y)), spec.stored[fitsElement(spec, x, y, 2)]);
+    }
+}
+
+void TestFitsFrameSource::frameTable()
+{
+    FitsTestSpec spec;
+    spec.axes = { 2, 2, 4 };
+    spec.times = { 0.0, 0.04, 0.08, 0.12 };
+    spec.presets = { 0, 1, 0, 1 };
+    spec.cards = { { "SEQUENCE", true }, { "PRESETS", 3 }, { "BZERO", 32768.0 } };
+    for (int i = 0; i < 16; ++i)
+        spec.stored.push_back(i * 1000 - 8000);
+    const auto source = open(spec);
+    QVERIFY(source);
+    QCOMPARE(source->frameTime(2), 0.08);
+    QCOMPARE(source->frameTime(0), 0.0);
+    QVERIFY(std::isnan(source->frameTime(4)));
+    QCOMPARE(source->framePreset(1), 1);
+    QCOMPARE(source->framePreset(2), 0);
+    QCOMPARE(source->framePreset(-1), -1);
+    QVERIFY(std::abs(source->info().frameRate - 25.0) < 1e-9);
+    Frame frame;
+    QVERIFY(source->readFrame(3, frame, nullptr));
+    QCOMPARE(frame.time, 0.12);
+    QCOMPARE(frame.preset, 1);
+    // Reading the table between frames must not disturb how pixels are scaled.
+    QCOMPARE(frame.scale.toPhysical(frame.at(1, 1)), 32768.0 + spec.stored[fitsElement(spec, 1, 1, 3)]);
+    QCOMPARE(int(frame.at(1, 1)), int(32768 + spec.stored[fitsElement(spec, 1, 1, 3)]));
+}
+
+void TestFitsFrameSource::frameRateKeyword()
+{
+    FitsTestSpec spec;
+    spec.axes = { 2, 2, 3 };
+    spec.cards = { { "FRAMERATE", 50.0 } };
+    const auto source = open(spec);
+    QVERIFY(source);
+    QCOMPARE(source->info().frameRate, 50.0);
+    QCOMPARE(source->frameTime(2), 0.04);
+}
+
+void TestFitsFrameSource::noTimes()
+{
+    FitsTestSpec spec;
+    spec.axes = { 2, 2, 3 };
+    const auto source = open(spec);
+    QVERIFY(source);
+    QVERIFY(std::isnan(source->info().frameRate));
+    QVERIFY(std::isnan(source->frameTime(1)));
+    QCOMPARE(source->framePreset(1), 0);
+    QVERIFY(!source->presetInfo().sequencing);
+}
+
+void TestFitsFrameSource::countRangeFromDataRange_data()
+{
+    QTest::addColumn<int>("bitpix");
+    QTest::addColumn<QList<FitsTestCard>>("cards");
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<int>("bits");
+    const QList<FitsTestCard> unsigned16 { { "BZERO", 32768.0 } };
+    QTest::newRow("8-bit") << 8 << QList<FitsTestCard> {} << 0 << 255 << 8;
+    QTest::newRow("16-bit") << 16 << QList<FitsTestCard> {} << 0 << 65535 << 16;
+    QTest::newRow("14-bit camera")
+        << 16 << (unsigned16 + QList<FitsTestCard> { { "DATAMIN", 0.0 }, { "DATAMAX", 16383.0 } }) << 0
+        << 16383 << 14;
+    QTest::newRow("signed, declared")
+        << 16 << QList<FitsTestCard> { { "DATAMIN", -100.0 }, { "DATAMAX", 100.0 } } << 32668 << 32868 << 16;
+    QTest::newRow("inverted range ignored")
+        << 16 << (unsigned16 + QList<FitsTestCard> { { "DATAMIN", 9.0 }, { "DATAMAX", 1.0 } }) << 0 << 65535
+        << 16;
+    QTest::newRow("float maps onto 16 bits") << -32 << QList<FitsTestCard> {} << 0 << 65535 << 16;
+}
+
+void TestFitsFrameSource::countRangeFromDataRange()
+{
+    QFETCH(int, bitpix);
+    QFETCH(QList<FitsTestCard>, cards);
+    QFETCH(int, minimum);
+    QFETCH(int, maximum);
+    QFETCH(int, bits);
+    FitsTestSpec spec;
+    spec.bitpix = bitpix;
+    spec.cards = cards;
+    const auto source = open(spec);
+    QVERIFY(source);
+    QCOMPARE(int(source->countRange().minimum), minimum);
+    QCOMPARE(int(source->countRange().maximum), maximum);
+    QCOMPARE(source->countRange().bitDepth(), bits);
+}
+
+void TestFitsFrameSource::calibrationAndPresets()
+{
+    FitsTestSpec spec;
+    spec.axes = { 2, 2, 6 };
+    spec.cards = {
+        { "RADGAIN", 0.0125 },
+        { "RADOFFS", 10.5 },
+        { "PLANCK_R", 5685.8 },
+        { "PLANCK_B", 1404.0 },
+        { "PLANCK_F", 1.0 },
+        { "PLANCK_O", 1.63 },
+        { "EMISSIV", 0.95 },
+        { "SEQUENCE", true },
+        { "PRESETS", 0x0D },
+    };
+    const auto source = open(spec);
+    QVERIFY(source);
+    const CalibrationParameters& calibration = source->calibration();
+    QVERIFY(calibration.radiance);
+    QCOMPARE(calibration.radiance->gain, 0.0125);
+    QCOMPARE(calibration.radiance->offset, 10.5);
+    QVERIFY(calibration.planck);
+    QCOMPARE(calibration.planck->o, 1.63);
+    QCOMPARE(calibration.emissivity.value_or(0.0), 0.95);
+    QVERIFY(source->presetInfo().sequencing);
+    QCOMPARE(int(source->presetInfo().availablePresets), 0x0D);
+    // Without a PRESET column the frames cycle through presets 0, 2 and 3.
+    const QList<int> expected { 0, 2, 3, 0, 2, 3 };
+    for (int f = 0; f < 6; ++f)
+        QCOMPARE(source->framePreset(f), expected.at(f));
+}
+
+void TestFitsFrameSource::frameIndexOutOfRange()
+{
+    FitsTestSpec spec;
+    spec.axes = { 2, 2, 2 };
+    const auto source = open(spec);
+    QVERIFY(source);
+    Frame frame;
+    for (int index : { -1, 2, 1000 }) {
+        QString error;
+        QVERIFY(!source->readFrame(index, frame, &error));
+        QVERIFY(!error.isEmpty());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestFitsFrameSource)
+#include "tst_fitsframesource.moc"
