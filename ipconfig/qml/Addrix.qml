@@ -120,6 +120,7 @@ ApplicationWindow {
                             text: modelData
                             leftPadding: 8
                             verticalAlignment: Text.AlignVCenter
+                            elide: Text.ElideRight
                             color: "#FAFAFA"
                         }
                         MouseArea {
