@@ -1,0 +1,135 @@
+#include "cgvcpprobe.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+
+namespace zelk::cam {
+
+namespace {
+
+constexpr std::uint16_t GvcpPort = 3956;
+constexpr std::uint8_t GvcpKey = 0x42;
+constexpr std::uint8_t AcknowledgeFlag = 0x01;
+constexpr std::uint16_t ReadRegisterCommand = 0x0080;
+constexpr std::uint16_t ReadRegisterAck = 0x0081;
+constexpr std::size_t HeaderSize = 8;
+
+class CSocket
+{
+public:
+    CSocket() noexcept
+        : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+    {
+    }
+    CSocket(const CSocket&) = delete;
+    CSocket& operator=(const CSocket&) = delete;
+    ~CSocket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int fd() const noexcept { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+sockaddr_in SocketAddress(std::uint32_t address, std::uint16_t port)
+{
+    sockaddr_in result {};
+    result.sin_family = AF_INET;
+    result.sin_port = htons(port);
+    result.sin_addr.s_addr = htonl(address);
+    return result;
+}
+
+void Put16(std::uint8_t* at, std::uint16_t value)
+{
+    at[0] = std::uint8_t(value >> 8);
+    at[1] = std::uint8_t(value);
+}
+
+std::uint16_t Get16(const std::uint8_t* at)
+{
+    return std::uint16_t((at[0] << 8) | at[1]);
+}
+
+std::uint32_t Get32(const std::uint8_t* at)
+{
+    return (std::uint32_t(at[0]) << 24) | (std::uint32_t(at[1]) << 16) | (std::uint32_t(at[2]) << 8) | at[3];
+}
+
+std::uint16_t NextRequestId()
+{
+    // Any non-zero id will do; distinct ids keep late answers of an earlier probe apart.
+    static std::atomic<std::uint16_t> counter { 0x4000 };
+    std::uint16_t id;
+    do
+        id = counter.fetch_add(1, std::memory_order_relaxed);
+    while (id == 0);
+    return id;
+}
+
+} // namespace
+
+CGvcpProbe::EResult CGvcpProbe::ReadRegister(std::uint32_t local, std::uint32_t device, std::uint32_t address,
+    std::uint32_t& value, int attempts, int timeoutMs) noexcept
+{
+    const CSocket socket;
+    const sockaddr_in localAddress = SocketAddress(local, 0);
+    if (socket.fd() < 0
+        || ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&localAddress), sizeof localAddress) != 0)
+        return Silent;
+    const sockaddr_in deviceAddress = SocketAddress(device, GvcpPort);
+
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        const std::uint16_t id = NextRequestId();
+        std::uint8_t request[HeaderSize + 4] = { GvcpKey, AcknowledgeFlag };
+        Put16(request + 2, ReadRegisterCommand);
+        Put16(request + 4, 4);
+        Put16(request + 6, id);
+        Put16(request + 8, std::uint16_t(address >> 16));
+        Put16(request + 10, std::uint16_t(address));
+        if (::sendto(socket.fd(), request, sizeof request, 0,
+                reinterpret_cast<const sockaddr*>(&deviceAddress), sizeof deviceAddress)
+            != ssize_t(sizeof request))
+            return Silent;
+
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                break;
+            pollfd poll { socket.fd(), POLLIN, 0 };
+            if (::poll(&poll, 1, int(left.count())) <= 0)
+                break;
+            std::uint8_t answer[64];
+            sockaddr_in from {};
+            socklen_t fromLength = sizeof from;
+            const ssize_t size = ::recvfrom(
+                socket.fd(), answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+            // Ignore anything that is not this camera's answer to this request.
+            if (size < ssize_t(HeaderSize) || from.sin_addr.s_addr != deviceAddress.sin_addr.s_addr
+                || from.sin_port != deviceAddress.sin_port || Get16(answer + 2) != ReadRegisterAck
+                || Get16(answer + 6) != id)
+                continue;
+            if (Get16(answer) != 0)
+                return Refused;
+            if (size < ssize_t(HeaderSize + 4))
+                return Refused;
+            value = Get32(answer + HeaderSize);
+            return Answered;
+        }
+    }
+    return Silent;
+}
+
+} // namespace zelk::cam

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <zelk/cam/cam.h>
+
+#include <memory>
+
+namespace zelk::cam {
+
+class CDeviceSession;
+
+/// A GigE Vision camera reached by its address through Aravis.
+class CGvDevice final : public IDevice
+{
+public:
+    CGvDevice() noexcept;
+    ~CGvDevice() override;
+
+    /// Connects to `info.address` on the GigE Vision transport. The "IP" parameter
+    /// is kept with the record but never decides where to connect; "Control" names
+    /// the control protocol, and GenICam, the only one, serves any value. With
+    /// AccessControl the camera's control channel must be granted, otherwise the
+    /// channel is handed back so that other programs can control the camera.
+    /// A camera that does not answer makes this fail within about one second.
+    bool open(SDeviceInfo info, int accessMode) override;
+    TSharedPtr<gic::IGenICam> genICam(int index) override;
+    /// Features taken from the device fail from now on. Aravis hands the control
+    /// channel back first, which takes up to about 5 s for a camera that stopped
+    /// answering while it was open.
+    void close() override;
+
+private:
+    std::shared_ptr<CDeviceSession> m_session;
+    SDeviceInfo m_info;
+    int m_accessMode = 0;
+};
+
+} // namespace zelk::cam

@@ -1,0 +1,27 @@
+#include "cgvinterface.h"
+
+#include "cgvdevice.h"
+
+#include <new>
+
+namespace zelk::cam {
+
+CString CGvInterface::name() const
+{
+    try {
+        return CString(Name);
+    } catch (...) {
+        return CString();
+    }
+}
+
+TSharedPtr<IDevice> CGvInterface::createDevice()
+{
+    try {
+        return TSharedPtr<IDevice>(new CGvDevice());
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+} // namespace zelk::cam

@@ -1,0 +1,60 @@
+#include "cinterfaces.h"
+
+#include "aravislocks.h"
+#include "cgvdiscovery.h"
+#include "cgvinterface.h"
+#include "logging.h"
+
+#include <arv.h>
+
+namespace zelk::cam {
+
+CInterfaces::CInterfaces() noexcept
+{
+    try {
+        m_gigEVision = TSharedPtr<IInterface>(new CGvInterface());
+    } catch (...) {
+        qCWarning(lcDiscovery, "cannot create the GigE Vision transport: out of memory");
+    }
+}
+
+TSharedPtr<IInterface> CInterfaces::find(const CString& name)
+{
+    if (name == CString(CGvInterface::Name))
+        return m_gigEVision;
+    return nullptr;
+}
+
+bool CInterfaces::refresh(int force)
+{
+    // Aravis reads the host's network interfaces afresh and forgets the devices of
+    // the previous round at every discovery, so there is nothing to re-read or drop
+    // here; this only makes sure the transport exists before the first discovery.
+    std::lock_guard<std::mutex> lock(AravisListMutex());
+    const bool ready = m_gigEVision && arv_gv_interface_get_instance() != nullptr;
+    qCDebug(lcDiscovery, "refresh (force %d): transport %s", force, ready ? "ready" : "unavailable");
+    return ready;
+}
+
+bool CInterfaces::discover(TArray<SDeviceInfo>& devices, TArray<CString> interfaceNames, int rounds)
+{
+    try {
+        bool ok = true;
+        bool gigEVision = false;
+        for (const CString& name : interfaceNames) {
+            if (name == CString(CGvInterface::Name)) {
+                gigEVision = true;
+            } else {
+                qCDebug(lcDiscovery, "transport '%s' is not offered", name.c_str());
+                ok = false;
+            }
+        }
+        if (gigEVision && m_gigEVision)
+            ok = CGvDiscovery::Run(devices, rounds) && ok;
+        return ok;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace zelk::cam

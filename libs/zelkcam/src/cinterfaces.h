@@ -1,0 +1,22 @@
+#pragma once
+
+#include <zelk/cam/cam.h>
+
+namespace zelk::cam {
+
+/// The registry of the transports this library offers: GigE Vision only.
+class CInterfaces final : public IInterfaces
+{
+public:
+    CInterfaces() noexcept;
+
+    TSharedPtr<IInterface> find(const CString& name) override;
+    bool refresh(int force) override;
+    bool discover(TArray<SDeviceInfo>& devices, TArray<CString> interfaceNames, int rounds) override;
+
+private:
+    // Built once and only copied afterwards, which is safe from any thread.
+    TSharedPtr<IInterface> m_gigEVision;
+};
+
+} // namespace zelk::cam

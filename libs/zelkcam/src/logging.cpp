@@ -1,0 +1,5 @@
+#include "logging.h"
+
+Q_LOGGING_CATEGORY(lcDiscovery, "zelkcam.discovery", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcDevice, "zelkcam.device", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcGenICam, "zelkcam.genicam", QtWarningMsg)
