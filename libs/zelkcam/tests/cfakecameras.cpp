@@ -1,0 +1,89 @@
+#include "cfakecameras.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace {
+
+QStringList Words(const char* variable)
+{
+    return qEnvironmentVariable(variable).split(u' ', Qt::SkipEmptyParts);
+}
+
+// A stopped camera may linger as a zombie until the script reaps it; it answers
+// nothing by then, so it counts as gone.
+bool IsGone(qint64 pid)
+{
+    if (::kill(pid_t(pid), 0) != 0)
+        return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int end = line.lastIndexOf(')');
+    return end < 0 || line.mid(end + 2, 1) == "Z";
+}
+
+} // namespace
+
+CFakeCameras::CFakeCameras()
+    : m_addresses(Words("QELT_FAKE_CAMERAS"))
+    , m_serials(Words("QELT_FAKE_CAMERA_SERIALS"))
+{
+    for (const QString& pid : Words("QELT_FAKE_CAMERA_PIDS"))
+        m_pids.append(pid.toLongLong());
+}
+
+zelk::cam::SDeviceInfo CFakeCameras::deviceRecord(int index) const
+{
+    zelk::cam::SDeviceInfo info;
+    info.interfaceName = "GigE-Vision";
+    info.address = m_addresses.value(index).toUtf8().constData();
+    info.raw.ipAddress = toIPv4(m_addresses.value(index));
+    info.parameters["Control"].setValue(zelk::CVariant("GenICam"));
+    return info;
+}
+
+bool CFakeCameras::stop(int index) const
+{
+    const qint64 pid = m_pids.value(index, 0);
+    if (pid <= 0 || ::kill(pid_t(pid), SIGTERM) != 0)
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (!IsGone(pid)) {
+        if (timer.elapsed() > 5000)
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+quint32 CFakeCameras::toIPv4(const QString& address)
+{
+    const QStringList octets = address.split(u'.');
+    if (octets.size() != 4)
+        return 0;
+    quint32 value = 0;
+    for (const QString& octet : octets) {
+        bool ok = false;
+        const uint number = octet.toUInt(&ok);
+        if (!ok || number > 255)
+            return 0;
+        value = (value << 8) | number;
+    }
+    return value;
+}
+
+QString CFakeCameras::ipv4Text(quint32 address)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xff)
+        .arg((address >> 8) & 0xff)
+        .arg(address & 0xff);
+}
