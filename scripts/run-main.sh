@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh default Addrix
+scripts/build.sh default
 cmake --install build/default --prefix "$PWD/install" >/dev/null
 if [ -n "${DISPLAY:-}" ]; then
     scripts/with-fake-cameras.sh 3 -- install/bin/Addrix
