@@ -15,6 +15,8 @@ namespace zelkir {
 
 namespace {
 
+constexpr qsizetype FitsBlock = 2880;
+
 void fail(QString* error, const QString& text)
 {
     if (error)
@@ -70,6 +72,24 @@ FitsFrameSource::FitsFrameSource(SourceInfo info, std::unique_ptr<Storage> stora
 
 FitsFrameSource::~FitsFrameSource() = default;
 
+FitsByteReader FitsFrameSource::byteReader(const Storage& storage)
+{
+    if (storage.path.isEmpty()) {
+        // The storage outlives the structure check that uses this reader.
+        const char* data = storage.data.constData();
+        const qint64 size = storage.fileSize;
+        return [data, size](qint64 offset, qint64 length) {
+            return offset < size ? QByteArray(data + offset, qsizetype(std::min(length, size - offset)))
+                                 : QByteArray();
+        };
+    }
+    auto file = std::make_shared<QFile>(storage.path);
+    file->open(QIODevice::ReadOnly);
+    return [file](qint64 offset, qint64 length) {
+        return file->isOpen() && file->seek(offset) ? file->read(length) : QByteArray();
+    };
+}
+
 std::unique_ptr<FrameSource> FitsFrameSource::openFile(const QString& path, QString* error)
 {
     auto storage = std::make_unique<Storage>();
@@ -81,15 +101,25 @@ std::unique_ptr<FrameSource> FitsFrameSource::openFile(const QString& path, QStr
 std::unique_ptr<FrameSource> FitsFrameSource::openData(const QByteArray& data, QString* error)
 {
     auto storage = std::make_unique<Storage>();
-    storage->data = data;
+    storage->fileSize = data.size();
+    // cfitsio's memory driver reads whole 2880-byte blocks and overruns a buffer that ends
+    // inside one, so the copy is padded with zeros; frames reaching into the padding are
+    // still refused as truncated, by the real size kept in fileSize.
+    const qsizetype padding = (FitsBlock - data.size() % FitsBlock) % FitsBlock;
+    storage->data = data + QByteArray(padding, '\0');
     storage->memory = storage->data.data();
     storage->memorySize = size_t(storage->data.size());
-    storage->fileSize = storage->data.size();
     return open(std::move(storage), error);
 }
 
 std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> storage, QString* error)
 {
+    const std::vector<FitsHduSummary> hdus = FitsStructure::scan(byteReader(*storage));
+    if (hdus.empty()) {
+        fail(error,
+            QStringLiteral("The file is not a readable FITS file: its header is damaged or incomplete."));
+        return nullptr;
+    }
     FitsHandle image;
     int status = 0;
     if (storage->path.isEmpty()) {
@@ -106,9 +136,9 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
 
     FitsImageLayout layout;
     SourceInfo info;
-    if (!locateFitsImage(image.get(), layout, info.keywords, error))
+    if (!locateFitsImage(image.get(), hdus, layout, info.keywords, error))
         return nullptr;
-    if (layout.dataStart >= 0 && layout.dataStart + layout.bytesPerFrame() > storage->fileSize) {
+    if (layout.dataStart + layout.bytesPerFrame() > storage->fileSize) {
         fail(error, QStringLiteral("The FITS file is truncated: not even its first frame is complete."));
         return nullptr;
     }
@@ -125,9 +155,13 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
 
     // The table gets a handle of its own so reading times never moves the image's HDU.
     std::unique_ptr<FitsFrameTable> table;
+    const auto frames = std::find_if(hdus.begin(), hdus.end(), [](const FitsHduSummary& hdu) {
+        return hdu.kind == FitsHduSummary::Kind::Table && !hdu.compressedImage
+            && hdu.extname.compare(QLatin1String("FRAMES"), Qt::CaseInsensitive) == 0;
+    });
     FitsHandle tableHandle;
-    if (fits_reopen_file(image.get(), tableHandle.receiver(), &status) == 0)
-        table = FitsFrameTable::find(std::move(tableHandle));
+    if (frames != hdus.end() && fits_reopen_file(image.get(), tableHandle.receiver(), &status) == 0)
+        table = FitsFrameTable::open(std::move(tableHandle), frames->number, storage->fileSize);
     status = 0;
     info.frameRate = keywordNumber(info.keywords, QStringLiteral("FRAMERATE")).value_or(std::nan(""));
     if (!(info.frameRate > 0.0))
@@ -164,8 +198,6 @@ bool FitsFrameSource::doReadFrame(int index, Frame& out, QString* error)
 
 bool FitsFrameSource::frameIsInFile(int index) const
 {
-    if (m_layout.dataStart < 0 || m_storage->fileSize < 0)
-        return true;
     return m_layout.dataStart + (qint64(index) + 1) * m_layout.bytesPerFrame() <= m_storage->fileSize;
 }
 

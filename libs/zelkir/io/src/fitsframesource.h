@@ -3,6 +3,7 @@
 #include "fitsframetable.h"
 #include "fitshandle.h"
 #include "fitsimagelayout.h"
+#include "fitsstructure.h"
 #include "widecountmapper.h"
 
 #include <zelkir/io/framesource.h>
@@ -40,6 +41,8 @@ private:
         std::unique_ptr<FitsFrameTable> table, const FitsImageLayout& layout);
 
     static std::unique_ptr<FrameSource> open(std::unique_ptr<Storage> storage, QString* error);
+    /// Reads header blocks straight from the file or buffer, for FitsStructure.
+    static FitsByteReader byteReader(const Storage& storage);
 
     bool doReadFrame(int index, Frame& out, QString* error) override;
     double doFrameTime(int index) override;

@@ -23,7 +23,8 @@ int scalarColumn(fitsfile* file, const char* name)
     int typecode = 0;
     long repeat = 0;
     long width = 0;
-    if (fits_get_coltype(file, column, &typecode, &repeat, &width, &status) || repeat != 1
+    // Variable-length columns (negative codes) live in the heap; times are plain numbers.
+    if (fits_get_coltype(file, column, &typecode, &repeat, &width, &status) || repeat != 1 || typecode <= 0
         || typecode == TSTRING || typecode == TLOGICAL || typecode == TBIT)
         return 0;
     return column;
@@ -39,16 +40,23 @@ FitsFrameTable::FitsFrameTable(FitsHandle file, int timeColumn, int presetColumn
 {
 }
 
-std::unique_ptr<FitsFrameTable> FitsFrameTable::find(FitsHandle file)
+std::unique_ptr<FitsFrameTable> FitsFrameTable::open(FitsHandle file, int hdu, qint64 fileSize)
 {
     int status = 0;
-    char name[] = "FRAMES";
-    if (fits_movnam_hdu(file.get(), ANY_HDU, name, 0, &status))
-        return nullptr;
     int type = 0;
     LONGLONG rows = 0;
-    if (fits_get_hdu_type(file.get(), &type, &status) || type == IMAGE_HDU
-        || fits_get_num_rowsll(file.get(), &rows, &status) || rows <= 0)
+    LONGLONG rowBytes = 0;
+    LONGLONG headStart = 0;
+    LONGLONG dataStart = 0;
+    LONGLONG dataEnd = 0;
+    if (fits_movabs_hdu(file.get(), hdu, &type, &status) || type == IMAGE_HDU
+        || fits_get_num_rowsll(file.get(), &rows, &status)
+        || fits_read_key(file.get(), TLONGLONG, "NAXIS1", &rowBytes, nullptr, &status)
+        || fits_get_hduaddrll(file.get(), &headStart, &dataStart, &dataEnd, &status) || rowBytes <= 0)
+        return nullptr;
+    // Only rows the file really holds: cfitsio's memory files do not stop it reading past them.
+    rows = std::min<LONGLONG>(rows, std::max<LONGLONG>(0, fileSize - dataStart) / rowBytes);
+    if (rows <= 0)
         return nullptr;
     const int timeColumn = scalarColumn(file.get(), "TIME");
     const int presetColumn = scalarColumn(file.get(), "PRESET");

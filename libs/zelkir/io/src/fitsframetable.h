@@ -14,9 +14,10 @@ namespace zelkir {
 class FitsFrameTable
 {
 public:
-    /// Finds the table through `file`, a handle used by the table alone. Null when the
-    /// file has no usable table.
-    static std::unique_ptr<FitsFrameTable> find(FitsHandle file);
+    /// Opens the table in HDU `hdu` through `file`, a handle used by the table alone. Rows
+    /// that would lie beyond `fileSize` bytes (a truncated file) are left out. Null when it
+    /// has neither column.
+    static std::unique_ptr<FitsFrameTable> open(FitsHandle file, int hdu, qint64 fileSize);
 
     qint64 rowCount() const { return m_rows; }
     bool hasPresets() const { return m_presetColumn > 0; }

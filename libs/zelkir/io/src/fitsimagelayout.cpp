@@ -3,6 +3,7 @@
 #include "fitshandle.h"
 #include "fitskeywords.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -11,7 +12,6 @@ namespace zelkir {
 namespace {
 
 // Beyond these a header is more likely corrupt than a real camera's.
-constexpr int MaxHdus = 64;
 constexpr LONGLONG MaxSide = 32768;
 constexpr LONGLONG MaxPixelsPerFrame = LONGLONG(1) << 24;
 constexpr int MaxAxes = 9;
@@ -79,66 +79,65 @@ bool readGeometry(fitsfile* file, int naxis, const LONGLONG* axes, FitsImageLayo
     layout.frameCount = int(frames);
 
     int status = 0;
-    layout.compressed = fits_is_compressed_image(file, &status) != 0;
     LONGLONG headStart = 0;
     LONGLONG dataStart = 0;
     LONGLONG dataEnd = 0;
-    if (!layout.compressed && fits_get_hduaddrll(file, &headStart, &dataStart, &dataEnd, &status) == 0)
-        layout.dataStart = dataStart;
+    if (fits_get_hduaddrll(file, &headStart, &dataStart, &dataEnd, &status)) {
+        fail(error, QStringLiteral("The FITS image header is corrupt (%1).").arg(fitsErrorText(status)));
+        return false;
+    }
+    layout.dataStart = dataStart;
     return true;
 }
 
 } // namespace
 
-bool locateFitsImage(fitsfile* file, FitsImageLayout& layout, FileKeywords& keywords, QString* error)
+bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, FitsImageLayout& layout,
+    FileKeywords& keywords, QString* error)
 {
-    for (int hdu = 1; hdu <= MaxHdus; ++hdu) {
-        int status = 0;
-        int type = 0;
-        if (fits_movabs_hdu(file, hdu, &type, &status)) {
-            if (status == END_OF_FILE)
-                break;
-            fail(error, QStringLiteral("The FITS file is corrupt (%1).").arg(fitsErrorText(status)));
-            return false;
-        }
-        if (hdu == 1 && appendFitsKeywords(file, keywords) != 0) {
-            fail(error, QStringLiteral("The FITS header is corrupt."));
-            return false;
-        }
-        if (type != IMAGE_HDU)
-            continue;
-        int bitpix = 0;
-        int naxis = 0;
-        LONGLONG axes[MaxAxes] = {};
-        if (fits_get_img_paramll(file, MaxAxes, &bitpix, &naxis, axes, &status)) {
-            fail(error, QStringLiteral("The FITS image header is corrupt (%1).").arg(fitsErrorText(status)));
-            return false;
-        }
-        if (naxis < 2)
-            continue;
-        if (naxis > MaxAxes) {
-            fail(error,
-                QStringLiteral("The FITS image has %1 axes; at most %2 are supported.")
-                    .arg(naxis)
-                    .arg(MaxAxes));
-            return false;
-        }
-        if (bitpix != BYTE_IMG && bitpix != SHORT_IMG && bitpix != LONG_IMG && bitpix != LONGLONG_IMG
-            && bitpix != FLOAT_IMG && bitpix != DOUBLE_IMG) {
-            fail(error, QStringLiteral("The FITS image has an invalid BITPIX of %1.").arg(bitpix));
-            return false;
-        }
-        layout.hdu = hdu;
-        layout.bitpix = bitpix;
-        if (hdu != 1 && appendFitsKeywords(file, keywords) != 0) {
-            fail(error, QStringLiteral("The FITS header is corrupt."));
-            return false;
-        }
-        readOrientation(file, layout);
-        return readGeometry(file, naxis, axes, layout, error) && readScaling(file, layout, error);
+    const auto image = std::find_if(hdus.begin(), hdus.end(),
+        [](const FitsHduSummary& hdu) { return hdu.kind == FitsHduSummary::Kind::Image && hdu.axes >= 2; });
+    if (image == hdus.end()) {
+        const bool compressed = std::any_of(
+            hdus.begin(), hdus.end(), [](const FitsHduSummary& hdu) { return hdu.compressedImage; });
+        // cfitsio's tile decompressors read past their buffers on corrupt data, so a damaged
+        // file could crash the viewer; such images are refused instead.
+        fail(error,
+            compressed
+                ? QStringLiteral("Tile-compressed FITS images are not supported; uncompress the file first.")
+                : QStringLiteral("The FITS file holds no image."));
+        return false;
     }
-    fail(error, QStringLiteral("The FITS file holds no image."));
-    return false;
+    int status = 0;
+    int type = 0;
+    if (fits_movabs_hdu(file, 1, &type, &status) || appendFitsKeywords(file, keywords) != 0
+        || fits_movabs_hdu(file, image->number, &type, &status)
+        || (image->number != 1 && appendFitsKeywords(file, keywords) != 0)) {
+        fail(error, QStringLiteral("The FITS header is corrupt (%1).").arg(fitsErrorText(status)));
+        return false;
+    }
+    int bitpix = 0;
+    int naxis = 0;
+    LONGLONG axes[MaxAxes] = {};
+    if (type != IMAGE_HDU || fits_get_img_paramll(file, MaxAxes, &bitpix, &naxis, axes, &status)
+        || naxis < 2) {
+        fail(error, QStringLiteral("The FITS image header is corrupt (%1).").arg(fitsErrorText(status)));
+        return false;
+    }
+    if (naxis > MaxAxes) {
+        fail(error,
+            QStringLiteral("The FITS image has %1 axes; at most %2 are supported.").arg(naxis).arg(MaxAxes));
+        return false;
+    }
+    if (bitpix != BYTE_IMG && bitpix != SHORT_IMG && bitpix != LONG_IMG && bitpix != LONGLONG_IMG
+        && bitpix != FLOAT_IMG && bitpix != DOUBLE_IMG) {
+        fail(error, QStringLiteral("The FITS image has an invalid BITPIX of %1.").arg(bitpix));
+        return false;
+    }
+    layout.hdu = image->number;
+    layout.bitpix = bitpix;
+    readOrientation(file, layout);
+    return readGeometry(file, naxis, axes, layout, error) && readScaling(file, layout, error);
 }
 
 } // namespace zelkir

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fitsstructure.h"
+
 #include <zelkir/io/filekeyword.h>
 
 #include <QString>
@@ -19,11 +21,10 @@ struct FitsImageLayout
     int frameCount = 0;
     double bscale = 1.0;
     double bzero = 0.0;
-    bool compressed = false;
     /// FITS stores the bottom row first unless ROWORDER says 'TOP-DOWN'.
     bool bottomUp = true;
-    /// Byte offset of the data unit in the file; -1 for compressed images.
-    qint64 dataStart = -1;
+    /// Byte offset of the data unit in the file.
+    qint64 dataStart = 0;
 
     /// 8- and 16-bit integers are read as exact counts; everything else is mapped.
     bool isNarrow() const { return bitpix == BYTE_IMG || bitpix == SHORT_IMG; }
@@ -33,10 +34,11 @@ struct FitsImageLayout
     qint64 bytesPerFrame() const { return pixelsPerFrame() * (bitpix < 0 ? -bitpix : bitpix) / 8; }
 };
 
-/// Moves `file` to its first image HDU with at least two axes (the primary one or an
-/// extension, compressed or not), fills `layout` and appends the keywords of the primary
-/// HDU and of the image HDU to `keywords`. Returns false with a sentence in `*error` when
-/// the file holds no usable image.
-bool locateFitsImage(fitsfile* file, FitsImageLayout& layout, FileKeywords& keywords, QString* error);
+/// Moves `file` to the first image HDU of `hdus` (checked by FitsStructure) with at least
+/// two axes, fills `layout` and appends the keywords of the primary HDU and of the image
+/// HDU to `keywords`. Returns false with a sentence in `*error` when the file holds no
+/// usable image, or a tile-compressed one.
+bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, FitsImageLayout& layout,
+    FileKeywords& keywords, QString* error);
 
 } // namespace zelkir

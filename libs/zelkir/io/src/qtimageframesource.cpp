@@ -3,6 +3,7 @@
 #include "calibrationkeywords.h"
 #include "imagecounts.h"
 #include "logging.h"
+#include "pngchunkcheck.h"
 #include "presetkeywords.h"
 
 #include <QBuffer>
@@ -103,6 +104,10 @@ std::unique_ptr<FrameSource> QtImageFrameSource::open(
     const QString name = fileKindName(kind);
     if (format.isEmpty() || !QImageReader::supportedImageFormats().contains(format)) {
         fail(error, QStringLiteral("Reading %1 images needs Qt's image format plugins.").arg(name));
+        return nullptr;
+    }
+    if (kind == FileKind::Png && !pngChunksFitFile(*device)) {
+        fail(error, QStringLiteral("The PNG image is truncated or corrupt."));
         return nullptr;
     }
     std::unique_ptr<QImageReader> reader = makeReader(device.get(), format);

@@ -2,6 +2,7 @@
 
 #include <zelkir/io/framesourcefactory.h>
 
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -80,6 +81,7 @@ private slots:
     void pageOfAnotherSizeFails();
     void textEntriesAreKeywords();
     void stillImageReadsAgain();
+    void pngChunkLongerThanTheFileIsRefused();
 
 private:
     QString save(const QImage& image, const QByteArray& format, int quality = -1);
@@ -276,6 +278,25 @@ void TestQtImageFrameSource::stillImageReadsAgain()
     QCOMPARE(again.counts, first.counts);
     QVERIFY(std::isnan(source->frameTime(0)));
     QCOMPARE(source->framePreset(0), 0);
+}
+
+void TestQtImageFrameSource::pngChunkLongerThanTheFileIsRefused()
+{
+    QImage image = greyImage(QImage::Format_Grayscale8);
+    image.setText(QStringLiteral("Note"), QStringLiteral("a text chunk"));
+    QFile file(save(image, "png"));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const int chunk = bytes.indexOf("tEXt");
+    QVERIFY(chunk > 4);
+    // libpng would reserve this much before finding the file far shorter.
+    bytes.replace(chunk - 4, 4, QByteArray("\x7f\x00\x00\x00", 4));
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+    file.close();
+    QString error;
+    QVERIFY(!FrameSourceFactory::open(file.fileName(), &error));
+    QVERIFY(!error.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestQtImageFrameSource)
