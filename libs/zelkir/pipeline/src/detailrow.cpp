@@ -1,0 +1,166 @@
+#include "detailrow.h"
+
+#include "avx2gather.h"
+#include "cpudispatch.h"
+
+#include <immintrin.h>
+
+namespace zelkir::kernels {
+
+namespace {
+
+static_assert(DetailCellSize == 4, "the pixel loops assume cells of four pixels");
+
+inline float atLeast(float value, float bound)
+{
+    return value > bound ? value : bound;
+}
+inline float atMost(float value, float bound)
+{
+    return value < bound ? value : bound;
+}
+
+// Bilinear weight of the right-hand cell for the four pixels of a cell: the cell's centre is
+// at 1.5, so its first two pixels lie between the cell before and this one (5/8 and 7/8 of
+// the way), its last two between this one and the next (1/8 and 3/8).
+constexpr float RightWeights[DetailCellSize] = { 0.625f, 0.875f, 0.125f, 0.375f };
+
+inline std::uint32_t detailPixel(
+    const std::uint16_t* row, std::size_t x, const DetailRowCoefficients& k, const DetailRowParameters& p)
+{
+    const std::uint16_t count = row[x];
+    const float c = atMost(atLeast(static_cast<float>(count), p.low), p.high);
+    // Padded index of the left cell: cell j - 1 for the first two pixels of cell j, else j.
+    const std::size_t left = x / DetailCellSize + (x % DetailCellSize) / 2;
+    const float wx = RightWeights[x % DetailCellSize];
+    const float wy = k.lowerWeight;
+    float q[2][2];
+    float penalty[2][2];
+    for (int r = 0; r < 2; ++r) {
+        for (int side = 0; side < 2; ++side) {
+            q[r][side] = k.a[r][left + side] * c + k.b[r][left + side];
+            const float error = q[r][side] - c;
+            penalty[r][side] = p.consistencySquared + error * error;
+        }
+    }
+    // Weight = bilinear weight / penalty, all scaled by the product of the four penalties,
+    // so that one division serves the pixel.
+    const float upper = penalty[0][0] * penalty[0][1];
+    const float lower = penalty[1][0] * penalty[1][1];
+    const float w00 = (1.0f - wx) * (1.0f - wy) * penalty[0][1] * lower;
+    const float w01 = wx * (1.0f - wy) * penalty[0][0] * lower;
+    const float w10 = (1.0f - wx) * wy * penalty[1][1] * upper;
+    const float w11 = wx * wy * penalty[1][0] * upper;
+    const float base
+        = (w00 * q[0][0] + w01 * q[0][1] + w10 * q[1][0] + w11 * q[1][1]) / (w00 + w01 + w10 + w11);
+
+    const auto index = static_cast<std::int32_t>(atMost(atLeast(base, p.baseFirst), p.baseLast));
+    const float boost = atMost(atLeast(p.detailGain * (c - base), -p.detailLimit), p.detailLimit);
+    const float level = p.baseLevels[index] + boost + 0.5f;
+    std::int32_t colour = static_cast<std::int32_t>(atMost(atLeast(level, 0.0f), 255.5f));
+    colour = count <= p.underflowAt ? 256 : colour;
+    colour = count >= p.overflowAt ? 257 : colour;
+    return p.colours[colour];
+}
+
+// Eight pixels are two cells: their left and right cells come from the padded grid rows
+// by permutation, with no expanded per-pixel copies of the coefficients. Showing the
+// saturation colours is a template choice, as it costs four operations a pixel.
+template <bool ShowSaturation>
+__attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row, std::size_t n,
+    const DetailRowCoefficients& k, const DetailRowParameters& p, std::uint32_t* out)
+{
+    const __m256i leftCells = _mm256_setr_epi32(0, 0, 1, 1, 1, 1, 2, 2);
+    const __m256i rightCells = _mm256_setr_epi32(1, 1, 2, 2, 2, 2, 3, 3);
+    const __m256 wx = _mm256_setr_ps(RightWeights[0], RightWeights[1], RightWeights[2], RightWeights[3],
+        RightWeights[0], RightWeights[1], RightWeights[2], RightWeights[3]);
+    const __m256 wxLeft = _mm256_sub_ps(_mm256_set1_ps(1.0f), wx);
+    const __m256 wyLower = _mm256_set1_ps(k.lowerWeight);
+    const __m256 wyUpper = _mm256_set1_ps(1.0f - k.lowerWeight);
+    // Bilinear weights of the four cells for the eight pixels.
+    const __m256 spatial00 = _mm256_mul_ps(wxLeft, wyUpper);
+    const __m256 spatial01 = _mm256_mul_ps(wx, wyUpper);
+    const __m256 spatial10 = _mm256_mul_ps(wxLeft, wyLower);
+    const __m256 spatial11 = _mm256_mul_ps(wx, wyLower);
+    const __m256 low = _mm256_set1_ps(p.low);
+    const __m256 high = _mm256_set1_ps(p.high);
+    const __m256 tauSquared = _mm256_set1_ps(p.consistencySquared);
+    const __m256 first = _mm256_set1_ps(p.baseFirst);
+    const __m256 last = _mm256_set1_ps(p.baseLast);
+    const __m256 gain = _mm256_set1_ps(p.detailGain);
+    const __m256 limit = _mm256_set1_ps(p.detailLimit);
+    const __m256 negativeLimit = _mm256_set1_ps(-p.detailLimit);
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 top = _mm256_set1_ps(255.5f);
+    // count <= underflowAt is underflowAt + 1 > count; count >= overflowAt is count > overflowAt - 1.
+    const __m256i underflowAbove = _mm256_set1_epi32(p.underflowAt + 1);
+    const __m256i overflowBelow = _mm256_set1_epi32(p.overflowAt - 1);
+    const __m256i underflowColour = _mm256_set1_epi32(256);
+    const __m256i overflowColour = _mm256_set1_epi32(257);
+
+    std::size_t x = 0;
+    for (std::size_t cell = 0; x + 8 <= n; x += 8, cell += 2) {
+        const __m256i raw = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
+        const __m256 c = _mm256_min_ps(_mm256_max_ps(_mm256_cvtepi32_ps(raw), low), high);
+        __m256 q[2][2];
+        __m256 penalty[2][2];
+        for (int r = 0; r < 2; ++r) {
+            const __m256 a = _mm256_loadu_ps(k.a[r] + cell);
+            const __m256 b = _mm256_loadu_ps(k.b[r] + cell);
+            q[r][0] = _mm256_fmadd_ps(
+                _mm256_permutevar8x32_ps(a, leftCells), c, _mm256_permutevar8x32_ps(b, leftCells));
+            q[r][1] = _mm256_fmadd_ps(
+                _mm256_permutevar8x32_ps(a, rightCells), c, _mm256_permutevar8x32_ps(b, rightCells));
+            for (int side = 0; side < 2; ++side) {
+                const __m256 error = _mm256_sub_ps(q[r][side], c);
+                penalty[r][side] = _mm256_fmadd_ps(error, error, tauSquared);
+            }
+        }
+        const __m256 upper = _mm256_mul_ps(penalty[0][0], penalty[0][1]);
+        const __m256 lower = _mm256_mul_ps(penalty[1][0], penalty[1][1]);
+        const __m256 w00 = _mm256_mul_ps(_mm256_mul_ps(spatial00, penalty[0][1]), lower);
+        const __m256 w01 = _mm256_mul_ps(_mm256_mul_ps(spatial01, penalty[0][0]), lower);
+        const __m256 w10 = _mm256_mul_ps(_mm256_mul_ps(spatial10, penalty[1][1]), upper);
+        const __m256 w11 = _mm256_mul_ps(_mm256_mul_ps(spatial11, penalty[1][0]), upper);
+        __m256 sum = _mm256_mul_ps(w00, q[0][0]);
+        sum = _mm256_fmadd_ps(w01, q[0][1], sum);
+        sum = _mm256_fmadd_ps(w10, q[1][0], sum);
+        sum = _mm256_fmadd_ps(w11, q[1][1], sum);
+        const __m256 weights = _mm256_add_ps(_mm256_add_ps(w00, w01), _mm256_add_ps(w10, w11));
+        const __m256 base = _mm256_div_ps(sum, weights);
+
+        const __m256i index = _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(base, first), last));
+        const __m256 detail = _mm256_mul_ps(gain, _mm256_sub_ps(c, base));
+        const __m256 boost = _mm256_min_ps(_mm256_max_ps(detail, negativeLimit), limit);
+        __m256 level = _mm256_add_ps(_mm256_add_ps(gatherFloats(p.baseLevels, index), half), boost);
+        level = _mm256_min_ps(_mm256_max_ps(level, zero), top);
+        __m256i colour = _mm256_cvttps_epi32(level);
+        if constexpr (ShowSaturation) {
+            colour = _mm256_blendv_epi8(colour, underflowColour, _mm256_cmpgt_epi32(underflowAbove, raw));
+            colour = _mm256_blendv_epi8(colour, overflowColour, _mm256_cmpgt_epi32(raw, overflowBelow));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), gatherWords(p.colours, colour));
+    }
+    for (; x < n; ++x)
+        out[x] = detailPixel(row, x, k, p);
+}
+
+} // namespace
+
+void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& coefficients,
+    const DetailRowParameters& parameters, std::uint32_t* out)
+{
+    if (useAvx2()) {
+        const bool saturation = parameters.underflowAt >= 0 || parameters.overflowAt <= 0xFFFF;
+        if (saturation)
+            detailRowAvx2<true>(row, n, coefficients, parameters, out);
+        else
+            detailRowAvx2<false>(row, n, coefficients, parameters, out);
+        return;
+    }
+    for (std::size_t x = 0; x < n; ++x)
+        out[x] = detailPixel(row, x, coefficients, parameters);
+}
+
+} // namespace zelkir::kernels

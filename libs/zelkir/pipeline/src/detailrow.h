@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The per-pixel loop of digital detail enhancement, in a baseline and an AVX2 build.
+namespace zelkir::kernels {
+
+/// Inputs of the row loop that stay the same for a whole frame.
+struct DetailRowParameters
+{
+    float low = 0.0f; ///< valid range, for clamping the counts
+    float high = 0.0f;
+    /// tau^2, tau in counts: a cell whose base for a pixel lies e counts from the pixel's
+    /// count weighs tau^2 / (tau^2 + e^2) of its bilinear weight.
+    float consistencySquared = 1.0f;
+    float baseFirst = 0.0f; ///< counts the base-level table covers
+    float baseLast = 0.0f;
+    const float* baseLevels = nullptr; ///< display level (0-255) per count, indexed by count
+    float detailGain = 0.0f; ///< display levels per count of detail
+    float detailLimit = 0.0f; ///< largest change, in levels, the detail may make
+    std::int32_t underflowAt = -1; ///< counts at or below get colour 256 (-1: never)
+    std::int32_t overflowAt = 1 << 17; ///< counts at or above get colour 257 (above 65535: never)
+    const std::uint32_t* colours = nullptr; ///< 258 colours: 256 levels, underflow, overflow
+};
+
+/// The guided filter's models (base = a * count + b) of the grid rows above and below an
+/// output row. Entry i of each row is grid cell i - 1, with the first and last cell
+/// repeated once more at either end and 8 more entries of padding, so the pixel loop can
+/// take the cells left and right of any pixel without end tests.
+struct DetailRowCoefficients
+{
+    const float* a[2] = {}; ///< [upper, lower]
+    const float* b[2] = {};
+    float lowerWeight = 0.0f; ///< bilinear weight of the lower grid row for this output row
+};
+
+/// The cells' centres lie at pixel 4i + 1.5.
+constexpr int DetailCellSize = 4;
+
+/// One output row. Each pixel's base blends the four cells' bases with their bilinear
+/// weights, each times tau^2 / (tau^2 + (base - count)^2): near an edge, a cell from
+/// the other side predicts a base far from the pixel and drops out, where plain bilinear
+/// blending would leave a halo. detail = count - base; level = baseLevels[base] + gain *
+/// detail (limited to +-detailLimit); then the colour.
+void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& coefficients,
+    const DetailRowParameters& parameters, std::uint32_t* out);
+
+} // namespace zelkir::kernels

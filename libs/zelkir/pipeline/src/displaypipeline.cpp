@@ -1,0 +1,92 @@
+#include <zelkir/pipeline/displaypipeline.h>
+
+#include <zelkir/pipeline/plateauequalisation.h>
+
+#include "cpudispatch.h"
+#include "detailenhancer.h"
+#include "pixelkernels.h"
+
+#include <algorithm>
+
+namespace zelkir {
+
+DisplayPipeline::DisplayPipeline()
+    : m_colourTable(std::size_t(1) << 16, 0)
+    , m_detail(std::make_unique<DetailEnhancer>())
+{
+    setPalette(m_palette);
+}
+
+DisplayPipeline::~DisplayPipeline() = default;
+
+void DisplayPipeline::setPalette(const Palette& palette)
+{
+    m_palette = palette;
+    std::copy(palette.colours().begin(), palette.colours().end(), m_levelColours.begin());
+    m_levelColours[256] = palette.underflowColour();
+    m_levelColours[257] = palette.overflowColour();
+}
+
+void DisplayPipeline::setSettings(const EnhancementSettings& settings)
+{
+    m_settings = settings.clamped();
+}
+
+const char* DisplayPipeline::instructionSet()
+{
+    return kernels::instructionSet();
+}
+
+bool DisplayPipeline::render(const CountFrame& frame, ValidRange range, const ArgbImage& out)
+{
+    if (!isValid(frame) || !isValid(out) || !isValid(range) || frame.width != out.width
+        || frame.height != out.height)
+        return false;
+    m_histogram.compute(frame, range);
+
+    if (m_settings.mode == ScaleMode::Linear) {
+        m_clip = LinearScale::clipPoints(m_histogram, m_settings.linearIgnore);
+        LinearScale::levels(m_histogram, m_clip, m_levels);
+    } else {
+        PlateauEqualisation::levels(m_histogram, m_settings.plateauP, m_levels);
+    }
+
+    if (m_settings.mode == ScaleMode::Dde) {
+        m_detail->render(frame, range, m_histogram, m_levels, m_levelColours, m_settings.showSaturationColors,
+            m_settings.ddeSharpness, out);
+        return true;
+    }
+
+    buildColourTable();
+    const auto width = static_cast<std::size_t>(frame.width);
+    for (int y = 0; y < frame.height; ++y) {
+        kernels::mapThroughTable(
+            frame.counts + y * frame.stride, width, m_colourTable.data(), out.pixels + y * out.stride);
+    }
+    return true;
+}
+
+// One colour per count that occurs in the frame, so the pixel loop needs no clamping.
+void DisplayPipeline::buildColourTable()
+{
+    const ValidRange range = m_histogram.range();
+    const int rawFirst = m_histogram.rawMinimum();
+    const int rawLast = m_histogram.rawMaximum();
+    const int first = m_histogram.minimum();
+    const int last = m_histogram.maximum();
+    std::uint32_t* table = m_colourTable.data();
+    const float* levels = m_levels.data();
+    for (int count = first; count <= last; ++count) {
+        const auto level = static_cast<int>(levels[count] + 0.5f);
+        table[count] = m_levelColours[std::min(level, 255)];
+    }
+    const bool saturation = m_settings.showSaturationColors;
+    const std::uint32_t below = saturation ? m_palette.underflowColour() : table[first];
+    const std::uint32_t above = saturation ? m_palette.overflowColour() : table[last];
+    for (int count = rawFirst; count <= std::min<int>(range.low, last); ++count)
+        table[count] = below;
+    for (int count = std::max<int>(range.high, first); count <= rawLast; ++count)
+        table[count] = above;
+}
+
+} // namespace zelkir

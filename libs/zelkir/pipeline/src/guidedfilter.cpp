@@ -1,0 +1,142 @@
+#include "guidedfilter.h"
+
+#include "pixelkernels.h"
+
+#include <algorithm>
+
+namespace zelkir {
+
+namespace {
+// Number of cells in the window around index i, clipped to 0..size-1.
+int windowCount(int i, int size, int radius)
+{
+    return std::min(i + radius, size - 1) - std::max(i - radius, 0) + 1;
+}
+}
+
+void GuidedFilter::compute(const CountFrame& frame, ValidRange range, float offset, float epsilon)
+{
+    m_gridWidth = (frame.width + CellSize - 1) / CellSize;
+    m_gridHeight = (frame.height + CellSize - 1) / CellSize;
+    const std::size_t cells = std::size_t(m_gridWidth) * std::size_t(m_gridHeight);
+    for (std::vector<float>* grid : { &m_mean, &m_meanSquares, &m_a, &m_b, &m_rowPass })
+        grid->resize(cells);
+
+    cellMeans(frame, range, offset);
+    boxMean(m_mean);
+    boxMean(m_meanSquares);
+
+    const float eps = std::max(epsilon, 1.0f);
+    for (std::size_t i = 0; i < cells; ++i) {
+        const float mean = m_mean[i];
+        const float variance = std::max(m_meanSquares[i] - mean * mean, 0.0f);
+        const float a = variance / (variance + eps);
+        m_a[i] = a;
+        m_b[i] = mean - a * mean;
+    }
+    boxMean(m_a);
+    boxMean(m_b);
+    // Back from counts relative to offset to absolute counts: a*(c - o) + b + o.
+    for (std::size_t i = 0; i < cells; ++i)
+        m_b[i] += offset - m_a[i] * offset;
+}
+
+void GuidedFilter::cellMeans(const CountFrame& frame, ValidRange range, float offset)
+{
+    const auto width = static_cast<std::size_t>(frame.width);
+    const auto paddedWidth = std::size_t(m_gridWidth) * CellSize;
+    m_columnSum.resize(paddedWidth);
+    m_columnSquares.resize(paddedWidth);
+    const float low = range.low;
+    const float high = range.high;
+    for (int gy = 0; gy < m_gridHeight; ++gy) {
+        std::fill(m_columnSum.begin(), m_columnSum.end(), 0.0f);
+        std::fill(m_columnSquares.begin(), m_columnSquares.end(), 0.0f);
+        const int y0 = gy * CellSize;
+        const int y1 = std::min(y0 + CellSize, frame.height);
+        for (int y = y0; y < y1; ++y) {
+            kernels::accumulateColumns(frame.counts + y * frame.stride, width, low, high, offset,
+                m_columnSum.data(), m_columnSquares.data());
+        }
+        float* mean = m_mean.data() + std::size_t(gy) * m_gridWidth;
+        float* meanSquares = m_meanSquares.data() + std::size_t(gy) * m_gridWidth;
+        const float* sum = m_columnSum.data();
+        const float* squares = m_columnSquares.data();
+        const float inverse = 1.0f / float(CellSize * (y1 - y0));
+        // The columns are padded with zeros to whole cells; only the last cell can be narrower.
+        for (int gx = 0; gx < m_gridWidth; ++gx) {
+            const int x = gx * CellSize;
+            mean[gx] = (sum[x] + sum[x + 1] + sum[x + 2] + sum[x + 3]) * inverse;
+            meanSquares[gx] = (squares[x] + squares[x + 1] + squares[x + 2] + squares[x + 3]) * inverse;
+        }
+        const int lastWidth = frame.width - (m_gridWidth - 1) * CellSize;
+        if (lastWidth < CellSize) {
+            const float scale = float(CellSize) / float(lastWidth);
+            mean[m_gridWidth - 1] *= scale;
+            meanSquares[m_gridWidth - 1] *= scale;
+        }
+    }
+}
+
+// Mean over the (2 * Radius + 1)^2 window clipped to the grid, in place. The radius is
+// small and fixed, so direct sums vectorise and need no running state.
+void GuidedFilter::boxMean(std::vector<float>& data)
+{
+    constexpr int taps = 2 * Radius + 1;
+    const int w = m_gridWidth;
+    const int h = m_gridHeight;
+    m_inverseWidthCount.resize(w);
+    for (int x = 0; x < w; ++x)
+        m_inverseWidthCount[x] = 1.0f / float(windowCount(x, w, Radius));
+    const float* inverse = m_inverseWidthCount.data();
+
+    for (int y = 0; y < h; ++y) {
+        const float* in = data.data() + std::size_t(y) * w;
+        float* out = m_rowPass.data() + std::size_t(y) * w;
+        // Whole windows in the middle, clipped ones at both ends.
+        for (int x = Radius; x < w - Radius; ++x) {
+            float sum = 0.0f;
+            for (int k = 0; k < taps; ++k)
+                sum += in[x - Radius + k];
+            out[x] = sum * inverse[x];
+        }
+        const auto clipped = [&](int x) {
+            float sum = 0.0f;
+            for (int k = std::max(x - Radius, 0); k <= std::min(x + Radius, w - 1); ++k)
+                sum += in[k];
+            out[x] = sum * inverse[x];
+        };
+        for (int x = 0; x < std::min(Radius, w); ++x)
+            clipped(x);
+        for (int x = std::max(w - Radius, Radius); x < w; ++x)
+            clipped(x);
+    }
+
+    for (int y = 0; y < h; ++y) {
+        const int top = std::max(y - Radius, 0);
+        const int bottom = std::min(y + Radius, h - 1);
+        float* out = data.data() + std::size_t(y) * w;
+        const float* rows = m_rowPass.data();
+        const float scale = 1.0f / float(bottom - top + 1);
+        if (bottom - top + 1 == taps) {
+            const float* r0 = rows + std::size_t(top) * w;
+            for (int x = 0; x < w; ++x) {
+                float sum = 0.0f;
+                for (int k = 0; k < taps; ++k)
+                    sum += r0[std::size_t(k) * w + x];
+                out[x] = sum * scale;
+            }
+        } else {
+            std::fill(out, out + w, 0.0f);
+            for (int row = top; row <= bottom; ++row) {
+                const float* add = rows + std::size_t(row) * w;
+                for (int x = 0; x < w; ++x)
+                    out[x] += add[x];
+            }
+            for (int x = 0; x < w; ++x)
+                out[x] *= scale;
+        }
+    }
+}
+
+} // namespace zelkir

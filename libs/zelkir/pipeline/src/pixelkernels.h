@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The per-pixel loops of histogram, table lookup and the guided filter's cell sums, one
+// row at a time, each in a baseline (x86-64 SSE2) and, where it pays, an AVX2 build.
+namespace zelkir::kernels {
+
+/// Adds a row to a histogram of 65536 bins indexed by count.
+void addToHistogram(const std::uint16_t* row, std::size_t n, std::uint32_t* bins);
+
+/// out[x] = table[row[x]]; the table must hold an entry for every count in the row.
+void mapThroughTable(const std::uint16_t* row, std::size_t n, const std::uint32_t* table, std::uint32_t* out);
+
+/// Adds the row's counts, clamped to [low, high] and less offset, to sum[x] and their
+/// squares to sumSquares[x].
+void accumulateColumns(const std::uint16_t* row, std::size_t n, float low, float high, float offset,
+    float* sum, float* sumSquares);
+
+} // namespace zelkir::kernels
