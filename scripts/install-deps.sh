@@ -11,7 +11,8 @@ packages=(
     qml6-module-qtquick-dialogs qml6-module-qt-labs-platform qml6-module-qttest
     qml6-module-qtqml-models qml6-module-qtqml
     libaravis-dev libusb-1.0-0-dev aravis-tools aravis-tools-cli
-    libcfitsio-dev
+    libcfitsio-dev libtiff-dev   # libtiff writes the multi-page TIFF test files
+    clang-14 libclang-rt-14-dev  # libFuzzer, for scripts/fuzz-readers.sh
     libopencv-dev
     iproute2 util-linux
     xvfb x11-apps xauth imagemagick fonts-dejavu-core

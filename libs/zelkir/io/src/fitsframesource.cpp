@@ -163,7 +163,10 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
     if (frames != hdus.end() && fits_reopen_file(image.get(), tableHandle.receiver(), &status) == 0)
         table = FitsFrameTable::open(std::move(tableHandle), frames->number, storage->fileSize);
     status = 0;
-    info.frameRate = keywordNumber(info.keywords, QStringLiteral("FRAMERATE")).value_or(std::nan(""));
+    // FRMRATE fits a standard eight-letter card; FRAMERATE arrives as a HIERARCH card.
+    info.frameRate
+        = keywordNumber(info.keywords, QStringLiteral("FRMRATE"))
+              .value_or(keywordNumber(info.keywords, QStringLiteral("FRAMERATE")).value_or(std::nan("")));
     if (!(info.frameRate > 0.0))
         info.frameRate = table ? table->frameRate() : std::nan("");
 

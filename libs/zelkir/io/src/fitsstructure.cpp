@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -19,9 +20,10 @@ constexpr qint64 MaxAxes = 999;
 constexpr qint64 MaxTableFields = 999;
 constexpr qint64 MaxDataBytes = qint64(1) << 50;
 
-/// The structural cards of one header.
+/// The cards of one header: names in order, and the first value of each name.
 struct Header
 {
+    std::vector<QByteArray> names;
     QHash<QByteArray, QByteArray> values;
     qint64 blocks = 0;
 };
@@ -39,6 +41,13 @@ QByteArray valueText(const QByteArray& card)
     return value.trimmed();
 }
 
+/// Keyword names are printable ASCII; anything else there means the header is damaged.
+/// Values and comments are left alone: some writers put degree signs in them.
+bool printable(const QByteArray& bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 32 && c <= 126; });
+}
+
 std::optional<Header> readHeader(const FitsByteReader& read, qint64 offset)
 {
     Header header;
@@ -49,14 +58,26 @@ std::optional<Header> readHeader(const FitsByteReader& read, qint64 offset)
         header.blocks = block + 1;
         for (int card = 0; card < CardsPerBlock; ++card) {
             const QByteArray text = bytes.mid(card * Card, Card);
+            if (!printable(text.left(8)))
+                return std::nullopt;
             const QByteArray name = text.left(8).trimmed();
             if (name == "END")
                 return header;
+            header.names.push_back(name);
             if (!name.isEmpty() && !header.values.contains(name))
                 header.values.insert(name, valueText(text));
         }
     }
     return std::nullopt;
+}
+
+/// The standard puts the structural cards first, in a fixed order, and readers such as
+/// cfitsio take them by position: they must be exactly where expected.
+bool inOrder(const Header& header, const std::vector<QByteArray>& expected)
+{
+    if (header.names.size() < expected.size())
+        return false;
+    return std::equal(expected.begin(), expected.end(), header.names.begin());
 }
 
 std::optional<qint64> integer(const Header& header, const QByteArray& name, qint64 minimum, qint64 maximum)
@@ -104,6 +125,15 @@ bool describe(const Header& header, int number, FitsHduSummary& hdu, qint64& dat
             && *bitpix != -64))
         return false;
     hdu.axes = int(*axes);
+    std::vector<QByteArray> order { number == 1 ? "SIMPLE" : "XTENSION", "BITPIX", "NAXIS" };
+    for (int axis = 1; axis <= *axes; ++axis)
+        order.push_back("NAXIS" + QByteArray::number(axis));
+    if (number != 1)
+        order.insert(order.end(), { "PCOUNT", "GCOUNT" });
+    if (hdu.kind == FitsHduSummary::Kind::Table)
+        order.push_back("TFIELDS");
+    if (!inOrder(header, order))
+        return false;
     qint64 elements = *axes > 0 ? 1 : 0;
     for (int axis = 1; axis <= *axes; ++axis) {
         const std::optional<qint64> length

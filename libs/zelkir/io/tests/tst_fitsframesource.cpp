@@ -58,6 +58,7 @@ private slots:
     void compressedImageIsRefused();
     void frameTable();
     void damagedFrameTableIsLeftAlone();
+    void frameRateKeyword_data();
     void frameRateKeyword();
     void noTimes();
     void countRangeFromDataRange_data();
@@ -344,11 +345,19 @@ void TestFitsFrameSource::damagedFrameTableIsLeftAlone()
     QVERIFY(source->readFrame(2, frame, &error));
 }
 
+void TestFitsFrameSource::frameRateKeyword_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("FRMRATE") << QByteArray("FRMRATE");
+    QTest::newRow("FRAMERATE, a HIERARCH card") << QByteArray("FRAMERATE");
+}
+
 void TestFitsFrameSource::frameRateKeyword()
 {
+    QFETCH(QByteArray, name);
     FitsTestSpec spec;
     spec.axes = { 2, 2, 3 };
-    spec.cards = { { "FRAMERATE", 50.0 } };
+    spec.cards = { { name, 50.0 } };
     const auto source = open(spec);
     QVERIFY(source);
     QCOMPARE(source->info().frameRate, 50.0);

@@ -41,6 +41,8 @@ private slots:
     void stopsAtBrokenHeaders_data();
     void stopsAtBrokenHeaders();
     void truncatedHeader();
+    void stopsAtMisplacedOrDamagedNames_data();
+    void stopsAtMisplacedOrDamagedNames();
 
 private:
     QTemporaryDir m_dir;
@@ -115,6 +117,28 @@ void TestFitsStructure::truncatedHeader()
     QByteArray noEnd = m_file.left(Block);
     noEnd.replace(noEnd.indexOf("END     "), 3, "   ");
     QVERIFY(FitsStructure::scan(reader(noEnd)).empty());
+}
+
+void TestFitsStructure::stopsAtMisplacedOrDamagedNames_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<int>("usable");
+    // cfitsio reads these cards by position: one out of place must stop the walk there.
+    QTest::newRow("table without TFIELDS in place") << QByteArray("TFIELDS ") << QByteArray("TFIELDX ") << 2;
+    QTest::newRow("binary in a name") << QByteArray("EXTNAME ") << QByteArray("EXT\x8bNAME", 8) << 1;
+}
+
+void TestFitsStructure::stopsAtMisplacedOrDamagedNames()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(int, usable);
+    QByteArray bytes = m_file;
+    const int at = bytes.indexOf(from);
+    QVERIFY(at > 0 && at % 80 == 0);
+    bytes.replace(at, 8, to);
+    QCOMPARE(int(FitsStructure::scan(reader(bytes)).size()), usable);
 }
 
 QTEST_GUILESS_MAIN(TestFitsStructure)

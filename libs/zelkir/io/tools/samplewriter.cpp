@@ -78,7 +78,7 @@ void SampleWriter::writeHeader(const SampleSettings& s)
     writeInt(m_file, "DATAMIN", 0, "lowest count the camera gives", st);
     writeInt(m_file, "DATAMAX", SampleCamera::MaxCount, "highest count: 14 bits", st);
     writeText(m_file, "ROWORDER", QStringLiteral("BOTTOM-UP"), "first row is the bottom of the picture", st);
-    writeDouble(m_file, "FRAMERATE", s.rate, "[Hz] nominal frame rate", st);
+    writeDouble(m_file, "FRMRATE", s.rate, "[Hz] nominal frame rate", st);
     writeDouble(m_file, "FPATEMP", 31.4, "[C] focal plane temperature", st);
     writeText(m_file, "LENS", QStringLiteral("25 mm f/1.0"), nullptr, st);
     writeInt(m_file, "SEED", (long long)(s.seed & 0x7fffffffffffffffULL), "generator seed", st);
