@@ -78,7 +78,7 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
             pad(lower, m_rows[1]);
         coefficients.lowerWeight = above < 0 || above >= lastGridRow ? 0.0f : v - float(above);
         for (int r = 0; r < 2; ++r) {
-            coefficients.a[r] = m_rows[r].a.data();
+            coefficients.aLessOne[r] = m_rows[r].aLessOne.data();
             coefficients.b[r] = m_rows[r].b.data();
         }
         kernels::detailRow(frame.counts + y * frame.stride, std::size_t(frame.width), coefficients,
@@ -92,16 +92,15 @@ void DetailEnhancer::pad(int gridRow, PaddedRow& row)
         GuidedFilter::CellSize == kernels::DetailCellSize, "one cell size for filter and pixel loop");
     const int w = m_filter.gridWidth();
     const std::size_t padded = std::size_t(w) + 2 + 8;
-    const float* grids[2]
-        = { m_filter.a() + std::size_t(gridRow) * w, m_filter.b() + std::size_t(gridRow) * w };
-    std::vector<float>* targets[2] = { &row.a, &row.b };
-    for (int k = 0; k < 2; ++k) {
-        std::vector<float>& target = *targets[k];
-        target.resize(padded);
-        const float* g = grids[k];
-        target[0] = g[0];
-        std::copy(g, g + w, target.begin() + 1);
-        std::fill(target.begin() + 1 + w, target.end(), g[w - 1]);
+    const float* a = m_filter.a() + std::size_t(gridRow) * w;
+    const float* b = m_filter.b() + std::size_t(gridRow) * w;
+    row.aLessOne.resize(padded);
+    row.b.resize(padded);
+    for (std::size_t i = 0; i < padded; ++i) {
+        // Entry i is cell i - 1, the end cells repeated into the padding.
+        const std::size_t cell = std::min<std::size_t>(i == 0 ? 0 : i - 1, std::size_t(w) - 1);
+        row.aLessOne[i] = a[cell] - 1.0f;
+        row.b[i] = b[cell];
     }
     row.gridRow = gridRow;
 }

@@ -48,7 +48,7 @@ private:
     struct PaddedRow
     {
         int gridRow = -1;
-        std::vector<float> a;
+        std::vector<float> aLessOne;
         std::vector<float> b;
     };
 

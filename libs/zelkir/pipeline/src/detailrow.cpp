@@ -25,6 +25,15 @@ inline float atMost(float value, float bound)
 // the way), its last two between this one and the next (1/8 and 3/8).
 constexpr float RightWeights[DetailCellSize] = { 0.625f, 0.875f, 0.125f, 0.375f };
 
+// The colour of a display level (rounding already added), or a saturation colour.
+inline std::uint32_t colourOf(std::uint16_t count, float level, const DetailRowParameters& p)
+{
+    std::int32_t colour = static_cast<std::int32_t>(atMost(atLeast(level, 0.0f), 255.5f));
+    colour = count <= p.underflowAt ? 256 : colour;
+    colour = count >= p.overflowAt ? 257 : colour;
+    return p.colours[colour];
+}
+
 inline std::uint32_t detailPixel(
     const std::uint16_t* row, std::size_t x, const DetailRowCoefficients& k, const DetailRowParameters& p)
 {
@@ -34,13 +43,12 @@ inline std::uint32_t detailPixel(
     const std::size_t left = x / DetailCellSize + (x % DetailCellSize) / 2;
     const float wx = RightWeights[x % DetailCellSize];
     const float wy = k.lowerWeight;
-    float q[2][2];
+    float error[2][2];
     float penalty[2][2];
     for (int r = 0; r < 2; ++r) {
         for (int side = 0; side < 2; ++side) {
-            q[r][side] = k.a[r][left + side] * c + k.b[r][left + side];
-            const float error = q[r][side] - c;
-            penalty[r][side] = p.consistencySquared + error * error;
+            error[r][side] = k.aLessOne[r][left + side] * c + k.b[r][left + side];
+            penalty[r][side] = p.consistencySquared + error[r][side] * error[r][side];
         }
     }
     // Weight = bilinear weight / penalty, all scaled by the product of the four penalties,
@@ -51,16 +59,79 @@ inline std::uint32_t detailPixel(
     const float w01 = wx * (1.0f - wy) * penalty[0][0] * lower;
     const float w10 = (1.0f - wx) * wy * penalty[1][1] * upper;
     const float w11 = wx * wy * penalty[1][0] * upper;
-    const float base
-        = (w00 * q[0][0] + w01 * q[0][1] + w10 * q[1][0] + w11 * q[1][1]) / (w00 + w01 + w10 + w11);
+    const float offset = (w00 * error[0][0] + w01 * error[0][1] + w10 * error[1][0] + w11 * error[1][1])
+        / (w00 + w01 + w10 + w11);
+    const float base = c + offset;
 
     const auto index = static_cast<std::int32_t>(atMost(atLeast(base, p.baseFirst), p.baseLast));
-    const float boost = atMost(atLeast(p.detailGain * (c - base), -p.detailLimit), p.detailLimit);
-    const float level = p.baseLevels[index] + boost + 0.5f;
-    std::int32_t colour = static_cast<std::int32_t>(atMost(atLeast(level, 0.0f), 255.5f));
-    colour = count <= p.underflowAt ? 256 : colour;
-    colour = count >= p.overflowAt ? 257 : colour;
-    return p.colours[colour];
+    const float boost = atMost(atLeast(-p.detailGain * offset, -p.detailLimit), p.detailLimit);
+    return colourOf(count, p.baseLevels[index] + boost + 0.5f, p);
+}
+
+// The baseline build of the same loop, four pixels (one cell) at a time; SSE2 has no
+// gathers, so the two table lookups stay scalar.
+void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& k,
+    const DetailRowParameters& p, std::uint32_t* out)
+{
+    const __m128 wx = _mm_setr_ps(RightWeights[0], RightWeights[1], RightWeights[2], RightWeights[3]);
+    const __m128 wxLeft = _mm_sub_ps(_mm_set1_ps(1.0f), wx);
+    const __m128 wyLower = _mm_set1_ps(k.lowerWeight);
+    const __m128 wyUpper = _mm_set1_ps(1.0f - k.lowerWeight);
+    const __m128 spatial00 = _mm_mul_ps(wxLeft, wyUpper);
+    const __m128 spatial01 = _mm_mul_ps(wx, wyUpper);
+    const __m128 spatial10 = _mm_mul_ps(wxLeft, wyLower);
+    const __m128 spatial11 = _mm_mul_ps(wx, wyLower);
+    const __m128 low = _mm_set1_ps(p.low);
+    const __m128 high = _mm_set1_ps(p.high);
+    const __m128 tauSquared = _mm_set1_ps(p.consistencySquared);
+    const __m128 first = _mm_set1_ps(p.baseFirst);
+    const __m128 last = _mm_set1_ps(p.baseLast);
+    const __m128 negativeGain = _mm_set1_ps(-p.detailGain);
+    const __m128 lowestBoost = _mm_set1_ps(-p.detailLimit);
+    const __m128 highestBoost = _mm_set1_ps(p.detailLimit);
+    const __m128i zero = _mm_setzero_si128();
+
+    std::size_t x = 0;
+    for (std::size_t cell = 0; x + 4 <= n; x += 4, ++cell) {
+        const __m128i raw
+            = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x)), zero);
+        const __m128 c = _mm_min_ps(_mm_max_ps(_mm_cvtepi32_ps(raw), low), high);
+        __m128 error[2][2];
+        __m128 penalty[2][2];
+        for (int r = 0; r < 2; ++r) {
+            const __m128 a = _mm_loadu_ps(k.aLessOne[r] + cell);
+            const __m128 b = _mm_loadu_ps(k.b[r] + cell);
+            // Left cells of the four pixels: entries 0, 0, 1, 1; right cells: 1, 1, 2, 2.
+            error[r][0] = _mm_add_ps(_mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(1, 1, 0, 0)), c),
+                _mm_shuffle_ps(b, b, _MM_SHUFFLE(1, 1, 0, 0)));
+            error[r][1] = _mm_add_ps(_mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 2, 1, 1)), c),
+                _mm_shuffle_ps(b, b, _MM_SHUFFLE(2, 2, 1, 1)));
+            for (int side = 0; side < 2; ++side)
+                penalty[r][side] = _mm_add_ps(_mm_mul_ps(error[r][side], error[r][side]), tauSquared);
+        }
+        const __m128 upper = _mm_mul_ps(penalty[0][0], penalty[0][1]);
+        const __m128 lower = _mm_mul_ps(penalty[1][0], penalty[1][1]);
+        const __m128 w00 = _mm_mul_ps(_mm_mul_ps(spatial00, penalty[0][1]), lower);
+        const __m128 w01 = _mm_mul_ps(_mm_mul_ps(spatial01, penalty[0][0]), lower);
+        const __m128 w10 = _mm_mul_ps(_mm_mul_ps(spatial10, penalty[1][1]), upper);
+        const __m128 w11 = _mm_mul_ps(_mm_mul_ps(spatial11, penalty[1][0]), upper);
+        const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_mul_ps(w00, error[0][0]), _mm_mul_ps(w01, error[0][1])),
+            _mm_add_ps(_mm_mul_ps(w10, error[1][0]), _mm_mul_ps(w11, error[1][1])));
+        const __m128 weights = _mm_add_ps(_mm_add_ps(w00, w01), _mm_add_ps(w10, w11));
+        const __m128 offset = _mm_div_ps(sum, weights);
+        const __m128 base = _mm_add_ps(c, offset);
+
+        alignas(16) std::int32_t index[4];
+        alignas(16) float boost[4];
+        _mm_store_si128(
+            reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(base, first), last)));
+        _mm_store_ps(
+            boost, _mm_min_ps(_mm_max_ps(_mm_mul_ps(negativeGain, offset), lowestBoost), highestBoost));
+        for (int i = 0; i < 4; ++i)
+            out[x + i] = colourOf(row[x + i], p.baseLevels[index[i]] + boost[i] + 0.5f, p);
+    }
+    for (; x < n; ++x)
+        out[x] = detailPixel(row, x, k, p);
 }
 
 // Eight pixels are two cells: their left and right cells come from the padded grid rows
@@ -87,10 +158,10 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
     const __m256 tauSquared = _mm256_set1_ps(p.consistencySquared);
     const __m256 first = _mm256_set1_ps(p.baseFirst);
     const __m256 last = _mm256_set1_ps(p.baseLast);
-    const __m256 gain = _mm256_set1_ps(p.detailGain);
-    const __m256 limit = _mm256_set1_ps(p.detailLimit);
-    const __m256 negativeLimit = _mm256_set1_ps(-p.detailLimit);
+    const __m256 negativeGain = _mm256_set1_ps(-p.detailGain);
     const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 lowestBoost = _mm256_set1_ps(0.5f - p.detailLimit);
+    const __m256 highestBoost = _mm256_set1_ps(0.5f + p.detailLimit);
     const __m256 zero = _mm256_setzero_ps();
     const __m256 top = _mm256_set1_ps(255.5f);
     // count <= underflowAt is underflowAt + 1 > count; count >= overflowAt is count > overflowAt - 1.
@@ -103,19 +174,19 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
     for (std::size_t cell = 0; x + 8 <= n; x += 8, cell += 2) {
         const __m256i raw = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
         const __m256 c = _mm256_min_ps(_mm256_max_ps(_mm256_cvtepi32_ps(raw), low), high);
-        __m256 q[2][2];
+        // Each cell's base less the count, from its slope less one: the blend works on these
+        // small differences, and a flat area's base is its count exactly.
+        __m256 error[2][2];
         __m256 penalty[2][2];
         for (int r = 0; r < 2; ++r) {
-            const __m256 a = _mm256_loadu_ps(k.a[r] + cell);
+            const __m256 a = _mm256_loadu_ps(k.aLessOne[r] + cell);
             const __m256 b = _mm256_loadu_ps(k.b[r] + cell);
-            q[r][0] = _mm256_fmadd_ps(
+            error[r][0] = _mm256_fmadd_ps(
                 _mm256_permutevar8x32_ps(a, leftCells), c, _mm256_permutevar8x32_ps(b, leftCells));
-            q[r][1] = _mm256_fmadd_ps(
+            error[r][1] = _mm256_fmadd_ps(
                 _mm256_permutevar8x32_ps(a, rightCells), c, _mm256_permutevar8x32_ps(b, rightCells));
-            for (int side = 0; side < 2; ++side) {
-                const __m256 error = _mm256_sub_ps(q[r][side], c);
-                penalty[r][side] = _mm256_fmadd_ps(error, error, tauSquared);
-            }
+            for (int side = 0; side < 2; ++side)
+                penalty[r][side] = _mm256_fmadd_ps(error[r][side], error[r][side], tauSquared);
         }
         const __m256 upper = _mm256_mul_ps(penalty[0][0], penalty[0][1]);
         const __m256 lower = _mm256_mul_ps(penalty[1][0], penalty[1][1]);
@@ -123,17 +194,20 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
         const __m256 w01 = _mm256_mul_ps(_mm256_mul_ps(spatial01, penalty[0][0]), lower);
         const __m256 w10 = _mm256_mul_ps(_mm256_mul_ps(spatial10, penalty[1][1]), upper);
         const __m256 w11 = _mm256_mul_ps(_mm256_mul_ps(spatial11, penalty[1][0]), upper);
-        __m256 sum = _mm256_mul_ps(w00, q[0][0]);
-        sum = _mm256_fmadd_ps(w01, q[0][1], sum);
-        sum = _mm256_fmadd_ps(w10, q[1][0], sum);
-        sum = _mm256_fmadd_ps(w11, q[1][1], sum);
+        __m256 sum = _mm256_mul_ps(w00, error[0][0]);
+        sum = _mm256_fmadd_ps(w01, error[0][1], sum);
+        sum = _mm256_fmadd_ps(w10, error[1][0], sum);
+        sum = _mm256_fmadd_ps(w11, error[1][1], sum);
         const __m256 weights = _mm256_add_ps(_mm256_add_ps(w00, w01), _mm256_add_ps(w10, w11));
-        const __m256 base = _mm256_div_ps(sum, weights);
+        // base = count + offset; the detail is -offset.
+        const __m256 offset = _mm256_div_ps(sum, weights);
+        const __m256 base = _mm256_add_ps(c, offset);
 
         const __m256i index = _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(base, first), last));
-        const __m256 detail = _mm256_mul_ps(gain, _mm256_sub_ps(c, base));
-        const __m256 boost = _mm256_min_ps(_mm256_max_ps(detail, negativeLimit), limit);
-        __m256 level = _mm256_add_ps(_mm256_add_ps(gatherFloats(p.baseLevels, index), half), boost);
+        // The detail's boost, with the half for rounding folded into it and its limits.
+        const __m256 boost = _mm256_min_ps(
+            _mm256_max_ps(_mm256_fmadd_ps(negativeGain, offset, half), lowestBoost), highestBoost);
+        __m256 level = _mm256_add_ps(gatherFloats(p.baseLevels, index), boost);
         level = _mm256_min_ps(_mm256_max_ps(level, zero), top);
         __m256i colour = _mm256_cvttps_epi32(level);
         if constexpr (ShowSaturation) {
@@ -159,8 +233,7 @@ void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficie
             detailRowAvx2<false>(row, n, coefficients, parameters, out);
         return;
     }
-    for (std::size_t x = 0; x < n; ++x)
-        out[x] = detailPixel(row, x, coefficients, parameters);
+    detailRowSse2(row, n, coefficients, parameters, out);
 }
 
 } // namespace zelkir::kernels

@@ -25,12 +25,12 @@ struct DetailRowParameters
 };
 
 /// The guided filter's models (base = a * count + b) of the grid rows above and below an
-/// output row. Entry i of each row is grid cell i - 1, with the first and last cell
+/// output row, as a - 1 and b, so that a * count + b - count comes out directly. Entry i of each row is grid cell i - 1, with the first and last cell
 /// repeated once more at either end and 8 more entries of padding, so the pixel loop can
 /// take the cells left and right of any pixel without end tests.
 struct DetailRowCoefficients
 {
-    const float* a[2] = {}; ///< [upper, lower]
+    const float* aLessOne[2] = {}; ///< [upper, lower]
     const float* b[2] = {};
     float lowerWeight = 0.0f; ///< bilinear weight of the lower grid row for this output row
 };

@@ -267,6 +267,28 @@ private slots:
         QVERIFY(out.pixels == expected.pixels);
     }
 
+    void extremeCounts_data() { addModeRows(); }
+
+    void extremeCounts()
+    {
+        QFETCH(ScaleMode, mode);
+        // Counts at both ends of 16 bits, inside a full and beyond a 14-bit range.
+        const TestImage image(37, 19, [](int x, int y) {
+            return (x + y) % 3 == 0 ? 0 : (x * y) % 2 ? 65535 : 30000;
+        });
+        for (const ValidRange range :
+            { ValidRange { 0, 65535 }, ValidRange { 0, 16383 }, ValidRange { 40000, 65535 } }) {
+            for (const bool saturation : { false, true }) {
+                DisplayPipeline pipeline;
+                pipeline.setSettings(settingsFor(mode, saturation));
+                TestOutput out(image.width, image.height);
+                QVERIFY(pipeline.render(image.frame(), range, out.image()));
+                for (std::uint32_t pixel : out.pixels)
+                    QCOMPARE(pixel >> 24, 0xFFu);
+            }
+        }
+    }
+
     void tinyFrames_data() { addModeRows(); }
 
     void tinyFrames()
