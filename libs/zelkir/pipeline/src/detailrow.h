@@ -25,9 +25,9 @@ struct DetailRowParameters
 };
 
 /// The guided filter's models (base = a * count + b) of the grid rows above and below an
-/// output row, as a - 1 and b, so that a * count + b - count comes out directly. Entry i of each row is grid cell i - 1, with the first and last cell
-/// repeated once more at either end and 8 more entries of padding, so the pixel loop can
-/// take the cells left and right of any pixel without end tests.
+/// output row, as a - 1 and b, so that a * count + b - count comes out directly. Entry i of each row is grid
+/// cell i - 1, with the first and last cell repeated once more at either end and 8 more entries of padding,
+/// so the pixel loop can take the cells left and right of any pixel without end tests.
 struct DetailRowCoefficients
 {
     const float* aLessOne[2] = {}; ///< [upper, lower]

@@ -93,7 +93,8 @@ private slots:
             ++different;
             QVERIFY2(std::abs(int(a[i] & 0xFF) - int(b[i] & 0xFF)) <= 1, qPrintable(QString::number(i)));
         }
-        QVERIFY2(different * 1000 < pixels, qPrintable(QStringLiteral("%1 of %2").arg(different).arg(pixels)));
+        QVERIFY2(
+            different * 1000 < pixels, qPrintable(QStringLiteral("%1 of %2").arg(different).arg(pixels)));
     }
 };
 
