@@ -80,20 +80,20 @@ void TestConcurrentReads::cleanup()
 
 QString TestConcurrentReads::writeFits()
 {
-    FitsTestSpec spec;
-    spec.axes = { Width, Height, Frames };
-    spec.cards = { { "BZERO", 32768.0 } };
-    spec.stored.resize(std::size_t(Width * Height * Frames));
+    FitsTestCube cube;
+    cube.axes = { Width, Height, Frames };
+    cube.cards = { { "BZERO", 32768.0 } };
+    cube.stored.resize(std::size_t(Width * Height * Frames));
     for (int f = 0; f < Frames; ++f) {
-        spec.times.push_back(f * 0.02);
-        spec.presets.push_back(f % 2);
+        cube.times.push_back(f * 0.02);
+        cube.presets.push_back(f % 2);
         for (int y = 0; y < Height; ++y) {
             for (int x = 0; x < Width; ++x)
-                spec.stored[fitsElement(spec, x, y, f)] = valueAt(x, y, f) - 32768.0;
+                cube.stored[fitsElement(cube, x, y, f)] = valueAt(x, y, f) - 32768.0;
         }
     }
     const QString path = m_dir->filePath(QStringLiteral("movie.fits"));
-    writeFitsTestFile(path, spec, nullptr);
+    writeFitsTestFile(path, cube, nullptr);
     return path;
 }
 

@@ -67,8 +67,8 @@ private slots:
     void frameIndexOutOfRange();
 
 private:
-    QString write(const FitsTestSpec& spec, const QString& name = QStringLiteral("test.fits"));
-    std::unique_ptr<FrameSource> open(const FitsTestSpec& spec);
+    QString write(const FitsTestCube& cube, const QString& name = QStringLiteral("test.fits"));
+    std::unique_ptr<FrameSource> open(const FitsTestCube& cube);
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -84,19 +84,19 @@ void TestFitsFrameSource::cleanup()
     m_dir.reset();
 }
 
-QString TestFitsFrameSource::write(const FitsTestSpec& spec, const QString& name)
+QString TestFitsFrameSource::write(const FitsTestCube& cube, const QString& name)
 {
     const QString path = m_dir->filePath(name);
     QString error;
-    if (!writeFitsTestFile(path, spec, &error))
+    if (!writeFitsTestFile(path, cube, &error))
         qWarning("%s", qPrintable(error));
     return path;
 }
 
-std::unique_ptr<FrameSource> TestFitsFrameSource::open(const FitsTestSpec& spec)
+std::unique_ptr<FrameSource> TestFitsFrameSource::open(const FitsTestCube& cube)
 {
     QString error;
-    auto source = FrameSourceFactory::open(write(spec), &error);
+    auto source = FrameSourceFactory::open(write(cube), &error);
     if (!source)
         qWarning("open failed: %s", qPrintable(error));
     return source;
@@ -136,12 +136,12 @@ void TestFitsFrameSource::readsEveryBitpix()
     QFETCH(double, high);
     QFETCH(bool, exact);
 
-    FitsTestSpec spec;
-    spec.bitpix = bitpix;
-    spec.axes = { Width, Height, Frames };
-    spec.stored = spreadValues(bitpix, low, high, Width * Height * Frames);
-    spec.cards = { { "BSCALE", bscale }, { "BZERO", bzero } };
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.bitpix = bitpix;
+    cube.axes = { Width, Height, Frames };
+    cube.stored = spreadValues(bitpix, low, high, Width * Height * Frames);
+    cube.cards = { { "BSCALE", bscale }, { "BZERO", bzero } };
+    const auto source = open(cube);
     QVERIFY(source);
     QCOMPARE(source->info().format, QStringLiteral("FITS"));
     QCOMPARE(source->width(), Width);
@@ -161,7 +161,7 @@ void TestFitsFrameSource::readsEveryBitpix()
         const double tolerance = exact ? 0.0 : std::abs(frame.scale.scale) / 2.0;
         for (int y = 0; y < Height; ++y) {
             for (int x = 0; x < Width; ++x) {
-                const double expected = bzero + bscale * spec.stored[fitsElement(spec, x, y, f)];
+                const double expected = bzero + bscale * cube.stored[fitsElement(cube, x, y, f)];
                 const double got = frame.scale.toPhysical(frame.at(x, y));
                 const double slack = tolerance + 1e-9 * std::max(1.0, std::abs(expected));
                 if (std::abs(got - expected) > slack)
@@ -178,12 +178,12 @@ void TestFitsFrameSource::readsEveryBitpix()
 
 void TestFitsFrameSource::undefinedPixelsReadAsZero()
 {
-    FitsTestSpec spec;
-    spec.bitpix = -32;
-    spec.stored = std::vector<double>(12, 20.0);
-    spec.stored[fitsElement(spec, 1, 0, 0)] = std::nan("");
-    spec.stored[fitsElement(spec, 2, 0, 0)] = 30.0;
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.bitpix = -32;
+    cube.stored = std::vector<double>(12, 20.0);
+    cube.stored[fitsElement(cube, 1, 0, 0)] = std::nan("");
+    cube.stored[fitsElement(cube, 2, 0, 0)] = 30.0;
+    const auto source = open(cube);
     QVERIFY(source);
     Frame frame;
     QVERIFY(source->readFrame(0, frame, nullptr));
@@ -206,11 +206,11 @@ void TestFitsFrameSource::framesFromAxes()
 {
     QFETCH(QList<long long>, axes);
     QFETCH(int, frames);
-    FitsTestSpec spec;
-    spec.axes = axes;
+    FitsTestCube cube;
+    cube.axes = axes;
     for (int i = 0; i < 18 * frames; ++i)
-        spec.stored.push_back(i);
-    const auto source = open(spec);
+        cube.stored.push_back(i);
+    const auto source = open(cube);
     QVERIFY(source);
     QCOMPARE(source->frameCount(), frames);
     Frame frame;
@@ -224,11 +224,11 @@ void TestFitsFrameSource::framesFromAxes()
 
 void TestFitsFrameSource::topDownRowOrder()
 {
-    FitsTestSpec spec;
-    spec.axes = { 2, 3 };
-    spec.stored = { 1, 2, 3, 4, 5, 6 };
-    spec.cards = { { "ROWORDER", QStringLiteral("TOP-DOWN") } };
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.axes = { 2, 3 };
+    cube.stored = { 1, 2, 3, 4, 5, 6 };
+    cube.cards = { { "ROWORDER", QStringLiteral("TOP-DOWN") } };
+    const auto source = open(cube);
     QVERIFY(source);
     Frame frame;
     QVERIFY(source->readFrame(0, frame, nullptr));
@@ -238,16 +238,16 @@ void TestFitsFrameSource::topDownRowOrder()
 
 void TestFitsFrameSource::keywordsForDisplay()
 {
-    FitsTestSpec spec;
-    spec.cards = {
+    FitsTestCube cube;
+    cube.cards = {
         { "INSTRUME", QStringLiteral("Test camera") },
         { "OBSERVER", QStringLiteral("O'Neil") },
         { "EXPTIME", 0.0125 },
         { "FRAMENO", 42 },
         { "SHUTTER", true },
     };
-    spec.longString = QString(100, QLatin1Char('x')) + QStringLiteral("END");
-    const auto source = open(spec);
+    cube.longString = QString(100, QLatin1Char('x')) + QStringLiteral("END");
+    const auto source = open(cube);
     QVERIFY(source);
     const FileKeywords& keywords = source->fileKeywords();
     auto value = [&](const char* name) {
@@ -259,7 +259,7 @@ void TestFitsFrameSource::keywordsForDisplay()
     QCOMPARE(value("EXPTIME").toDouble(), 0.0125);
     QCOMPARE(value("FRAMENO"), QStringLiteral("42"));
     QCOMPARE(value("SHUTTER"), QStringLiteral("T"));
-    QCOMPARE(value("LONGSTR"), spec.longString);
+    QCOMPARE(value("LONGSTR"), cube.longString);
     for (const char* structural : { "SIMPLE", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "EXTEND", "COMMENT",
              "HISTORY", "CONTINUE", "END" })
         QVERIFY2(!findKeyword(keywords, QLatin1String(structural)), structural);
@@ -269,12 +269,12 @@ void TestFitsFrameSource::keywordsForDisplay()
 
 void TestFitsFrameSource::imageInExtension()
 {
-    FitsTestSpec spec;
-    spec.inExtension = true;
-    spec.axes = { 3, 2, 2 };
-    spec.stored = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 };
-    spec.cards = { { "EXTNAME", QStringLiteral("SCIENCE") } };
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.inExtension = true;
+    cube.axes = { 3, 2, 2 };
+    cube.stored = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 };
+    cube.cards = { { "EXTNAME", QStringLiteral("SCIENCE") } };
+    const auto source = open(cube);
     QVERIFY(source);
     QCOMPARE(source->frameCount(), 2);
     QVERIFY(findKeyword(source->fileKeywords(), QStringLiteral("EXTNAME")));
@@ -285,26 +285,26 @@ void TestFitsFrameSource::imageInExtension()
 
 void TestFitsFrameSource::compressedImageIsRefused()
 {
-    FitsTestSpec spec;
-    spec.compressed = true;
-    spec.axes = { 16, 8, 3 };
+    FitsTestCube cube;
+    cube.compressed = true;
+    cube.axes = { 16, 8, 3 };
     for (int i = 0; i < 16 * 8 * 3; ++i)
-        spec.stored.push_back((i * 37) % 4000 - 2000);
+        cube.stored.push_back((i * 37) % 4000 - 2000);
     QString error;
-    QVERIFY(!FrameSourceFactory::open(write(spec), &error));
+    QVERIFY(!FrameSourceFactory::open(write(cube), &error));
     QVERIFY2(error.contains(QLatin1String("compressed")), qPrintable(error));
 }
 
 void TestFitsFrameSource::frameTable()
 {
-    FitsTestSpec spec;
-    spec.axes = { 2, 2, 4 };
-    spec.times = { 0.0, 0.04, 0.08, 0.12 };
-    spec.presets = { 0, 1, 0, 1 };
-    spec.cards = { { "SEQUENCE", true }, { "PRESETS", 3 }, { "BZERO", 32768.0 } };
+    FitsTestCube cube;
+    cube.axes = { 2, 2, 4 };
+    cube.times = { 0.0, 0.04, 0.08, 0.12 };
+    cube.presets = { 0, 1, 0, 1 };
+    cube.cards = { { "SEQUENCE", true }, { "PRESETS", 3 }, { "BZERO", 32768.0 } };
     for (int i = 0; i < 16; ++i)
-        spec.stored.push_back(i * 1000 - 8000);
-    const auto source = open(spec);
+        cube.stored.push_back(i * 1000 - 8000);
+    const auto source = open(cube);
     QVERIFY(source);
     QCOMPARE(source->frameTime(2), 0.08);
     QCOMPARE(source->frameTime(0), 0.0);
@@ -318,16 +318,16 @@ void TestFitsFrameSource::frameTable()
     QCOMPARE(frame.time, 0.12);
     QCOMPARE(frame.preset, 1);
     // Reading the table between frames must not disturb how pixels are scaled.
-    QCOMPARE(frame.scale.toPhysical(frame.at(1, 1)), 32768.0 + spec.stored[fitsElement(spec, 1, 1, 3)]);
-    QCOMPARE(int(frame.at(1, 1)), int(32768 + spec.stored[fitsElement(spec, 1, 1, 3)]));
+    QCOMPARE(frame.scale.toPhysical(frame.at(1, 1)), 32768.0 + cube.stored[fitsElement(cube, 1, 1, 3)]);
+    QCOMPARE(int(frame.at(1, 1)), int(32768 + cube.stored[fitsElement(cube, 1, 1, 3)]));
 }
 
 void TestFitsFrameSource::damagedFrameTableIsLeftAlone()
 {
-    FitsTestSpec spec;
-    spec.axes = { 2, 2, 3 };
-    spec.times = { 0.0, 0.5, 1.0 };
-    QFile file(write(spec));
+    FitsTestCube cube;
+    cube.axes = { 2, 2, 3 };
+    cube.times = { 0.0, 0.5, 1.0 };
+    QFile file(write(cube));
     QVERIFY(file.open(QIODevice::ReadWrite));
     QByteArray bytes = file.readAll();
     // cfitsio would size its column list from this and fill gigabytes before failing.
@@ -355,10 +355,10 @@ void TestFitsFrameSource::frameRateKeyword_data()
 void TestFitsFrameSource::frameRateKeyword()
 {
     QFETCH(QByteArray, name);
-    FitsTestSpec spec;
-    spec.axes = { 2, 2, 3 };
-    spec.cards = { { name, 50.0 } };
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.axes = { 2, 2, 3 };
+    cube.cards = { { name, 50.0 } };
+    const auto source = open(cube);
     QVERIFY(source);
     QCOMPARE(source->info().frameRate, 50.0);
     QCOMPARE(source->frameTime(2), 0.04);
@@ -366,9 +366,9 @@ void TestFitsFrameSource::frameRateKeyword()
 
 void TestFitsFrameSource::noTimes()
 {
-    FitsTestSpec spec;
-    spec.axes = { 2, 2, 3 };
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.axes = { 2, 2, 3 };
+    const auto source = open(cube);
     QVERIFY(source);
     QVERIFY(std::isnan(source->info().frameRate));
     QVERIFY(std::isnan(source->frameTime(1)));
@@ -404,10 +404,10 @@ void TestFitsFrameSource::countRangeFromDataRange()
     QFETCH(int, minimum);
     QFETCH(int, maximum);
     QFETCH(int, bits);
-    FitsTestSpec spec;
-    spec.bitpix = bitpix;
-    spec.cards = cards;
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.bitpix = bitpix;
+    cube.cards = cards;
+    const auto source = open(cube);
     QVERIFY(source);
     QCOMPARE(int(source->countRange().minimum), minimum);
     QCOMPARE(int(source->countRange().maximum), maximum);
@@ -416,9 +416,9 @@ void TestFitsFrameSource::countRangeFromDataRange()
 
 void TestFitsFrameSource::calibrationAndPresets()
 {
-    FitsTestSpec spec;
-    spec.axes = { 2, 2, 6 };
-    spec.cards = {
+    FitsTestCube cube;
+    cube.axes = { 2, 2, 6 };
+    cube.cards = {
         { "RADGAIN", 0.0125 },
         { "RADOFFS", 10.5 },
         { "PLANCK_R", 5685.8 },
@@ -429,7 +429,7 @@ void TestFitsFrameSource::calibrationAndPresets()
         { "SEQUENCE", true },
         { "PRESETS", 0x0D },
     };
-    const auto source = open(spec);
+    const auto source = open(cube);
     QVERIFY(source);
     const CalibrationParameters& calibration = source->calibration();
     QVERIFY(calibration.radiance);
@@ -448,9 +448,9 @@ void TestFitsFrameSource::calibrationAndPresets()
 
 void TestFitsFrameSource::frameIndexOutOfRange()
 {
-    FitsTestSpec spec;
-    spec.axes = { 2, 2, 2 };
-    const auto source = open(spec);
+    FitsTestCube cube;
+    cube.axes = { 2, 2, 2 };
+    const auto source = open(cube);
     QVERIFY(source);
     Frame frame;
     for (int index : { -1, 2, 1000 }) {

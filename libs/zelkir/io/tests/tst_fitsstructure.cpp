@@ -52,14 +52,14 @@ private:
 void TestFitsStructure::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    FitsTestSpec spec;
-    spec.inExtension = true;
-    spec.axes = { 7, 5, 3 };
-    spec.cards = { { "EXTNAME", QStringLiteral("SCIENCE") } };
-    spec.times = { 0.0, 0.1, 0.2 };
+    FitsTestCube cube;
+    cube.inExtension = true;
+    cube.axes = { 7, 5, 3 };
+    cube.cards = { { "EXTNAME", QStringLiteral("SCIENCE") } };
+    cube.times = { 0.0, 0.1, 0.2 };
     const QString path = m_dir.filePath(QStringLiteral("three.fits"));
     QString error;
-    QVERIFY2(writeFitsTestFile(path, spec, &error), qPrintable(error));
+    QVERIFY2(writeFitsTestFile(path, cube, &error), qPrintable(error));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     m_file = file.readAll();

@@ -119,15 +119,15 @@ void TestFrameSourceFactory::cleanup()
 
 QString TestFrameSourceFactory::writeCube()
 {
-    FitsTestSpec spec;
-    spec.axes = { CubeWidth, CubeHeight, CubeFrames };
-    spec.cards = { { "BSCALE", 1.0 }, { "BZERO", 32768.0 } };
+    FitsTestCube cube;
+    cube.axes = { CubeWidth, CubeHeight, CubeFrames };
+    cube.cards = { { "BSCALE", 1.0 }, { "BZERO", 32768.0 } };
     for (int i = 0; i < CubeWidth * CubeHeight * CubeFrames; ++i)
-        spec.stored.push_back(i % 20000 - 10000);
-    spec.times = { 0.0, 0.1, 0.2 };
+        cube.stored.push_back(i % 20000 - 10000);
+    cube.times = { 0.0, 0.1, 0.2 };
     const QString path = m_dir->filePath(QStringLiteral("cube.fits"));
     QString error;
-    if (!writeFitsTestFile(path, spec, &error))
+    if (!writeFitsTestFile(path, cube, &error))
         qWarning("%s", qPrintable(error));
     return path;
 }

@@ -72,12 +72,12 @@ void TestLazyOpen::initTestCase()
 
     // cfitsio writes a one-frame cube; the header is then told there are 6400 frames and
     // the file is stretched to match without writing the zeros.
-    FitsTestSpec spec;
-    spec.axes = { Width, Height, 1 };
-    spec.cards = { { "BZERO", 32768.0 }, { "INSTRUME", QStringLiteral("lazy test") } };
+    FitsTestCube cube;
+    cube.axes = { Width, Height, 1 };
+    cube.cards = { { "BZERO", 32768.0 }, { "INSTRUME", QStringLiteral("lazy test") } };
     const QString small = m_dir.filePath(QStringLiteral("small.fits"));
     QString error;
-    QVERIFY2(writeFitsTestFile(small, spec, &error), qPrintable(error));
+    QVERIFY2(writeFitsTestFile(small, cube, &error), qPrintable(error));
     QFile smallFile(small);
     QVERIFY(smallFile.open(QIODevice::ReadOnly));
     QByteArray header = smallFile.read(4 * FitsBlock);

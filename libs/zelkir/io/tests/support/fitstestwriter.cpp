@@ -42,7 +42,7 @@ int writeCard(fitsfile* file, const FitsTestCard& card, int* status)
     }
 }
 
-bool writeFrameTable(fitsfile* file, const FitsTestSpec& spec, int* status)
+bool writeFrameTable(fitsfile* file, const FitsTestCube& cube, int* status)
 {
     char ttypeTime[] = "TIME";
     char ttypePreset[] = "PRESET";
@@ -54,12 +54,12 @@ bool writeFrameTable(fitsfile* file, const FitsTestSpec& spec, int* status)
     char* forms[2];
     char* units[2];
     int columns = 0;
-    if (!spec.times.empty()) {
+    if (!cube.times.empty()) {
         types[columns] = ttypeTime;
         forms[columns] = tformTime;
         units[columns++] = unitTime;
     }
-    if (!spec.presets.empty()) {
+    if (!cube.presets.empty()) {
         types[columns] = ttypePreset;
         forms[columns] = tformPreset;
         units[columns++] = unitPreset;
@@ -68,12 +68,12 @@ bool writeFrameTable(fitsfile* file, const FitsTestSpec& spec, int* status)
     if (fits_create_tbl(file, BINARY_TBL, 0, columns, types, forms, units, extname, status))
         return false;
     int column = 1;
-    if (!spec.times.empty()) {
-        std::vector<double> times = spec.times;
+    if (!cube.times.empty()) {
+        std::vector<double> times = cube.times;
         fits_write_col(file, TDOUBLE, column++, 1, 1, LONGLONG(times.size()), times.data(), status);
     }
-    if (!spec.presets.empty()) {
-        std::vector<int> presets = spec.presets;
+    if (!cube.presets.empty()) {
+        std::vector<int> presets = cube.presets;
         fits_write_col(file, TINT, column, 1, 1, LONGLONG(presets.size()), presets.data(), status);
     }
     return *status == 0;
@@ -81,32 +81,32 @@ bool writeFrameTable(fitsfile* file, const FitsTestSpec& spec, int* status)
 
 } // namespace
 
-std::size_t fitsElement(const FitsTestSpec& spec, int x, int yFromTop, int frame)
+std::size_t fitsElement(const FitsTestCube& cube, int x, int yFromTop, int frame)
 {
-    const auto width = std::size_t(spec.axes.at(0));
-    const auto height = std::size_t(spec.axes.at(1));
+    const auto width = std::size_t(cube.axes.at(0));
+    const auto height = std::size_t(cube.axes.at(1));
     const std::size_t row = height - 1 - std::size_t(yFromTop);
     return std::size_t(x) + width * (row + height * std::size_t(frame));
 }
 
-bool writeFitsTestFile(const QString& path, const FitsTestSpec& spec, QString* error)
+bool writeFitsTestFile(const QString& path, const FitsTestCube& cube, QString* error)
 {
     QFile::remove(path);
     fitsfile* file = nullptr;
     int status = 0;
     if (!check(fits_create_diskfile(&file, QFile::encodeName(path).constData(), &status), error, "create"))
         return false;
-    std::vector<LONGLONG> axes(spec.axes.begin(), spec.axes.end());
-    if (spec.inExtension)
+    std::vector<LONGLONG> axes(cube.axes.begin(), cube.axes.end());
+    if (cube.inExtension)
         fits_create_img(file, BYTE_IMG, 0, nullptr, &status);
-    if (spec.compressed)
+    if (cube.compressed)
         fits_set_compression_type(file, RICE_1, &status);
-    fits_create_imgll(file, spec.bitpix, int(axes.size()), axes.data(), &status);
-    for (const FitsTestCard& card : spec.cards)
+    fits_create_imgll(file, cube.bitpix, int(axes.size()), axes.data(), &status);
+    for (const FitsTestCard& card : cube.cards)
         writeCard(file, card, &status);
-    if (!spec.longString.isEmpty()) {
+    if (!cube.longString.isEmpty()) {
         QByteArray name = "LONGSTR";
-        QByteArray value = spec.longString.toLatin1();
+        QByteArray value = cube.longString.toLatin1();
         fits_write_key_longstr(file, name.data(), value.data(), "a long text", &status);
     }
     fits_write_comment(file, "Written by the zelkir_io tests.", &status);
@@ -118,19 +118,19 @@ bool writeFitsTestFile(const QString& path, const FitsTestSpec& spec, QString* e
     LONGLONG elements = 1;
     for (LONGLONG axis : axes)
         elements *= axis;
-    std::vector<double> stored = spec.stored;
+    std::vector<double> stored = cube.stored;
     stored.resize(std::size_t(elements), 0.0);
     // The values given are the stored ones, whatever BSCALE and BZERO say.
-    if (!spec.compressed)
+    if (!cube.compressed)
         fits_set_bscale(file, 1.0, 0.0, &status);
-    if (spec.compressed) {
+    if (cube.compressed) {
         // cfitsio compresses only from the image's own type; the tests compress 16-bit images.
         std::vector<short> whole(stored.begin(), stored.end());
         fits_write_img(file, TSHORT, 1, elements, whole.data(), &status);
     } else {
         fits_write_img(file, TDOUBLE, 1, elements, stored.data(), &status);
     }
-    if ((!spec.times.empty() || !spec.presets.empty()) && !writeFrameTable(file, spec, &status)) {
+    if ((!cube.times.empty() || !cube.presets.empty()) && !writeFrameTable(file, cube, &status)) {
         check(status, error, "frame table");
         status = 0;
         fits_close_file(file, &status);

@@ -16,7 +16,7 @@ struct FitsTestCard
 };
 
 /// A FITS file for the tests, written by cfitsio.
-struct FitsTestSpec
+struct FitsTestCube
 {
     int bitpix = 16;
     QList<long long> axes { 4, 3 };
@@ -36,9 +36,9 @@ struct FitsTestSpec
     QString longString;
 };
 
-/// Writes `spec` to `path`, replacing any file there. False with a message on failure.
-bool writeFitsTestFile(const QString& path, const FitsTestSpec& spec, QString* error);
+/// Writes `cube` to `path`, replacing any file there. False with a message on failure.
+bool writeFitsTestFile(const QString& path, const FitsTestCube& cube, QString* error);
 
-/// The element index in `FitsTestSpec::stored` of pixel (x, y) of frame `frame`, with y
+/// The element index in `FitsTestCube::stored` of pixel (x, y) of frame `frame`, with y
 /// counted from the top of the picture as frames are.
-std::size_t fitsElement(const FitsTestSpec& spec, int x, int yFromTop, int frame);
+std::size_t fitsElement(const FitsTestCube& cube, int x, int yFromTop, int frame);
