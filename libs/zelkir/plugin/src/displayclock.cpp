@@ -1,0 +1,7 @@
+#include "displayclock.h"
+
+namespace zelkir {
+
+DisplayClock::~DisplayClock() = default;
+
+} // namespace zelkir

@@ -1,0 +1,316 @@
+#include "documentmodel.h"
+
+#include "fileplayer.h"
+#include "frameinfomodel.h"
+#include "frameinfonames.h"
+#include "imageenhancementmodel.h"
+#include "palettelist.h"
+
+#include <QtMath>
+
+#include <limits>
+
+namespace zelkir {
+
+namespace {
+
+zelkir::Unit sourceUnit(DocumentModel::Unit unit)
+{
+    switch (unit) {
+    case DocumentModel::RADIANCE_FACTORY:
+        return zelkir::Unit::RadianceFactory;
+    case DocumentModel::RADIANCE_USER:
+        return zelkir::Unit::RadianceUser;
+    case DocumentModel::TEMPERATURE_FACTORY:
+        return zelkir::Unit::TemperatureFactory;
+    case DocumentModel::TEMPERATURE_USER:
+        return zelkir::Unit::TemperatureUser;
+    case DocumentModel::COUNTS:
+        break;
+    }
+    return zelkir::Unit::Counts;
+}
+
+DocumentModel::Unit documentUnit(zelkir::Unit unit)
+{
+    switch (unit) {
+    case zelkir::Unit::RadianceFactory:
+        return DocumentModel::RADIANCE_FACTORY;
+    case zelkir::Unit::RadianceUser:
+        return DocumentModel::RADIANCE_USER;
+    case zelkir::Unit::TemperatureFactory:
+        return DocumentModel::TEMPERATURE_FACTORY;
+    case zelkir::Unit::TemperatureUser:
+        return DocumentModel::TEMPERATURE_USER;
+    case zelkir::Unit::Counts:
+        break;
+    }
+    return DocumentModel::COUNTS;
+}
+
+QString unitText(DocumentModel::Unit unit)
+{
+    switch (unit) {
+    case DocumentModel::RADIANCE_FACTORY:
+        return DocumentModel::tr("Radiance (factory)");
+    case DocumentModel::RADIANCE_USER:
+        return DocumentModel::tr("Radiance (user)");
+    case DocumentModel::TEMPERATURE_FACTORY:
+        return DocumentModel::tr("Temperature (factory)");
+    case DocumentModel::TEMPERATURE_USER:
+        return DocumentModel::tr("Temperature (user)");
+    case DocumentModel::COUNTS:
+        break;
+    }
+    return DocumentModel::tr("Counts");
+}
+
+TemperatureScale temperatureScale(int index)
+{
+    return index == 1 ? TemperatureScale::Fahrenheit
+        : index == 2  ? TemperatureScale::Kelvin
+                      : TemperatureScale::Celsius;
+}
+
+QString numberText(double value)
+{
+    return qIsFinite(value) ? QString::number(value, 'g', 6) : QString();
+}
+
+} // namespace
+
+DocumentModel::DocumentModel(const QString& path, PaletteList* palettes, DisplayClock* clock, QObject* parent)
+    : QObject(parent)
+    , m_path(path)
+    , m_palettes(palettes ? palettes : new PaletteList(nullptr, this))
+    , m_enhancement(new ImageEnhancementModel(this))
+    , m_frameInfo(new FrameInfoModel(this))
+    , m_player(new FilePlayer(clock, this))
+    , m_cursorValue(std::numeric_limits<double>::quiet_NaN())
+{
+    m_paletteIndex = qMax(0, m_palettes->indexOf(PaletteCatalog::grayscaleName()));
+    connect(m_player, &FilePlayer::sourceOpened, this, &DocumentModel::onSourceOpened);
+    connect(m_player, &FilePlayer::openFailed, this, &DocumentModel::onOpenFailed);
+    connect(m_player, &FilePlayer::frameReady, this, &DocumentModel::onFrameReady);
+    connect(m_player, &FilePlayer::closedChanged, this, &DocumentModel::onPlayerClosed);
+    connect(
+        m_enhancement, &ImageEnhancementModel::settingsChanged, this, &DocumentModel::updateRenderSettings);
+    updateRenderSettings();
+    m_player->open(path);
+}
+
+DocumentModel::~DocumentModel() = default;
+
+QAbstractItemModel* DocumentModel::frameInfo() const
+{
+    return m_frameInfo;
+}
+
+QObject* DocumentModel::palettes() const
+{
+    return m_palettes;
+}
+
+QObject* DocumentModel::imageEnhancement() const
+{
+    return m_enhancement;
+}
+
+QObject* DocumentModel::filePlayer() const
+{
+    return m_player;
+}
+
+void DocumentModel::setStatus(Status status, const QString& error)
+{
+    if (status == m_status && error == m_errorString)
+        return;
+    m_status = status;
+    m_errorString = error;
+    Q_EMIT statusChanged();
+}
+
+void DocumentModel::onSourceOpened(const OpenResultPtr& result)
+{
+    m_source = result->source;
+    m_calibration = Calibration(m_source->calibration());
+    m_units.clear();
+    for (zelkir::Unit unit : m_calibration.availableUnits())
+        m_units.append(documentUnit(unit));
+    if (m_units.isEmpty())
+        m_units.append(COUNTS);
+    m_imageSize = QSize(m_source->width(), m_source->height());
+    setStatus(Ready);
+    Q_EMIT imageSizeChanged();
+    Q_EMIT availableUnitsChanged();
+    Q_EMIT presetsChanged();
+    Q_EMIT opened();
+}
+
+void DocumentModel::onOpenFailed(const QString& message)
+{
+    const QString text = message.isEmpty() ? tr("The file cannot be read.") : message;
+    setStatus(Failed, text);
+    Q_EMIT openFailed(text);
+}
+
+void DocumentModel::onPlayerClosed()
+{
+    if (m_status != Failed)
+        setStatus(Closed);
+}
+
+void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
+{
+    if (!frame->ok)
+        return;
+    m_frame = frame;
+    m_image = frame->image;
+    Q_EMIT imageChanged();
+    updateFrameInfo();
+    updateCursorValue();
+}
+
+void DocumentModel::setShowSaturationColors(bool show)
+{
+    if (show == m_showSaturationColors)
+        return;
+    m_showSaturationColors = show;
+    Q_EMIT showSaturationColorsChanged();
+    updateRenderSettings();
+}
+
+void DocumentModel::setPaletteIndex(int index)
+{
+    if (index == m_paletteIndex || index < 0 || index >= m_palettes->count())
+        return;
+    m_paletteIndex = index;
+    Q_EMIT paletteIndexChanged();
+    updateRenderSettings();
+}
+
+void DocumentModel::updateRenderSettings()
+{
+    EnhancementSettings settings = m_enhancement->settings();
+    settings.showSaturationColors = m_showSaturationColors;
+    std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
+    m_player->setRenderSettings(settings, palette ? palette : std::make_shared<const Palette>());
+}
+
+QStringList DocumentModel::availableUnitStrings() const
+{
+    QStringList texts;
+    for (Unit unit : m_units)
+        texts.append(unitText(unit));
+    return texts;
+}
+
+void DocumentModel::setUnitIndex(int index)
+{
+    if (index == m_unitIndex || index < 0 || index >= m_units.size())
+        return;
+    m_unitIndex = index;
+    Q_EMIT unitChanged();
+    updateCursorValue();
+}
+
+DocumentModel::Unit DocumentModel::unit() const
+{
+    return m_units.value(m_unitIndex, COUNTS);
+}
+
+QStringList DocumentModel::tempTypeStrings() const
+{
+    return { tr("Celsius"), tr("Fahrenheit"), tr("Kelvin") };
+}
+
+void DocumentModel::setTempTypeIndex(int index)
+{
+    if (index == m_tempTypeIndex || index < 0 || index > 2)
+        return;
+    m_tempTypeIndex = index;
+    Q_EMIT tempTypeIndexChanged();
+    updateCursorValue();
+}
+
+void DocumentModel::setCursorPos(const QPoint& position)
+{
+    if (position == m_cursorPos)
+        return;
+    m_cursorPos = position;
+    Q_EMIT cursorPosChanged();
+    updateCursorValue();
+}
+
+double DocumentModel::convert(double physical, Unit unit, int preset) const
+{
+    return m_calibration.convert(physical, sourceUnit(unit), temperatureScale(m_tempTypeIndex), preset);
+}
+
+void DocumentModel::updateCursorValue()
+{
+    double value = std::numeric_limits<double>::quiet_NaN();
+    if (m_frame) {
+        const Frame& frame = m_frame->frame;
+        const int x = m_cursorPos.x();
+        const int y = m_cursorPos.y();
+        if (x >= 0 && y >= 0 && x < frame.width && y < frame.height)
+            value = convert(frame.scale.toPhysical(frame.at(x, y)), unit(), frame.preset);
+    }
+    // NaN never equals itself, so compare the "no value" case explicitly.
+    if (value == m_cursorValue || (qIsNaN(value) && qIsNaN(m_cursorValue)))
+        return;
+    m_cursorValue = value;
+    Q_EMIT cursorValueChanged();
+}
+
+void DocumentModel::updateFrameInfo()
+{
+    const Frame& frame = m_frame->frame;
+    const FrameStatistics& statistics = m_frame->statistics;
+    QList<FrameInfoModel::Entry> entries {
+        { FrameInfoNames::frameNumber(), QString::number(m_frame->index) },
+        { FrameInfoNames::time(), qIsFinite(frame.time) ? QString::number(frame.time, 'f', 3) : QString() },
+        { FrameInfoNames::size(), QStringLiteral("%1 x %2").arg(frame.width).arg(frame.height) },
+        { FrameInfoNames::minimum(), numberText(frame.scale.toPhysical(statistics.minimum)) },
+        { FrameInfoNames::maximum(), numberText(frame.scale.toPhysical(statistics.maximum)) },
+        { FrameInfoNames::mean(), numberText(frame.scale.toPhysical(statistics.mean)) },
+    };
+    if (isSequencing())
+        entries.append({ FrameInfoNames::preset(), QString::number(frame.preset) });
+    if (m_source) {
+        for (const FileKeyword& keyword : m_source->fileKeywords())
+            entries.append({ keyword.name, keyword.value });
+    }
+    m_frameInfo->setEntries(std::move(entries));
+}
+
+bool DocumentModel::isSequencing() const
+{
+    return m_source && m_source->presetInfo().sequencing;
+}
+
+bool DocumentModel::isSuperframing() const
+{
+    return m_source && m_source->presetInfo().superframing;
+}
+
+int DocumentModel::availablePresets() const
+{
+    return m_source ? m_source->presetInfo().availablePresets : 0x01;
+}
+
+void DocumentModel::setActivePreset(int preset)
+{
+    const bool valid = preset == PRESET_ALL
+        || (preset >= PRESET_0 && preset <= PRESET_7 && (availablePresets() & (1 << preset)))
+        || (preset == PRESET_SUPERFRAME && isSuperframing());
+    if (!valid || preset == m_activePreset)
+        return;
+    m_activePreset = preset;
+    Q_EMIT activePresetChanged();
+    // A superframe holds every preset of a cycle, so it plays all frames.
+    m_player->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
+}
+
+} // namespace zelkir

@@ -1,0 +1,190 @@
+#pragma once
+
+#include "renderjob.h"
+
+#include <zelkir/io/calibration.h>
+
+#include <QAbstractItemModel>
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QSize>
+#include <QStringList>
+#include <QVariantList>
+
+namespace zelkir {
+
+class DisplayClock;
+class FilePlayer;
+class FrameInfoModel;
+class ImageEnhancementModel;
+class PaletteList;
+
+/// One open file (and, later, one connected camera): the displayed image with its palette,
+/// enhancement, units and frame information. Files have a `filePlayer` and no `realtime`.
+///
+/// Opening happens on the player's worker thread: the document starts in status Loading
+/// and reports opened() or openFailed(), never before the caller returns to the event loop.
+class DocumentModel final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(Status status READ status NOTIFY statusChanged)
+    /// Why opening failed, for the user; empty otherwise.
+    Q_PROPERTY(QString errorString READ errorString NOTIFY statusChanged)
+    Q_PROPERTY(QString filePath READ filePath CONSTANT)
+
+    Q_PROPERTY(QImage image READ image NOTIFY imageChanged)
+    Q_PROPERTY(QSize imageSize READ imageSize NOTIFY imageSizeChanged)
+    /// Regions of interest drawn over the image; always empty for files.
+    Q_PROPERTY(QVariantList rois READ rois NOTIFY roisChanged)
+    Q_PROPERTY(QAbstractItemModel* frameInfo READ frameInfo CONSTANT)
+
+    Q_PROPERTY(bool showSaturationColors READ showSaturationColors WRITE setShowSaturationColors NOTIFY
+            showSaturationColorsChanged)
+    /// Index into palettes.paletteNames; out-of-range writes are refused.
+    Q_PROPERTY(int paletteIndex READ paletteIndex WRITE setPaletteIndex NOTIFY paletteIndexChanged)
+    Q_PROPERTY(QObject* palettes READ palettes CONSTANT)
+    Q_PROPERTY(QObject* imageEnhancement READ imageEnhancement CONSTANT)
+
+    /// Texts of the units this file offers: counts always, radiance and temperature when calibrated.
+    Q_PROPERTY(QStringList availableUnitStrings READ availableUnitStrings NOTIFY availableUnitsChanged)
+    /// Index into availableUnitStrings; out-of-range writes are refused.
+    Q_PROPERTY(int unitIndex READ unitIndex WRITE setUnitIndex NOTIFY unitChanged)
+    Q_PROPERTY(Unit unit READ unit NOTIFY unitChanged)
+    Q_PROPERTY(QStringList tempTypeStrings READ tempTypeStrings CONSTANT)
+    /// 0 Celsius, 1 Fahrenheit, 2 Kelvin.
+    Q_PROPERTY(int tempTypeIndex READ tempTypeIndex WRITE setTempTypeIndex NOTIFY tempTypeIndexChanged)
+    /// Image pixel the value is read at.
+    Q_PROPERTY(QPoint cursorPos READ cursorPos WRITE setCursorPos NOTIFY cursorPosChanged)
+    /// The current frame's value at cursorPos in the chosen unit; NaN outside the image.
+    Q_PROPERTY(double cursorValue READ cursorValue NOTIFY cursorValueChanged)
+
+    Q_PROPERTY(bool isSequencing READ isSequencing NOTIFY presetsChanged)
+    Q_PROPERTY(bool isSuperframing READ isSuperframing NOTIFY presetsChanged)
+    /// Bit n set: preset n occurs in the file.
+    Q_PROPERTY(int availablePresets READ availablePresets NOTIFY presetsChanged)
+    /// PRESET_ALL, an available PRESET_n, or PRESET_SUPERFRAME when superframing; playback
+    /// visits only that preset's frames.
+    Q_PROPERTY(int activePreset READ activePreset WRITE setActivePreset NOTIFY activePresetChanged)
+
+    Q_PROPERTY(QObject* filePlayer READ filePlayer CONSTANT)
+    /// The camera side; null for files.
+    Q_PROPERTY(QObject* realtime READ realtime CONSTANT)
+
+public:
+    enum Status { Loading, Ready, Failed, Closed };
+    Q_ENUM(Status)
+    enum Preset {
+        PRESET_ALL = -1,
+        PRESET_0 = 0,
+        PRESET_1,
+        PRESET_2,
+        PRESET_3,
+        PRESET_4,
+        PRESET_5,
+        PRESET_6,
+        PRESET_7,
+        PRESET_SUPERFRAME,
+    };
+    Q_ENUM(Preset)
+    enum Unit {
+        COUNTS = 100,
+        RADIANCE_FACTORY,
+        RADIANCE_USER,
+        TEMPERATURE_FACTORY,
+        TEMPERATURE_USER,
+    };
+    Q_ENUM(Unit)
+
+    /// Starts opening `path`. `palettes` is shared and not owned; `clock` (owned) drives
+    /// playback, null for a timer.
+    DocumentModel(
+        const QString& path, PaletteList* palettes, DisplayClock* clock = nullptr, QObject* parent = nullptr);
+    ~DocumentModel() override;
+
+    Status status() const { return m_status; }
+    QString errorString() const { return m_errorString; }
+    QString filePath() const { return m_path; }
+    QImage image() const { return m_image; }
+    QSize imageSize() const { return m_imageSize; }
+    QVariantList rois() const { return {}; }
+    QAbstractItemModel* frameInfo() const;
+    bool showSaturationColors() const { return m_showSaturationColors; }
+    void setShowSaturationColors(bool show);
+    int paletteIndex() const { return m_paletteIndex; }
+    void setPaletteIndex(int index);
+    QObject* palettes() const;
+    QObject* imageEnhancement() const;
+    QStringList availableUnitStrings() const;
+    int unitIndex() const { return m_unitIndex; }
+    void setUnitIndex(int index);
+    Unit unit() const;
+    QStringList tempTypeStrings() const;
+    int tempTypeIndex() const { return m_tempTypeIndex; }
+    void setTempTypeIndex(int index);
+    QPoint cursorPos() const { return m_cursorPos; }
+    void setCursorPos(const QPoint& position);
+    double cursorValue() const { return m_cursorValue; }
+    bool isSequencing() const;
+    bool isSuperframing() const;
+    int availablePresets() const;
+    int activePreset() const { return m_activePreset; }
+    void setActivePreset(int preset);
+    QObject* filePlayer() const;
+    FilePlayer* player() const { return m_player; }
+    QObject* realtime() const { return nullptr; }
+
+    /// The value of a physical pixel value in `unit` and the chosen temperature scale.
+    double convert(double physical, Unit unit, int preset) const;
+
+Q_SIGNALS:
+    void statusChanged();
+    void opened();
+    void openFailed(const QString& message);
+    void imageChanged();
+    void imageSizeChanged();
+    void roisChanged();
+    void showSaturationColorsChanged();
+    void paletteIndexChanged();
+    void availableUnitsChanged();
+    void unitChanged();
+    void tempTypeIndexChanged();
+    void cursorPosChanged();
+    void cursorValueChanged();
+    void presetsChanged();
+    void activePresetChanged();
+
+private:
+    void onSourceOpened(const OpenResultPtr& result);
+    void onOpenFailed(const QString& message);
+    void onFrameReady(const RenderedFramePtr& frame);
+    void onPlayerClosed();
+    void updateRenderSettings();
+    void updateCursorValue();
+    void updateFrameInfo();
+    void setStatus(Status status, const QString& error = QString());
+
+    const QString m_path;
+    PaletteList* const m_palettes;
+    ImageEnhancementModel* const m_enhancement;
+    FrameInfoModel* const m_frameInfo;
+    FilePlayer* const m_player;
+
+    Status m_status = Loading;
+    QString m_errorString;
+    std::shared_ptr<FrameSource> m_source;
+    Calibration m_calibration;
+    QList<Unit> m_units { COUNTS };
+    RenderedFramePtr m_frame;
+    QImage m_image;
+    QSize m_imageSize;
+    bool m_showSaturationColors = false;
+    int m_paletteIndex = 0;
+    int m_unitIndex = 0;
+    int m_tempTypeIndex = 0;
+    QPoint m_cursorPos;
+    double m_cursorValue;
+    int m_activePreset = PRESET_ALL;
+};
+
+} // namespace zelkir

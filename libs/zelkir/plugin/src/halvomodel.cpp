@@ -1,0 +1,78 @@
+#include "halvomodel.h"
+
+#include "documentmodel.h"
+#include "fileplayer.h"
+#include "palettelist.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace zelkir {
+
+namespace {
+
+QString localPath(const QVariant& file)
+{
+    if (file.metaType().id() == QMetaType::QUrl)
+        return file.toUrl().isLocalFile() ? file.toUrl().toLocalFile() : QString();
+    if (file.metaType().id() != QMetaType::QString)
+        return {};
+    const QString text = file.toString();
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(text);
+        return url.isLocalFile() ? url.toLocalFile() : QString();
+    }
+    return text;
+}
+
+} // namespace
+
+HalvoModel::HalvoModel(QObject* parent)
+    : QObject(parent)
+    , m_palettes(new PaletteList(PaletteCatalog::programPalettes(), this))
+{
+}
+
+HalvoModel::~HalvoModel() = default;
+
+QObject* HalvoModel::palettes() const
+{
+    return m_palettes;
+}
+
+QString HalvoModel::configDir()
+{
+    if (m_configDir.isEmpty()) {
+        const QString path = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        if (!path.isEmpty() && QDir().mkpath(path)) {
+            m_configDir = path;
+            Q_EMIT configDirChanged();
+        }
+    }
+    return m_configDir;
+}
+
+DocumentModel* HalvoModel::createDocument(const QVariant& file)
+{
+    const QString path = localPath(file);
+    if (path.isEmpty())
+        return nullptr;
+    auto* document = new DocumentModel(path, m_palettes, nullptr, this);
+    m_documents.append(document);
+    Q_EMIT documentCountChanged();
+    return document;
+}
+
+void HalvoModel::deleteDocument(QObject* document)
+{
+    auto* ours = qobject_cast<DocumentModel*>(document);
+    if (!ours || !m_documents.removeOne(ours))
+        return;
+    // The worker stops now; the object itself goes once QML has let go of it.
+    ours->player()->close();
+    ours->deleteLater();
+    Q_EMIT documentCountChanged();
+}
+
+} // namespace zelkir

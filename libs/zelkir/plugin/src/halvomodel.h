@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+
+namespace zelkir {
+
+class DocumentModel;
+class PaletteList;
+
+/// The viewers' back end: opens documents and offers the palettes and the configuration
+/// folder. Documents belong to it until deleteDocument().
+class HalvoModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QObject* palettes READ palettes CONSTANT)
+    /// The folder for the program's settings files; created when first asked for. Empty when
+    /// it cannot be created.
+    Q_PROPERTY(QString configDir READ configDir NOTIFY configDirChanged)
+    Q_PROPERTY(int documentCount READ documentCount NOTIFY documentCountChanged)
+
+public:
+    explicit HalvoModel(QObject* parent = nullptr);
+    ~HalvoModel() override;
+
+    QObject* palettes() const;
+    QString configDir();
+    int documentCount() const { return int(m_documents.size()); }
+
+    /// Opens a file given as a URL ("file:///..."), URL text or a local path. The document
+    /// comes back at once in status Loading and reports opened() or openFailed() later.
+    /// Null when `file` names no local file at all.
+    Q_INVOKABLE zelkir::DocumentModel* createDocument(const QVariant& file);
+    /// Closes and frees a document of this model; other objects are left alone. The object
+    /// lives on until control returns to the event loop, for bindings still reading it.
+    Q_INVOKABLE void deleteDocument(QObject* document);
+
+Q_SIGNALS:
+    void configDirChanged();
+    void documentCountChanged();
+
+private:
+    PaletteList* const m_palettes;
+    QList<QPointer<DocumentModel>> m_documents;
+    QString m_configDir;
+};
+
+} // namespace zelkir
