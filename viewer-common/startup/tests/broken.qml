@@ -1,0 +1,6 @@
+import QtQml
+
+QtObject {
+    property int value: "not a number"
+    undefinedProperty: 1
+}
