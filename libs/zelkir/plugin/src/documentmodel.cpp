@@ -162,8 +162,15 @@ void DocumentModel::onPlayerClosed()
 
 void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
 {
-    if (!frame->ok)
+    if (!frame->ok) {
+        // A file whose first frame cannot be read is as good as unopened; later frames
+        // that fail leave the last good one on screen.
+        if (!m_frame && m_status == Ready) {
+            setStatus(Failed, frame->error);
+            Q_EMIT openFailed(frame->error);
+        }
         return;
+    }
     m_frame = frame;
     m_image = frame->image;
     Q_EMIT imageChanged();
