@@ -9,15 +9,21 @@ FrameInfoModelFilter::FrameInfoModelFilter(QObject* parent)
     : QObject(parent)
     , m_proxy(new NameFilterProxyModel(this))
 {
-    m_proxy->setNames(QSet<QString>(defaultNames().cbegin(), defaultNames().cend()));
+    const QStringList names = defaultNames();
+    m_proxy->setNames(QSet<QString>(names.cbegin(), names.cend()));
 }
 
 void FrameInfoModelFilter::setInput(QAbstractItemModel* model)
 {
     if (model == m_input)
         return;
+    if (m_input)
+        disconnect(m_input, &QObject::destroyed, this, nullptr);
     m_input = model;
     m_proxy->setSourceModel(model);
+    // A deleted input reads as null from then on.
+    if (model)
+        connect(model, &QObject::destroyed, this, &FrameInfoModelFilter::inputChanged);
     Q_EMIT inputChanged();
 }
 

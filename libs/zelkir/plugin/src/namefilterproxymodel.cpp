@@ -12,18 +12,27 @@ void NameFilterProxyModel::setNames(const QSet<QString>& names)
 
 void NameFilterProxyModel::setSourceModel(QAbstractItemModel* model)
 {
+    // The role must be known before the base class filters the new rows.
+    m_nameRole = nameRole(model);
     QSortFilterProxyModel::setSourceModel(model);
-    findNameRole();
     if (model) {
-        // A reset may bring a model whose roles are only known now.
-        connect(model, &QAbstractItemModel::modelReset, this, &NameFilterProxyModel::findNameRole,
+        connect(model, &QAbstractItemModel::modelReset, this, &NameFilterProxyModel::updateNameRole,
             Qt::UniqueConnection);
     }
 }
 
-void NameFilterProxyModel::findNameRole()
+int NameFilterProxyModel::nameRole(const QAbstractItemModel* model)
 {
-    m_nameRole = sourceModel() ? sourceModel()->roleNames().key(QByteArrayLiteral("name"), -1) : -1;
+    return model ? model->roleNames().key(QByteArrayLiteral("name"), -1) : -1;
+}
+
+void NameFilterProxyModel::updateNameRole()
+{
+    const int role = nameRole(sourceModel());
+    if (role == m_nameRole)
+        return;
+    m_nameRole = role;
+    invalidateRowsFilter();
 }
 
 bool NameFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const

@@ -22,7 +22,8 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 
 private:
-    void findNameRole();
+    static int nameRole(const QAbstractItemModel* model);
+    void updateNameRole();
 
     QSet<QString> m_names;
     int m_nameRole = -1;
