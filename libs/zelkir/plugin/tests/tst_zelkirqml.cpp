@@ -1,0 +1,54 @@
+#include "samplefiles.h"
+
+#include <zelkir/zelkir.h>
+
+#include <QFile>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtQuickTest>
+
+/// Gives the QML tests a generated movie, an unreadable file and the plugin, set up as
+/// the programs set it up.
+class Setup : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    void applicationAvailable()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_ok = m_dir.isValid()
+            && writeSampleMovie(
+                m_dir.filePath(QStringLiteral("sample.fits")), SampleWidth, SampleHeight, SampleFrames);
+        QFile broken(m_dir.filePath(QStringLiteral("broken.fits")));
+        m_ok = m_ok && broken.open(QIODevice::WriteOnly) && broken.write("SIMPLE  = T broken") > 0;
+    }
+
+    void qmlEngineAvailable(QQmlEngine* engine)
+    {
+        zelkirInitPlugin(engine);
+        QQmlContext* context = engine->rootContext();
+        context->setContextProperty(QStringLiteral("samplesReady"), m_ok);
+        context->setContextProperty(QStringLiteral("sampleUrl"),
+            QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("sample.fits"))).toString());
+        context->setContextProperty(QStringLiteral("brokenUrl"),
+            QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("broken.fits"))).toString());
+        context->setContextProperty(QStringLiteral("sampleWidth"), SampleWidth);
+        context->setContextProperty(QStringLiteral("sampleHeight"), SampleHeight);
+        context->setContextProperty(QStringLiteral("sampleFrames"), SampleFrames);
+    }
+
+private:
+    static constexpr int SampleWidth = 64;
+    static constexpr int SampleHeight = 48;
+    static constexpr int SampleFrames = 12;
+    QTemporaryDir m_dir;
+    bool m_ok = false;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(tst_zelkirqml, Setup)
+
+#include "tst_zelkirqml.moc"
