@@ -1,0 +1,50 @@
+# viewer_add_resources(<target> MAIN_DOCUMENT <file> TEXT_CONTROL <file> FONTS <file>...)
+#
+# Compiles a viewer's resource collection "qml" into <target>: the main window document
+# (zlib-compressed) and, uncompressed, the shared controls, the fonts, the window icon
+# images, the palettes and the Qt Quick Controls configuration. The two viewers differ
+# only in their document, their copy of Text.qml and their fonts.
+set(VIEWER_COMMON_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "Shared viewer assets")
+
+function(viewer_add_resources target)
+    cmake_parse_arguments(arg "" "MAIN_DOCUMENT;TEXT_CONTROL" "FONTS" ${ARGN})
+    set(common ${VIEWER_COMMON_DIR})
+
+    get_filename_component(main_name ${arg_MAIN_DOCUMENT} NAME)
+    set(entries "        <file compress-algo=\"zlib\" alias=\"${main_name}\">${arg_MAIN_DOCUMENT}</file>\n")
+    macro(add_plain alias path)
+        if(NOT EXISTS ${path})
+            message(FATAL_ERROR "${target}: resource ${path} is missing")
+        endif()
+        string(APPEND entries "        <file compress-algo=\"none\" alias=\"${alias}\">${path}</file>\n")
+    endmacro()
+
+    add_plain(qtquickcontrols2.conf ${common}/qtquickcontrols2.conf)
+    add_plain(controls/TopBarButton.qml ${common}/controls/TopBarButton.qml)
+    add_plain(controls/PlayBarButton.qml ${common}/controls/PlayBarButton.qml)
+    add_plain(controls/Text.qml ${arg_TEXT_CONTROL})
+    foreach(font IN LISTS arg_FONTS)
+        get_filename_component(font_name ${font} NAME)
+        add_plain(fonts/${font_name} ${font})
+    endforeach()
+    foreach(size 16 24 32 48 64 128 256 512)
+        add_plain(icon/QELT_${size}x${size}.png ${common}/icon/QELT_${size}x${size}.png)
+    endforeach()
+    file(GLOB palettes ${common}/palettes/*.rpal)
+    list(SORT palettes)
+    foreach(palette IN LISTS palettes)
+        get_filename_component(palette_name ${palette} NAME)
+        add_plain(palettes/${palette_name} ${palette})
+    endforeach()
+
+    # Named qml.qrc so that the collection is "qml" (qInitResources_qml).
+    file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/qml.qrc CONTENT
+"<!DOCTYPE RCC>
+<RCC version=\"1.0\">
+    <qresource prefix=\"/\">
+${entries}    </qresource>
+</RCC>
+")
+    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/qml.qrc)
+    set_target_properties(${target} PROPERTIES AUTORCC ON)
+endfunction()
