@@ -1,15 +1,38 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, installs into ./install and starts Addrix among three
-# simulated GigE Vision cameras in a private network namespace. Without a display it
-# runs under Xvfb and writes a screenshot to out/addrix.png instead.
+# Installs what is needed, builds, installs into ./install, writes a sample IR movie to
+# out/sample.fits and opens it in Reelvo. Without a display it runs under Xvfb and writes a
+# screenshot to out/reelvo.png instead.
+#
+# scripts/run-main.sh addrix starts Addrix among three simulated GigE Vision cameras in a
+# private network namespace instead (screenshot out/addrix.png without a display).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+program=${1:-reelvo}
+case "$program" in
+reelvo | addrix) ;;
+*)
+    echo "usage: $0 [reelvo|addrix]" >&2
+    exit 2
+    ;;
+esac
 scripts/install-deps.sh
 scripts/build.sh default
 cmake --install build/default --prefix "$PWD/install" >/dev/null
+
+if [ "$program" = addrix ]; then
+    if [ -n "${DISPLAY:-}" ]; then
+        scripts/with-fake-cameras.sh 3 -- install/bin/Addrix
+    else
+        scripts/with-fake-cameras.sh 3 -- xvfb-run -a -s "-screen 0 1024x640x24" \
+            scripts/screenshot.sh out/addrix.png 4 install/bin/Addrix
+    fi
+    exit 0
+fi
+
+mkdir -p out
+install/bin/zelkir-make-sample -n 90 out/sample.fits
 if [ -n "${DISPLAY:-}" ]; then
-    scripts/with-fake-cameras.sh 3 -- install/bin/Addrix
+    install/bin/Reelvo out/sample.fits
 else
-    scripts/with-fake-cameras.sh 3 -- xvfb-run -a -s "-screen 0 1024x640x24" \
-        scripts/screenshot.sh out/addrix.png 4 install/bin/Addrix
+    xvfb-run -a -s "-screen 0 800x600x24" scripts/screenshot.sh out/reelvo.png 5 install/bin/Reelvo out/sample.fits
 fi
