@@ -286,8 +286,10 @@ void DocumentModel::updateFrameInfo()
     if (isSequencing())
         entries.append({ FrameInfoNames::preset(), QString::number(frame.preset) });
     if (m_source) {
-        for (const FileKeyword& keyword : m_source->fileKeywords())
-            entries.append({ keyword.name, keyword.value });
+        for (const FileKeyword& keyword : m_source->fileKeywords()) {
+            if (!keyword.name.isEmpty())
+                entries.append({ keyword.name, keyword.value });
+        }
     }
     m_frameInfo->setEntries(std::move(entries));
 }

@@ -5,6 +5,7 @@
 #include "palettelist.h"
 
 #include <QDir>
+#include <QQmlEngine>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -59,6 +60,8 @@ DocumentModel* HalvoModel::createDocument(const QVariant& file)
     if (path.isEmpty())
         return nullptr;
     auto* document = new DocumentModel(path, m_palettes, nullptr, this);
+    // Only deleteDocument() or this model end a document, never QML's garbage collector.
+    QQmlEngine::setObjectOwnership(document, QQmlEngine::CppOwnership);
     m_documents.append(document);
     Q_EMIT documentCountChanged();
     return document;

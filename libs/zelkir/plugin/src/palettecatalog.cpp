@@ -7,9 +7,13 @@ namespace zelkir {
 std::shared_ptr<const PaletteCatalog> PaletteCatalog::load(const QString& directory)
 {
     auto catalog = std::make_shared<PaletteCatalog>();
-    for (PaletteLoader::NamedPalette& entry : PaletteLoader::loadDirectory(directory)) {
+    // An empty name would mean the working directory to QDir.
+    const std::vector<PaletteLoader::NamedPalette> found = directory.isEmpty()
+        ? std::vector<PaletteLoader::NamedPalette>()
+        : PaletteLoader::loadDirectory(directory);
+    for (const PaletteLoader::NamedPalette& entry : found) {
         catalog->m_names.append(entry.name);
-        catalog->m_palettes.push_back(std::make_shared<const Palette>(std::move(entry.palette)));
+        catalog->m_palettes.push_back(std::make_shared<const Palette>(entry.palette));
     }
     // Grey is the one palette every window may rely on, resources or not.
     if (!catalog->m_names.contains(grayscaleName())) {

@@ -16,7 +16,8 @@ class PaletteCatalog
 {
 public:
     /// Every .rpal file of `directory` (":/palettes" in the programs), sorted by name, plus a
-    /// built-in "Grayscale" when the directory has none of that name.
+    /// built-in "Grayscale" when the directory has none of that name. An empty `directory`
+    /// gives "Grayscale" alone.
     static std::shared_ptr<const PaletteCatalog> load(const QString& directory);
     /// The programs' catalogue from ":/palettes", loaded on first use.
     static std::shared_ptr<const PaletteCatalog> programPalettes();

@@ -67,6 +67,7 @@ void TestPaletteImageProvider::grayscaleAlwaysPresent()
     QVERIFY(empty.isValid());
     const auto catalog = PaletteCatalog::load(empty.path());
     QCOMPARE(catalog->names(), QStringList { PaletteCatalog::grayscaleName() });
+    QCOMPARE(PaletteCatalog::load(QString())->names(), QStringList { PaletteCatalog::grayscaleName() });
     zelkir::PaletteList list(catalog);
     QCOMPARE(list.paletteNames(), QStringList { PaletteCatalog::grayscaleName() });
     PaletteImageProvider provider(catalog);
