@@ -72,6 +72,8 @@ public:
     int frameCount() const { return m_selection.frameCount(); }
     int droppedFrames() const { return m_droppedFrames; }
     bool isClosed() const { return m_closed; }
+    /// The frame rendered ahead of the position during playback, -1 when none is waiting.
+    int frameAhead() const { return m_ahead ? m_ahead->index : -1; }
 
     /// Moves `frames` frames (negative: back) and stops playback.
     Q_INVOKABLE void step(int frames);

@@ -318,7 +318,7 @@ void TestFilePlayer::prefetchesDuringPlayback()
     m_player->setPlaySpeed(2);
     // The next frame is rendered while the current one is on screen, so a tick shows it
     // at once.
-    QTest::qWait(200);
+    QTRY_COMPARE_WITH_TIMEOUT(m_player->frameAhead(), 2, 5000);
     m_frames->clear();
     m_clock->advance();
     QCOMPARE(m_frames->count(), 1);
