@@ -1,9 +1,10 @@
-# viewer_add_resources(<target> MAIN_DOCUMENT <file> TEXT_CONTROL <file> FONTS <file>...)
+# viewer_add_resources(<name> MAIN_DOCUMENT <file> TEXT_CONTROL <file> FONTS <file>...)
 #
-# Compiles a viewer's resource collection "qml" into <target>: the main window document
-# (zlib-compressed) and, uncompressed, the shared controls, the fonts, the window icon
-# images, the palettes and the Qt Quick Controls configuration. The two viewers differ
-# only in their document, their copy of Text.qml and their fonts.
+# Makes the object library <name> holding a viewer's resource collection "qml": the main
+# window document (zlib-compressed) and, uncompressed, the shared controls, the fonts,
+# the window icon images, the palettes and the Qt Quick Controls configuration. The two
+# viewers differ only in their document, their copy of Text.qml and their fonts. The
+# program links it, and so does the test of its resource tree.
 set(VIEWER_COMMON_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "Shared viewer assets")
 
 function(viewer_add_resources target)
@@ -11,12 +12,13 @@ function(viewer_add_resources target)
     set(common ${VIEWER_COMMON_DIR})
 
     get_filename_component(main_name ${arg_MAIN_DOCUMENT} NAME)
-    set(entries "        <file compress-algo=\"zlib\" alias=\"${main_name}\">${arg_MAIN_DOCUMENT}</file>\n")
+    # rcc compresses only what shrinks by its threshold (70 %) unless told otherwise.
+    set(entries "        <file compression-algorithm=\"zlib\" threshold=\"0\" alias=\"${main_name}\">${arg_MAIN_DOCUMENT}</file>\n")
     macro(add_plain alias path)
         if(NOT EXISTS ${path})
             message(FATAL_ERROR "${target}: resource ${path} is missing")
         endif()
-        string(APPEND entries "        <file compress-algo=\"none\" alias=\"${alias}\">${path}</file>\n")
+        string(APPEND entries "        <file compression-algorithm=\"none\" alias=\"${alias}\">${path}</file>\n")
     endmacro()
 
     add_plain(qtquickcontrols2.conf ${common}/qtquickcontrols2.conf)
@@ -45,6 +47,23 @@ function(viewer_add_resources target)
 ${entries}    </qresource>
 </RCC>
 ")
-    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/qml.qrc)
+    add_library(${target} OBJECT ${CMAKE_CURRENT_BINARY_DIR}/qml.qrc)
     set_target_properties(${target} PROPERTIES AUTORCC ON)
+    target_link_libraries(${target} PRIVATE Qt6::Core)
+endfunction()
+
+# viewer_add_resources_test(<resources> <program> <document>)
+#
+# Checks the resource tree that <resources> (made by viewer_add_resources) gives
+# <program>, whose main window document is <document> (its name in the tree).
+function(viewer_add_resources_test resources program document)
+    set(test tst_${resources})
+    qt_add_executable(${test} ${VIEWER_COMMON_DIR}/tests/tst_viewerresources.cpp)
+    target_link_libraries(${test} PRIVATE ${resources} Qt6::Gui Qt6::Test)
+    target_compile_definitions(${test} PRIVATE
+        VIEWER_PROGRAM="${program}"
+        VIEWER_DOCUMENT="${document}"
+        PALETTE_DIR="${VIEWER_COMMON_DIR}/palettes")
+    add_test(NAME ${test} COMMAND ${test})
+    set_tests_properties(${test} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
