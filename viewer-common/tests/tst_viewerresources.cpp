@@ -80,11 +80,15 @@ private slots:
             expected.prepend(QStringLiteral("MaterialIcons-Regular.ttf"));
         QCOMPARE(QDir(QStringLiteral(":/fonts")).entryList(QDir::Files, QDir::Name), expected);
 
-        const int awesome = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fontawesome-webfont.ttf"));
-        QCOMPARE(QFontDatabase::applicationFontFamilies(awesome), QStringList { QStringLiteral("FontAwesome") });
+        const int awesome
+            = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fontawesome-webfont.ttf"));
+        QCOMPARE(
+            QFontDatabase::applicationFontFamilies(awesome), QStringList { QStringLiteral("FontAwesome") });
         if (!IsFilePlayer) {
-            const int material = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/MaterialIcons-Regular.ttf"));
-            QCOMPARE(QFontDatabase::applicationFontFamilies(material), QStringList { QStringLiteral("Material Icons") });
+            const int material
+                = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/MaterialIcons-Regular.ttf"));
+            QCOMPARE(QFontDatabase::applicationFontFamilies(material),
+                QStringList { QStringLiteral("Material Icons") });
         }
     }
 
@@ -107,8 +111,8 @@ private slots:
     {
         const QStringList names = QDir(QStringLiteral(":/palettes")).entryList(QDir::Files, QDir::Name);
         QCOMPARE(names,
-            QStringList({ "1234.rpal", "BlackHot.rpal", "Blue.rpal", "Fusion.rpal", "Glowbow.rpal", "Grayscale.rpal",
-                "Green.rpal", "Ironbow.rpal", "Rainbow.rpal", "Red.rpal", "Sepia.rpal" }));
+            QStringList({ "1234.rpal", "BlackHot.rpal", "Blue.rpal", "Fusion.rpal", "Glowbow.rpal",
+                "Grayscale.rpal", "Green.rpal", "Ironbow.rpal", "Rainbow.rpal", "Red.rpal", "Sepia.rpal" }));
         for (const QString& name : names) {
             const QByteArray stored = readAll(QStringLiteral(":/palettes/") + name);
             QCOMPARE(stored.size(), name == QLatin1String("Fusion.rpal") ? 1239 : 768);
