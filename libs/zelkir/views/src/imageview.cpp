@@ -14,8 +14,9 @@ ImageView::ImageView(QQuickItem* parent)
 
 void ImageView::setImage(const QImage& image)
 {
-    // Every new frame is a change; comparing pixels would cost more than uploading them.
-    if (image.isNull() && m_image.isNull())
+    // Pixels are never compared (that would cost more than uploading them); the same image
+    // again (same cache key: not modified since) needs no new texture.
+    if (image.cacheKey() == m_image.cacheKey() || (image.isNull() && m_image.isNull()))
         return;
     m_image = image;
     m_imageDirty = true;

@@ -55,7 +55,8 @@ RoiImageView::RoiImageView(QQuickItem* parent)
 
 void RoiImageView::setImage(const QImage& image)
 {
-    if (image.isNull() && m_image.isNull())
+    // The same image again (same cache key: not modified since) needs no new texture.
+    if (image.cacheKey() == m_image.cacheKey() || (image.isNull() && m_image.isNull()))
         return;
     m_image = image;
     m_imageDirty = true;

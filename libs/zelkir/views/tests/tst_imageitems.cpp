@@ -107,6 +107,29 @@ private slots:
         QCOMPARE(actual.count(), 2);
     }
 
+    void imageChangesOnlyWhenNew()
+    {
+        QSignalSpy roiImage(m_view, &RoiImageView::imageChanged);
+        QSignalSpy plainImage(m_plain, &ImageView::imageChanged);
+        QImage image = quadrants();
+        for (int round = 0; round < 2; ++round) {
+            m_view->setImage(image);
+            m_plain->setImage(image);
+        }
+        QCOMPARE(roiImage.count(), 1);
+        QCOMPARE(plainImage.count(), 1);
+        // Drawing into it makes it a new image, though it is the same object.
+        image.setPixel(0, 0, qRgb(1, 2, 3));
+        m_view->setImage(image);
+        m_plain->setImage(image);
+        QCOMPARE(roiImage.count(), 2);
+        QCOMPARE(plainImage.count(), 2);
+        m_view->setImage(QImage());
+        m_view->setImage(QImage());
+        QCOMPARE(roiImage.count(), 3);
+        QVERIFY(m_view->image().isNull());
+    }
+
     void wheelZoomsAboutPointer()
     {
         m_view->setImage(QImage(100, 100, QImage::Format_ARGB32));
