@@ -13,9 +13,8 @@ namespace zelkir {
 FilePlayer::FilePlayer(DisplayClock* clock, QObject* parent)
     : QObject(parent)
     , m_clock(clock ? clock : new TimerDisplayClock)
-    , m_worker(new FrameWorker)
+    , m_worker(new FrameWorker(m_mailboxes))
 {
-    qRegisterMetaType<RenderRequest>();
     qRegisterMetaType<RenderedFramePtr>();
     qRegisterMetaType<OpenResultPtr>();
 
@@ -24,6 +23,8 @@ FilePlayer::FilePlayer(DisplayClock* clock, QObject* parent)
 
     m_thread.setObjectName(QStringLiteral("zelkir file player"));
     m_worker->moveToThread(&m_thread);
+    // The worker ends on its own thread, after its last job.
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(this, &FilePlayer::requestOpen, m_worker, &FrameWorker::open);
     connect(this, &FilePlayer::requestRender, m_worker, &FrameWorker::render);
     connect(m_worker, &FrameWorker::opened, this, &FilePlayer::onOpened);
@@ -40,13 +41,16 @@ void FilePlayer::open(const QString& path)
 {
     if (m_closed)
         return;
-    Q_EMIT requestOpen(path);
+    m_mailboxes.openPath.put(path);
+    Q_EMIT requestOpen();
 }
 
-void FilePlayer::onOpened(const OpenResultPtr& result)
+void FilePlayer::onOpened()
 {
-    if (m_closed)
+    const std::optional<OpenResultPtr> taken = m_mailboxes.opened.take();
+    if (m_closed || !taken)
         return;
+    const OpenResultPtr& result = *taken;
     if (!result->source) {
         Q_EMIT openFailed(result->error);
         return;
@@ -186,8 +190,6 @@ void FilePlayer::close()
         m_clock->stop();
     m_thread.quit();
     m_thread.wait();
-    // The worker's thread has ended, so deleting it here races with nothing.
-    delete m_worker;
     m_worker = nullptr;
     m_source.reset();
     m_ahead.reset();
@@ -244,7 +246,8 @@ void FilePlayer::send(int frame)
     m_inFlight = true;
     m_inFlightIndex = frame;
     m_inFlightGeneration = m_generation;
-    Q_EMIT requestRender(job);
+    m_mailboxes.request.put(std::move(job));
+    Q_EMIT requestRender();
 }
 
 void FilePlayer::prefetch()
@@ -262,10 +265,12 @@ void FilePlayer::dropFrame()
     Q_EMIT droppedFramesChanged();
 }
 
-void FilePlayer::onRendered(const RenderedFramePtr& frame)
+void FilePlayer::onRendered()
 {
-    if (m_closed)
+    const std::optional<RenderedFramePtr> taken = m_mailboxes.rendered.take();
+    if (m_closed || !taken)
         return;
+    const RenderedFramePtr& frame = *taken;
     m_inFlight = false;
     // Results of outdated settings are dropped silently: the frame was asked for again.
     if (frame->generation == m_generation) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frameselection.h"
+#include "frameworker.h"
 #include "renderjob.h"
 
 #include <QObject>
@@ -11,7 +12,6 @@
 namespace zelkir {
 
 class DisplayClock;
-class FrameWorker;
 
 /// Playback of one file. Frames are decoded and rendered on a worker thread, one request in
 /// flight at a time; a display clock advances the position. When decoding falls behind the
@@ -100,12 +100,12 @@ Q_SIGNALS:
     /// A frame was rendered for the current position (or could not be read).
     void frameReady(const zelkir::RenderedFramePtr& frame);
 
-    void requestOpen(const QString& path);
-    void requestRender(const zelkir::RenderRequest& request);
+    void requestOpen();
+    void requestRender();
 
 private:
-    void onOpened(const OpenResultPtr& result);
-    void onRendered(const RenderedFramePtr& frame);
+    void onOpened();
+    void onRendered();
     void onTick();
     void goTo(int frame);
     void request(int frame);
@@ -117,6 +117,7 @@ private:
     void emitBoundsIfChanged(int oldStart, int oldEnd);
 
     QPointer<DisplayClock> m_clock;
+    FrameWorker::Mailboxes m_mailboxes;
     QThread m_thread;
     FrameWorker* m_worker = nullptr;
     std::shared_ptr<FrameSource> m_source;

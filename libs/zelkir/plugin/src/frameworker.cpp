@@ -4,10 +4,18 @@
 
 namespace zelkir {
 
-void FrameWorker::open(const QString& path)
+FrameWorker::FrameWorker(Mailboxes& mailboxes)
+    : m_mailboxes(mailboxes)
 {
+}
+
+void FrameWorker::open()
+{
+    const std::optional<QString> path = m_mailboxes.openPath.take();
+    if (!path)
+        return;
     auto result = std::make_shared<OpenResult>();
-    std::unique_ptr<FrameSource> source = FrameSourceFactory::open(path, &result->error);
+    std::unique_ptr<FrameSource> source = FrameSourceFactory::open(*path, &result->error);
     if (source) {
         m_source = std::move(source);
         result->source = m_source;
@@ -20,22 +28,30 @@ void FrameWorker::open(const QString& path)
     } else if (result->error.isEmpty()) {
         result->error = tr("The file cannot be read.");
     }
-    Q_EMIT opened(result);
+    m_mailboxes.opened.put(std::move(result));
+    Q_EMIT opened();
 }
 
-void FrameWorker::render(const RenderRequest& request)
+void FrameWorker::render()
+{
+    const std::optional<RenderRequest> request = m_mailboxes.request.take();
+    if (!request)
+        return;
+    m_mailboxes.rendered.put(renderFrame(*request));
+    Q_EMIT rendered();
+}
+
+RenderedFramePtr FrameWorker::renderFrame(const RenderRequest& request)
 {
     auto result = std::make_shared<RenderedFrame>();
     result->index = request.index;
     result->generation = request.generation;
     if (!m_source) {
         result->error = tr("No file is open.");
-        Q_EMIT rendered(result);
-        return;
+        return result;
     }
     if (!m_source->readFrame(request.index, result->frame, &result->error)) {
-        Q_EMIT rendered(result);
-        return;
+        return result;
     }
     if (request.palette && request.palette != m_palette) {
         m_palette = request.palette;
@@ -48,8 +64,7 @@ void FrameWorker::render(const RenderRequest& request)
     QImage image(frame.width, frame.height, QImage::Format_ARGB32);
     if (image.isNull()) {
         result->error = tr("Not enough memory for the image.");
-        Q_EMIT rendered(result);
-        return;
+        return result;
     }
     const CountFrame counts { frame.counts.data(), frame.width, frame.height, frame.width };
     const ArgbImage out { reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
@@ -62,13 +77,12 @@ void FrameWorker::render(const RenderRequest& request)
     }
     if (!m_pipeline.render(counts, range, out)) {
         result->error = tr("The frame cannot be displayed.");
-        Q_EMIT rendered(result);
-        return;
+        return result;
     }
     result->statistics = m_pipeline.statistics();
     result->image = image;
     result->ok = true;
-    Q_EMIT rendered(result);
+    return result;
 }
 
 } // namespace zelkir

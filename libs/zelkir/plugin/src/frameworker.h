@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mailbox.h"
 #include "renderjob.h"
 
 #include <zelkir/pipeline/displaypipeline.h>
@@ -15,17 +16,31 @@ class FrameWorker final : public QObject
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    /// The values passed each way. The player owns them and outlives the worker.
+    struct Mailboxes
+    {
+        Mailbox<QString> openPath;
+        Mailbox<RenderRequest> request;
+        Mailbox<OpenResultPtr> opened;
+        Mailbox<RenderedFramePtr> rendered;
+    };
+
+    explicit FrameWorker(Mailboxes& mailboxes);
 
 public Q_SLOTS:
-    void open(const QString& path);
-    void render(const zelkir::RenderRequest& request);
+    /// Opens the file waiting in openPath, then signals opened().
+    void open();
+    /// Renders the request waiting in request, then signals rendered().
+    void render();
 
 Q_SIGNALS:
-    void opened(const zelkir::OpenResultPtr& result);
-    void rendered(const zelkir::RenderedFramePtr& frame);
+    void opened();
+    void rendered();
 
 private:
+    RenderedFramePtr renderFrame(const RenderRequest& request);
+
+    Mailboxes& m_mailboxes;
     std::shared_ptr<FrameSource> m_source;
     std::shared_ptr<const Palette> m_palette;
     DisplayPipeline m_pipeline;

@@ -52,6 +52,5 @@ using OpenResultPtr = std::shared_ptr<const OpenResult>;
 
 } // namespace zelkir
 
-Q_DECLARE_METATYPE(zelkir::RenderRequest)
 Q_DECLARE_METATYPE(zelkir::RenderedFramePtr)
 Q_DECLARE_METATYPE(zelkir::OpenResultPtr)

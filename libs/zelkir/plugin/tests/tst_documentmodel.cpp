@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -90,8 +91,8 @@ void TestDocumentModel::initTestCase()
     m_calibrated = m_dir.filePath(QStringLiteral("calibrated.fits"));
     QString error;
     QVERIFY2(writeFitsTestFile(m_calibrated, calibratedSpec(), &error), qPrintable(error));
-    m_movie = m_dir.filePath(QStringLiteral("movie.fits"));
-    QVERIFY(writeSampleMovie(m_movie, 32, 24, 12));
+    m_movie = SampleFiles::moviePath();
+    QVERIFY(QFile::exists(m_movie));
 }
 
 void TestDocumentModel::cleanup()
@@ -239,9 +240,7 @@ void TestDocumentModel::displaySettingsRenderAgain()
 
 void TestDocumentModel::presetsOfSequencingFile()
 {
-    const QString path = m_dir.filePath(QStringLiteral("sequencing.fits"));
-    QVERIFY(writeSampleMovie(path, 16, 16, 12, { QStringLiteral("--sequencing") }));
-    QVERIFY(open(path));
+    QVERIFY(open(SampleFiles::sequencingPath()));
     QVERIFY(m_document->isSequencing());
     QVERIFY(!m_document->isSuperframing());
     QCOMPARE(m_document->availablePresets(), 0x0F);
@@ -308,7 +307,7 @@ void TestDocumentModel::laterFramesMissingKeepLastImage()
     QVERIFY(frames.wait());
     QVERIFY(!frames.last().at(0).value<zelkir::RenderedFramePtr>()->ok);
     QCOMPARE(m_document->status(), DocumentModel::Ready);
-    QCOMPARE(m_document->image().size(), QSize(32, 24));
+    QCOMPARE(m_document->image().size(), QSize(SampleFiles::movieWidth, SampleFiles::movieHeight));
 }
 
 QTEST_GUILESS_MAIN(TestDocumentModel)

@@ -2,6 +2,7 @@
 #include "manualclock.h"
 #include "samplefiles.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,7 +49,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_movie;
-    static constexpr int Frames = 20;
+    static constexpr int Frames = SampleFiles::movieFrames;
     ManualClock* m_clock = nullptr;
     std::unique_ptr<FilePlayer> m_player;
     std::unique_ptr<QSignalSpy> m_frames;
@@ -57,8 +58,8 @@ private:
 void TestFilePlayer::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_movie = m_dir.filePath(QStringLiteral("movie.fits"));
-    QVERIFY(writeSampleMovie(m_movie, 32, 24, Frames));
+    m_movie = SampleFiles::moviePath();
+    QVERIFY(QFile::exists(m_movie));
 }
 
 void TestFilePlayer::init()
@@ -112,7 +113,7 @@ void TestFilePlayer::playForwards()
         const RenderedFramePtr frame = waitForCurrentFrame();
         QVERIFY(frame);
         QVERIFY(frame->ok);
-        QCOMPARE(frame->image.size(), QSize(32, 24));
+        QCOMPARE(frame->image.size(), QSize(SampleFiles::movieWidth, SampleFiles::movieHeight));
     }
 }
 

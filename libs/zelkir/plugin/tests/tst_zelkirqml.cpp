@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <QtQuickTest>
 
-/// Gives the QML tests a generated movie, an unreadable file and the plugin, set up as
+/// Gives the QML tests the sample movie, an unreadable file and the plugin, set up as
 /// the programs set it up.
 class Setup : public QObject
 {
@@ -20,11 +20,9 @@ public Q_SLOTS:
     void applicationAvailable()
     {
         QStandardPaths::setTestModeEnabled(true);
-        m_ok = m_dir.isValid()
-            && writeSampleMovie(
-                m_dir.filePath(QStringLiteral("sample.fits")), SampleWidth, SampleHeight, SampleFrames);
         QFile broken(m_dir.filePath(QStringLiteral("broken.fits")));
-        m_ok = m_ok && broken.open(QIODevice::WriteOnly) && broken.write("SIMPLE  = T broken") > 0;
+        m_ok = m_dir.isValid() && QFile::exists(SampleFiles::moviePath()) && broken.open(QIODevice::WriteOnly)
+            && broken.write("SIMPLE  = T broken") > 0;
     }
 
     void qmlEngineAvailable(QQmlEngine* engine)
@@ -32,19 +30,16 @@ public Q_SLOTS:
         zelkirInitPlugin(engine);
         QQmlContext* context = engine->rootContext();
         context->setContextProperty(QStringLiteral("samplesReady"), m_ok);
-        context->setContextProperty(QStringLiteral("sampleUrl"),
-            QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("sample.fits"))).toString());
+        context->setContextProperty(
+            QStringLiteral("sampleUrl"), QUrl::fromLocalFile(SampleFiles::moviePath()).toString());
         context->setContextProperty(QStringLiteral("brokenUrl"),
             QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("broken.fits"))).toString());
-        context->setContextProperty(QStringLiteral("sampleWidth"), SampleWidth);
-        context->setContextProperty(QStringLiteral("sampleHeight"), SampleHeight);
-        context->setContextProperty(QStringLiteral("sampleFrames"), SampleFrames);
+        context->setContextProperty(QStringLiteral("sampleWidth"), SampleFiles::movieWidth);
+        context->setContextProperty(QStringLiteral("sampleHeight"), SampleFiles::movieHeight);
+        context->setContextProperty(QStringLiteral("sampleFrames"), SampleFiles::movieFrames);
     }
 
 private:
-    static constexpr int SampleWidth = 64;
-    static constexpr int SampleHeight = 48;
-    static constexpr int SampleFrames = 12;
     QTemporaryDir m_dir;
     bool m_ok = false;
 };
