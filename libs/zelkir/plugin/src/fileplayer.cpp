@@ -1,6 +1,7 @@
 #include "fileplayer.h"
 
 #include "frameworker.h"
+#include "logging.h"
 #include "numberinput.h"
 #include "timerdisplayclock.h"
 
@@ -41,6 +42,7 @@ void FilePlayer::open(const QString& path)
 {
     if (m_closed)
         return;
+    m_path = path;
     m_mailboxes.openPath.put(path);
     Q_EMIT requestOpen();
 }
@@ -52,6 +54,7 @@ void FilePlayer::onOpened()
         return;
     const OpenResultPtr& result = *taken;
     if (!result->source) {
+        qCInfo(lcPlayer) << "cannot open" << m_path << ":" << result->error;
         Q_EMIT openFailed(result->error);
         return;
     }
@@ -271,6 +274,8 @@ void FilePlayer::onRendered()
     if (m_closed || !taken)
         return;
     const RenderedFramePtr& frame = *taken;
+    if (!frame->ok)
+        qCInfo(lcPlayer) << "frame" << frame->index << "of" << m_path << ":" << frame->error;
     m_inFlight = false;
     // Results of outdated settings are dropped silently: the frame was asked for again.
     if (frame->generation == m_generation) {

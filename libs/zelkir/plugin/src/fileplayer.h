@@ -117,6 +117,7 @@ private:
     void emitBoundsIfChanged(int oldStart, int oldEnd);
 
     QPointer<DisplayClock> m_clock;
+    QString m_path;
     FrameWorker::Mailboxes m_mailboxes;
     QThread m_thread;
     FrameWorker* m_worker = nullptr;

@@ -1,0 +1,7 @@
+#include "logging.h"
+
+namespace zelkir {
+
+Q_LOGGING_CATEGORY(lcPlayer, "zelkir.player", QtWarningMsg)
+
+} // namespace zelkir
