@@ -18,7 +18,7 @@ ApplicationWindow {
         document = backend.createDocument(file)
         if (!document)
             return
-        document.openFailed.connect(openErrorDlg.open)
+        document.openFailed.connect(function () { openErrorDlg.open() })
         view.rois = document.rois
         view.visible = true
     }
@@ -67,6 +67,7 @@ ApplicationWindow {
 
     Dialog {
         id: openErrorDlg
+        objectName: "openErrorDlg"
         anchors.centerIn: parent
         modal: true
         closePolicy: Popup.NoAutoClose
