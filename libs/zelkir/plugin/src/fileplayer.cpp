@@ -14,7 +14,6 @@ namespace zelkir {
 FilePlayer::FilePlayer(DisplayClock* clock, QObject* parent)
     : QObject(parent)
     , m_clock(clock ? clock : new TimerDisplayClock)
-    , m_worker(new FrameWorker(m_mailboxes))
 {
     qRegisterMetaType<RenderedFramePtr>();
     qRegisterMetaType<OpenResultPtr>();
@@ -22,15 +21,10 @@ FilePlayer::FilePlayer(DisplayClock* clock, QObject* parent)
     m_clock->setParent(this);
     connect(m_clock, &DisplayClock::tick, this, &FilePlayer::onTick);
 
-    m_thread.setObjectName(QStringLiteral("zelkir file player"));
-    m_worker->moveToThread(&m_thread);
-    // The worker ends on its own thread, after its last job.
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(this, &FilePlayer::requestOpen, m_worker, &FrameWorker::open);
-    connect(this, &FilePlayer::requestRender, m_worker, &FrameWorker::render);
-    connect(m_worker, &FrameWorker::opened, this, &FilePlayer::onOpened);
-    connect(m_worker, &FrameWorker::rendered, this, &FilePlayer::onRendered);
-    m_thread.start();
+    // The worker tells of results from its own thread; the player takes them on its own.
+    m_worker = std::make_unique<FrameWorker>(
+        m_results, [this] { QMetaObject::invokeMethod(this, "onOpened", Qt::QueuedConnection); },
+        [this] { QMetaObject::invokeMethod(this, "onRendered", Qt::QueuedConnection); });
 }
 
 FilePlayer::~FilePlayer()
@@ -43,13 +37,12 @@ void FilePlayer::open(const QString& path)
     if (m_closed)
         return;
     m_path = path;
-    m_mailboxes.openPath.put(path);
-    Q_EMIT requestOpen();
+    m_worker->open(path);
 }
 
 void FilePlayer::onOpened()
 {
-    const std::optional<OpenResultPtr> taken = m_mailboxes.opened.take();
+    const std::optional<OpenResultPtr> taken = m_results.opened.take();
     if (m_closed || !taken)
         return;
     const OpenResultPtr& result = *taken;
@@ -191,9 +184,8 @@ void FilePlayer::close()
     m_closed = true;
     if (m_clock)
         m_clock->stop();
-    m_thread.quit();
-    m_thread.wait();
-    m_worker = nullptr;
+    // Joins the worker thread: nothing of the file is touched there afterwards.
+    m_worker.reset();
     m_source.reset();
     m_ahead.reset();
     m_inFlight = false;
@@ -241,6 +233,8 @@ void FilePlayer::request(int frame)
 
 void FilePlayer::send(int frame)
 {
+    if (!m_worker)
+        return;
     RenderRequest job;
     job.index = frame;
     job.generation = m_generation;
@@ -249,8 +243,7 @@ void FilePlayer::send(int frame)
     m_inFlight = true;
     m_inFlightIndex = frame;
     m_inFlightGeneration = m_generation;
-    m_mailboxes.request.put(std::move(job));
-    Q_EMIT requestRender();
+    m_worker->render(std::move(job));
 }
 
 void FilePlayer::prefetch()
@@ -270,7 +263,7 @@ void FilePlayer::dropFrame()
 
 void FilePlayer::onRendered()
 {
-    const std::optional<RenderedFramePtr> taken = m_mailboxes.rendered.take();
+    const std::optional<RenderedFramePtr> taken = m_results.rendered.take();
     if (m_closed || !taken)
         return;
     const RenderedFramePtr& frame = *taken;

@@ -6,8 +6,9 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QThread>
 #include <QVariant>
+
+#include <memory>
 
 namespace zelkir {
 
@@ -100,12 +101,12 @@ Q_SIGNALS:
     /// A frame was rendered for the current position (or could not be read).
     void frameReady(const zelkir::RenderedFramePtr& frame);
 
-    void requestOpen();
-    void requestRender();
-
-private:
+private Q_SLOTS:
+    // Queued by name from the worker thread, so that Qt alone allocates the call.
     void onOpened();
     void onRendered();
+
+private:
     void onTick();
     void goTo(int frame);
     void request(int frame);
@@ -118,9 +119,8 @@ private:
 
     QPointer<DisplayClock> m_clock;
     QString m_path;
-    FrameWorker::Mailboxes m_mailboxes;
-    QThread m_thread;
-    FrameWorker* m_worker = nullptr;
+    FrameWorker::Results m_results;
+    std::unique_ptr<FrameWorker> m_worker;
     std::shared_ptr<FrameSource> m_source;
     FrameSelection m_selection;
 

@@ -2,20 +2,86 @@
 
 #include <zelkir/io/framesourcefactory.h>
 
+#include <QCoreApplication>
+
 namespace zelkir {
 
-FrameWorker::FrameWorker(Mailboxes& mailboxes)
-    : m_mailboxes(mailboxes)
+FrameWorker::FrameWorker(
+    Results& results, std::function<void()> notifyOpened, std::function<void()> notifyRendered)
+    : m_results(results)
+    , m_notifyOpened(std::move(notifyOpened))
+    , m_notifyRendered(std::move(notifyRendered))
+    , m_thread(&FrameWorker::run, this)
 {
 }
 
-void FrameWorker::open()
+FrameWorker::~FrameWorker()
 {
-    const std::optional<QString> path = m_mailboxes.openPath.take();
-    if (!path)
-        return;
+    stop();
+}
+
+void FrameWorker::open(const QString& path)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_openPath = path;
+    }
+    m_wake.notify_one();
+}
+
+void FrameWorker::render(RenderRequest request)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_request = std::move(request);
+    }
+    m_wake.notify_one();
+}
+
+void FrameWorker::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+        m_openPath.reset();
+        m_request.reset();
+    }
+    m_wake.notify_one();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void FrameWorker::run()
+{
+    for (;;) {
+        std::optional<QString> path;
+        std::optional<RenderRequest> request;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stopping || m_openPath || m_request; });
+            if (m_stopping)
+                break;
+            // A file to open goes first: requests left waiting belong to it.
+            if (m_openPath)
+                path.swap(m_openPath);
+            else
+                request.swap(m_request);
+        }
+        if (path) {
+            doOpen(*path);
+            m_notifyOpened();
+        } else if (request) {
+            m_results.rendered.put(doRender(*request));
+            m_notifyRendered();
+        }
+    }
+    m_source.reset();
+}
+
+void FrameWorker::doOpen(const QString& path)
+{
     auto result = std::make_shared<OpenResult>();
-    std::unique_ptr<FrameSource> source = FrameSourceFactory::open(*path, &result->error);
+    std::unique_ptr<FrameSource> source = FrameSourceFactory::open(path, &result->error);
     if (source) {
         m_source = std::move(source);
         result->source = m_source;
@@ -26,28 +92,18 @@ void FrameWorker::open()
                 result->framePresets.push_back(qint8(m_source->framePreset(i)));
         }
     } else if (result->error.isEmpty()) {
-        result->error = tr("The file cannot be read.");
+        result->error = QCoreApplication::translate("zelkir::FrameWorker", "The file cannot be read.");
     }
-    m_mailboxes.opened.put(std::move(result));
-    Q_EMIT opened();
+    m_results.opened.put(std::move(result));
 }
 
-void FrameWorker::render()
-{
-    const std::optional<RenderRequest> request = m_mailboxes.request.take();
-    if (!request)
-        return;
-    m_mailboxes.rendered.put(renderFrame(*request));
-    Q_EMIT rendered();
-}
-
-RenderedFramePtr FrameWorker::renderFrame(const RenderRequest& request)
+RenderedFramePtr FrameWorker::doRender(const RenderRequest& request)
 {
     auto result = std::make_shared<RenderedFrame>();
     result->index = request.index;
     result->generation = request.generation;
     if (!m_source) {
-        result->error = tr("No file is open.");
+        result->error = QCoreApplication::translate("zelkir::FrameWorker", "No file is open.");
         return result;
     }
     if (!m_source->readFrame(request.index, result->frame, &result->error)) {
@@ -63,7 +119,8 @@ RenderedFramePtr FrameWorker::renderFrame(const RenderRequest& request)
     const Frame& frame = result->frame;
     QImage image(frame.width, frame.height, QImage::Format_ARGB32);
     if (image.isNull()) {
-        result->error = tr("Not enough memory for the image.");
+        result->error
+            = QCoreApplication::translate("zelkir::FrameWorker", "Not enough memory for the image.");
         return result;
     }
     const CountFrame counts { frame.counts.data(), frame.width, frame.height, frame.width };
@@ -76,7 +133,7 @@ RenderedFramePtr FrameWorker::renderFrame(const RenderRequest& request)
         range.high = range.low + 1;
     }
     if (!m_pipeline.render(counts, range, out)) {
-        result->error = tr("The frame cannot be displayed.");
+        result->error = QCoreApplication::translate("zelkir::FrameWorker", "The frame cannot be displayed.");
         return result;
     }
     result->statistics = m_pipeline.statistics();

@@ -5,45 +5,65 @@
 
 #include <zelkir/pipeline/displaypipeline.h>
 
-#include <QObject>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace zelkir {
 
-/// Opens a file and decodes and renders its frames, on the player's worker thread. Every
-/// member is used on that thread only; requests and results travel by queued signals.
-class FrameWorker final : public QObject
+/// Opens a file and decodes and renders its frames on a thread of its own.
+///
+/// Jobs wait in single slots: a new request replaces one not yet started, so the worker
+/// never falls behind by more than the job at hand. Results go into the caller's
+/// mailboxes, after which the matching notification runs on the worker thread (typically
+/// posting a queued call to the GUI thread). Only standard mutexes and a joined
+/// std::thread pass data between the threads.
+class FrameWorker final
 {
-    Q_OBJECT
-
 public:
-    /// The values passed each way. The player owns them and outlives the worker.
-    struct Mailboxes
+    struct Results
     {
-        Mailbox<QString> openPath;
-        Mailbox<RenderRequest> request;
         Mailbox<OpenResultPtr> opened;
         Mailbox<RenderedFramePtr> rendered;
     };
 
-    explicit FrameWorker(Mailboxes& mailboxes);
+    /// Starts the thread. `results` must outlive the worker.
+    FrameWorker(Results& results, std::function<void()> notifyOpened, std::function<void()> notifyRendered);
+    /// Stops and joins the thread.
+    ~FrameWorker();
+    FrameWorker(const FrameWorker&) = delete;
+    FrameWorker& operator=(const FrameWorker&) = delete;
 
-public Q_SLOTS:
-    /// Opens the file waiting in openPath, then signals opened().
-    void open();
-    /// Renders the request waiting in request, then signals rendered().
-    void render();
-
-Q_SIGNALS:
-    void opened();
-    void rendered();
+    /// Opens `path` (a previous file is let go of); the outcome lands in `results.opened`.
+    void open(const QString& path);
+    /// Decodes and renders one frame into `results.rendered`.
+    void render(RenderRequest request);
+    /// Finishes the job at hand, drops waiting ones and joins the thread. Idempotent.
+    void stop();
 
 private:
-    RenderedFramePtr renderFrame(const RenderRequest& request);
+    void run();
+    void doOpen(const QString& path);
+    RenderedFramePtr doRender(const RenderRequest& request);
 
-    Mailboxes& m_mailboxes;
+    Results& m_results;
+    const std::function<void()> m_notifyOpened;
+    const std::function<void()> m_notifyRendered;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::optional<QString> m_openPath;
+    std::optional<RenderRequest> m_request;
+    bool m_stopping = false;
+
+    // Touched on the worker thread only.
     std::shared_ptr<FrameSource> m_source;
     std::shared_ptr<const Palette> m_palette;
     DisplayPipeline m_pipeline;
+
+    std::thread m_thread;
 };
 
 } // namespace zelkir
