@@ -13,17 +13,21 @@ namespace zelkir {
 
 namespace {
 
+QString localPath(const QUrl& url)
+{
+    // Files on other hosts and other schemes are not ours to open.
+    return url.isLocalFile() && url.host().isEmpty() ? url.toLocalFile() : QString();
+}
+
 QString localPath(const QVariant& file)
 {
     if (file.metaType().id() == QMetaType::QUrl)
-        return file.toUrl().isLocalFile() ? file.toUrl().toLocalFile() : QString();
+        return localPath(file.toUrl());
     if (file.metaType().id() != QMetaType::QString)
         return {};
     const QString text = file.toString();
-    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
-        const QUrl url(text);
-        return url.isLocalFile() ? url.toLocalFile() : QString();
-    }
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive) || text.contains(QLatin1String("://")))
+        return localPath(QUrl(text));
     return text;
 }
 
