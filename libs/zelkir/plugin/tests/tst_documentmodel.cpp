@@ -27,16 +27,16 @@ constexpr double PlanckB = 1404.0;
 constexpr double PlanckF = 1.0;
 constexpr double PlanckO = 1.63;
 
-FitsTestCube calibratedSpec()
+FitsTestCube calibratedCube()
 {
-    FitsTestCube spec;
-    spec.bitpix = 16;
-    spec.axes = { 4, 3 };
+    FitsTestCube cube;
+    cube.bitpix = 16;
+    cube.axes = { 4, 3 };
     for (int i = 0; i < 12; ++i)
-        spec.stored.push_back(1000.0 + 250.0 * i);
-    spec.cards = { { "RADGAIN", RadGain }, { "RADOFFS", RadOffset }, { "PLANCK_R", PlanckR },
+        cube.stored.push_back(1000.0 + 250.0 * i);
+    cube.cards = { { "RADGAIN", RadGain }, { "RADOFFS", RadOffset }, { "PLANCK_R", PlanckR },
         { "PLANCK_B", PlanckB }, { "PLANCK_F", PlanckF }, { "PLANCK_O", PlanckO } };
-    return spec;
+    return cube;
 }
 
 /// Bytes of the primary header, by its END card.
@@ -90,7 +90,7 @@ void TestDocumentModel::initTestCase()
     QVERIFY(m_dir.isValid());
     m_calibrated = m_dir.filePath(QStringLiteral("calibrated.fits"));
     QString error;
-    QVERIFY2(writeFitsTestFile(m_calibrated, calibratedSpec(), &error), qPrintable(error));
+    QVERIFY2(writeFitsTestFile(m_calibrated, calibratedCube(), &error), qPrintable(error));
     m_movie = SampleFiles::moviePath();
     QVERIFY(QFile::exists(m_movie));
 }
@@ -141,8 +141,8 @@ void TestDocumentModel::cursorValueInUnits()
     QCOMPARE(m_document->imageSize(), QSize(4, 3));
     QCOMPARE(m_document->availableUnitStrings().size(), 3);
 
-    const FitsTestCube spec = calibratedSpec();
-    const double physical = spec.stored[fitsElement(spec, x, y, 0)];
+    const FitsTestCube cube = calibratedCube();
+    const double physical = cube.stored[fitsElement(cube, x, y, 0)];
     const double radiance = RadOffset + RadGain * physical;
     const double kelvin = PlanckB / std::log(PlanckR / (radiance - PlanckO) + PlanckF);
     double expected = physical;
@@ -182,10 +182,10 @@ void TestDocumentModel::cursorOutsideIsNaN()
 void TestDocumentModel::uncalibratedFileHasCountsOnly()
 {
     const QString path = m_dir.filePath(QStringLiteral("plain.fits"));
-    FitsTestCube spec = calibratedSpec();
-    spec.cards.clear();
+    FitsTestCube cube = calibratedCube();
+    cube.cards.clear();
     QString error;
-    QVERIFY2(writeFitsTestFile(path, spec, &error), qPrintable(error));
+    QVERIFY2(writeFitsTestFile(path, cube, &error), qPrintable(error));
     QVERIFY(open(path));
     QCOMPARE(m_document->availableUnitStrings().size(), 1);
     QCOMPARE(m_document->unit(), DocumentModel::COUNTS);
@@ -203,8 +203,8 @@ void TestDocumentModel::frameInformation()
     auto* info = qobject_cast<zelkir::FrameInfoModel*>(m_document->frameInfo());
     QVERIFY(info);
     QAbstractItemModelTester tester(info, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    const FitsTestCube spec = calibratedSpec();
-    const auto [low, high] = std::minmax_element(spec.stored.cbegin(), spec.stored.cend());
+    const FitsTestCube cube = calibratedCube();
+    const auto [low, high] = std::minmax_element(cube.stored.cbegin(), cube.stored.cend());
     QCOMPARE(info->value(QStringLiteral("Frame Number")), QStringLiteral("0"));
     QCOMPARE(info->value(QStringLiteral("Size")), QStringLiteral("4 x 3"));
     QCOMPARE(info->value(QStringLiteral("Minimum")).toDouble(), *low);
