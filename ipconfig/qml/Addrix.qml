@@ -94,6 +94,9 @@ ApplicationWindow {
 
         ColumnLayout {
             Layout.fillWidth: true
+            // The window is 1.75 grids wide: the rest is the list's, or the layout would
+            // give the list no more than the Rescan button needs.
+            Layout.preferredWidth: theGrid.implicitWidth * 0.75
 
             Rectangle {
                 Layout.fillWidth: true
