@@ -195,9 +195,9 @@ QSGNode* RoiImageView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
     QSGImageNode* image
         = updateImageNode(window(), node->image, m_image, m_imageDirty, target, source, magnified);
     m_imageDirty = false;
+    // A node comes back changed only when there was none, or as none when the old one was
+    // deleted, and a deleted node has already left its parent.
     if (image != node->image) {
-        if (node->image)
-            node->removeChildNode(node->image);
         if (image)
             node->prependChildNode(image);
         node->image = image;

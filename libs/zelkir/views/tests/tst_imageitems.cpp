@@ -210,6 +210,20 @@ private slots:
         QVERIFY(near(shot.pixel(QPoint(20, 20) * dpr), qRgb(0, 0, 0)));
     }
 
+    void imageRemovedAfterShown()
+    {
+        // The drawn image node goes away with the image, and the view stays drawable.
+        m_view->setImage(quadrants());
+        QImage shot = m_window->grabWindow();
+        m_view->setImage(QImage());
+        shot = m_window->grabWindow();
+        const double dpr = m_window->devicePixelRatio();
+        QVERIFY(near(shot.pixel((QPointF(inWindow(QPointF(50, 50))) * dpr).toPoint()), qRgb(0, 0, 0)));
+        m_view->setImage(quadrants());
+        shot = m_window->grabWindow();
+        QVERIFY(near(shot.pixel((QPointF(inWindow(QPointF(50, 50))) * dpr).toPoint()), qRgb(255, 0, 0)));
+    }
+
     void zoomedShowsPannedPart()
     {
         // 20 x 20 pixels at scale 40: the view shows the top-right corner, all green.
