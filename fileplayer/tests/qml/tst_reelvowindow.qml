@@ -1,0 +1,471 @@
+import QtQuick
+import QtTest
+
+TestCase {
+    id: testCase
+    name: "ReelvoWindow"
+    when: windowShown
+
+    property var window: null
+    readonly property var popupNames: ["palettePopup", "imgEnhancePopup", "configPopup", "presetPopup", "spotMeter"]
+
+    // Elements by object name, also inside the popups and the minimap window.
+    function find(name) {
+        let found = findChild(window, name)
+        if (found)
+            return found
+        for (const popupName of popupNames.concat(["minimap"])) {
+            const holder = findChild(window, popupName)
+            found = holder ? findChild(holder.contentItem, name) : null
+            if (found)
+                return found
+        }
+        return null
+    }
+
+    function open(url) {
+        window.doOpen(url)
+        verify(window.document !== null)
+        tryCompare(window.document, "status", 1, 5000) // DocumentModel.Ready
+        tryVerify(function () { return window.document.frameInfo.count > 0 }, 5000)
+        // Playback slow enough that a test sees each speed before the player moves on.
+        window.document.filePlayer.targetDisplayRate = 1
+    }
+
+    function typeInto(field, text) {
+        field.forceActiveFocus()
+        field.selectAll()
+        for (const c of text)
+            keyClick(c)
+        keyClick(Qt.Key_Return)
+    }
+
+    function init() {
+        verify(samplesReady)
+        const component = Qt.createComponent("qrc:/Reelvo.qml")
+        compare(component.status, Component.Ready, component.errorString())
+        window = createTemporaryObject(component, testCase)
+        verify(window)
+        tryVerify(function () { return window.contentItem.width > 0 })
+        waitForRendering(window.contentItem)
+    }
+
+    function cleanup() {
+        for (const popupName of popupNames)
+            find(popupName).close()
+        find("openErrorDlg").close()
+        find("minimap").visible = false
+        if (window.document)
+            window.doClose()
+        tryCompare(window.backend, "documentCount", 0)
+    }
+
+    function verifyState(open) {
+        compare(window.document !== null, open)
+        compare(find("logo").visible, !open)
+        compare(find("view").visible, open)
+        compare(find("openButton").enabled, !open)
+        compare(find("closeButton").enabled, open)
+        for (const name of ["paletteButton", "imgEnhanceButton", "configButton", "minimapButton"])
+            compare(find(name).enabled, open, name)
+    }
+
+    function test_startsWithoutFile() {
+        compare(window.title, "Reelvo")
+        verifyState(false)
+        compare(find("logo").text, "No File Opened")
+        compare(find("paletteButtonImage").source, "image://palettes/Grayscale")
+        verify(!find("presetButton").visible)
+        compare(find("unitBox").currentIndex, -1)
+        compare(find("tempTypeBox").currentIndex, -1)
+        compare(find("frameNumberField").text, "")
+        const slider = find("positionSlider")
+        compare([slider.from, slider.to, slider.value], [0, 0, 0])
+        for (const name of ["fastBackwardsButton", "backwardsButton", "stopButton", "playButton",
+                            "fastForwardsButton", "loopButton"])
+            verify(!find(name).highlighted, name)
+        compare(find("spotMeterText").text, "")
+        compare(window.metadata.input, null)
+        // Nothing happens without a document.
+        mouseClick(find("playButton"))
+        mouseClick(find("stepOnButton"))
+        compare(window.document, null)
+    }
+
+    function test_fileDialog() {
+        const dialog = findChild(window, "fileDialog")
+        compare(dialog.title, "Open")
+        compare(dialog.nameFilters, ["Supported Files (*.sfmov *.sfimg *.seq *.img *.png *.bmp *.jpg *.jpeg *.tif *.tiff *.fts *.ats *.fcf)",
+                                     "All files (*)"])
+        compare(dialog.selectedNameFilter, dialog.nameFilters[0])
+        verify(dialog.selectExisting && !dialog.selectMultiple && !dialog.selectFolder)
+    }
+
+    function test_openAndClose() {
+        open(sampleUrl)
+        verifyState(true)
+        verify(!window.document.showSaturationColors)
+        compare(window.metadata.input, window.document.frameInfo)
+        compare(find("unitBox").currentIndex, window.document.unitIndex)
+        compare(find("tempTypeBox").model, window.document.tempTypeStrings)
+        const tempType = find("tempTypeBox")
+        tempType.currentIndex = 2
+        tempType.activated(2)
+        compare(window.document.tempTypeIndex, 2)
+
+        mouseClick(find("closeButton"))
+        verifyState(false)
+        tryCompare(window.backend, "documentCount", 0)
+        verify(!find("view").visible)
+        compare(find("tempTypeBox").currentIndex, -1)
+    }
+
+    function test_zoomResetFollowsZoomAlone() {
+        const button = find("zoomResetButton")
+        verify(!button.enabled)
+        find("view").zoom = 2
+        verify(button.enabled)
+        mouseClick(button)
+        compare(find("view").zoom, 0)
+        verify(!button.enabled)
+    }
+
+    function test_unreadableFile() {
+        window.doOpen(brokenUrl)
+        tryVerify(function () { return find("openErrorDlg").opened }, 5000)
+        verifyState(false)
+        tryCompare(window.backend, "documentCount", 0)
+    }
+
+    function test_drop_data() {
+        return [
+            { tag: "several files", urls: [sequencingUrl, sampleUrl], text: "", opened: sequencingUrl },
+            { tag: "plain text", urls: [], text: sampleUrl, opened: "" }
+        ]
+    }
+
+    function test_drop(data) {
+        dropper.drop(window, data.urls, data.text)
+        if (!data.opened) {
+            verifyState(false)
+            return
+        }
+        verifyState(true)
+        compare("file://" + window.document.filePath, data.opened)
+    }
+
+    function test_dropOnOpenFileReplacesIt() {
+        open(sequencingUrl)
+        const old = window.document.filePlayer
+        window.metadata.unselectAll()
+        compare(window.metadata.output.rowCount(), 0)
+        dropper.drop(window, [sampleUrl], "")
+        verifyState(true)
+        compare("file://" + window.document.filePath, sampleUrl)
+        verify(old === null || old.closed)
+        // The filter was reset before the new document came.
+        verify(window.metadata.isInFilter("Frame Number"))
+        tryCompare(window.backend, "documentCount", 1)
+    }
+
+    function test_speedButtons_data() {
+        return [
+            { tag: "fast backwards at 10", skip: 10, button: "fastBackwardsButton", speed: -10 },
+            { tag: "backwards", skip: 10, button: "backwardsButton", speed: -1 },
+            { tag: "stop", skip: 10, button: "stopButton", speed: 0 },
+            { tag: "play", skip: 10, button: "playButton", speed: 1 },
+            { tag: "fast forwards at 10", skip: 10, button: "fastForwardsButton", speed: 10 },
+            { tag: "fast backwards at 4", skip: 4, button: "fastBackwardsButton", speed: -4 },
+            { tag: "fast forwards at 4", skip: 4, button: "fastForwardsButton", speed: 4 }
+        ]
+    }
+
+    function test_speedButtons(data) {
+        open(sampleUrl)
+        window.fastPlaySkipBy = data.skip
+        window.document.filePlayer.jumpTo(30)
+        if (data.speed === 0)
+            window.document.filePlayer.playSpeed = 1
+        mouseClick(find(data.button))
+        compare(window.document.filePlayer.playSpeed, data.speed)
+        for (const name of ["fastBackwardsButton", "backwardsButton", "stopButton", "playButton", "fastForwardsButton"])
+            compare(find(name).highlighted, name === data.button, name)
+        // A speed of no button highlights none.
+        window.document.filePlayer.playSpeed = 3
+        for (const name of ["fastBackwardsButton", "backwardsButton", "stopButton", "playButton", "fastForwardsButton"])
+            verify(!find(name).highlighted, name)
+    }
+
+    function test_loopButton() {
+        open(sampleUrl)
+        const loop = find("loopButton")
+        const before = window.document.filePlayer.loopPlayback
+        mouseClick(loop)
+        compare(window.document.filePlayer.loopPlayback, !before)
+        compare(loop.highlighted, !before)
+        mouseClick(loop)
+        compare(window.document.filePlayer.loopPlayback, before)
+        compare(loop.highlighted, before)
+    }
+
+    function test_skipField() {
+        open(sampleUrl)
+        mouseClick(find("configButton"))
+        verify(find("configPopup").visible)
+        verify(find("configButton").highlighted)
+        const field = find("skipField")
+        const player = window.document.filePlayer
+        compare(field.text, "10")
+
+        typeInto(field, "1")
+        compare(window.fastPlaySkipBy, 10)
+
+        player.jumpTo(30)
+        player.playSpeed = -10
+        typeInto(field, "12")
+        compare(window.fastPlaySkipBy, 12)
+        compare(player.playSpeed, -12)
+        verify(find("fastBackwardsButton").highlighted)
+
+        player.playSpeed = 12
+        typeInto(field, "5")
+        compare(player.playSpeed, 5)
+
+        player.playSpeed = 0
+        typeInto(field, "7")
+        compare(window.fastPlaySkipBy, 7)
+        compare(player.playSpeed, 0)
+    }
+
+    function test_rateField() {
+        open(sampleUrl)
+        mouseClick(find("configButton"))
+        const field = find("rateField")
+        compare(field.text, "1.0")
+        typeInto(field, "12.5")
+        compare(Number(window.document.filePlayer.targetDisplayRate), 12.5)
+        compare(field.text, "12.5")
+    }
+
+    function test_frameNumberAndPosition() {
+        open(sampleUrl)
+        const player = window.document.filePlayer
+        const field = find("frameNumberField")
+        const slider = find("positionSlider")
+        compare(field.text, "0")
+        compare([slider.from, slider.to], [player.boundStart, player.boundEnd])
+        verify(slider.to > 10)
+
+        typeInto(field, "7")
+        tryCompare(player, "frameNumber", 7)
+        compare(slider.value, 7)
+
+        mouseClick(find("stepOnButton"))
+        compare(player.frameNumber, 8)
+        compare(field.text, "8")
+        mouseClick(find("stepBackButton"))
+        mouseClick(find("stepBackButton"))
+        compare(player.frameNumber, 6)
+
+        // A drag rests on whole frames inside the bounds.
+        mousePress(slider, slider.leftPadding + 2, slider.height / 2)
+        mouseMove(slider, slider.width * 0.37, slider.height / 2)
+        mouseRelease(slider, slider.width * 0.37, slider.height / 2)
+        const frame = Number(player.frameNumber)
+        compare(frame, Math.round(frame))
+        verify(frame > 6 && frame < player.boundEnd, frame)
+        compare(slider.value, frame)
+        compare(field.text, String(frame))
+    }
+
+    function test_paletteChoice() {
+        open(sampleUrl)
+        const button = find("paletteButton")
+        const popup = find("palettePopup")
+        mouseClick(button)
+        verify(popup.visible)
+        verify(button.highlighted)
+        const list = find("paletteList")
+        compare(list.count, window.backend.palettes.count)
+        compare(list.currentIndex, window.document.paletteIndex)
+
+        let popupVisibleAtChange = null
+        const watch = function () { popupVisibleAtChange = popup.visible }
+        window.document.paletteIndexChanged.connect(watch)
+        const chosen = 4
+        mouseClick(list.itemAtIndex(chosen))
+        window.document.paletteIndexChanged.disconnect(watch)
+        compare(popupVisibleAtChange, false)
+        compare(window.document.paletteIndex, chosen)
+        verify(!button.highlighted)
+        compare(list.currentIndex, chosen)
+        mouseClick(button)
+        verify(findChild(list.itemAtIndex(chosen), "paletteSelection").visible)
+        verify(!findChild(list.itemAtIndex(0), "paletteSelection").visible)
+        compare(find("paletteButtonImage").source,
+                "image://palettes/" + window.backend.palettes.paletteNames[chosen])
+    }
+
+    function test_presets() {
+        open(sequencingUrl)
+        const doc = window.document
+        verify(doc.isSequencing)
+        compare(doc.availablePresets, 0x0F)
+        const button = find("presetButton")
+        verify(button.visible)
+        compare(button.text, "A")
+        mouseClick(button)
+        const popup = find("presetPopup")
+        verify(popup.visible)
+        const expected = { "A": true, "0": true, "1": true, "2": true, "3": true,
+                           "4": false, "5": false, "6": false, "7": false, "SF": false }
+        for (const text in expected)
+            compare(find("presetButton:" + text).enabled, expected[text], text)
+        verify(find("presetButton:A").highlighted)
+
+        mouseClick(find("presetButton:2"))
+        compare(doc.activePreset, 2)
+        compare(button.text, "2")
+        verify(popup.visible)
+        verify(find("presetButton:2").highlighted)
+        verify(!find("presetButton:A").highlighted)
+    }
+
+    function test_presetButtonHiddenWithoutPresets() {
+        open(sampleUrl)
+        verify(!find("presetButton").visible)
+        // The minimap button takes the preset button's slot.
+        compare(find("minimapButton").x, 6 * window.toolbarHeight)
+    }
+
+    function test_enhancement_data() {
+        return [
+            { tag: "linear", mode: 0, linear: true, sharpness: false },
+            { tag: "plateau", mode: 1, linear: false, sharpness: false },
+            { tag: "dde", mode: 2, linear: false, sharpness: true }
+        ]
+    }
+
+    function test_enhancement(data) {
+        open(sampleUrl)
+        mouseClick(find("imgEnhanceButton"))
+        verify(find("imgEnhancePopup").visible)
+        const modes = find("scaleModeBox")
+        compare(modes.model, window.document.imageEnhancement.availableScaleModeStrings)
+        modes.currentIndex = data.mode
+        modes.activated(data.mode)
+        const enhancement = window.document.imageEnhancement
+        compare(enhancement.scaleModeIndex, data.mode)
+        const linear = find("linearSlider")
+        const plateau = find("plateauSlider")
+        const sharpness = find("sharpnessBox")
+        compare(linear.visible, data.linear)
+        compare(plateau.visible, !data.linear)
+        compare(sharpness.enabled, data.sharpness)
+        verify(sharpness.visible)
+
+        const slider = data.linear ? linear : plateau
+        slider.value = 37
+        slider.moved()
+        compare(data.linear ? enhancement.linearIgnore : enhancement.plateauP, 37)
+        sharpness.currentIndex = 4
+        sharpness.activated(4)
+        compare(enhancement.ddeSharpness, 5)
+    }
+
+    function test_spotValueText_data() {
+        return [
+            { tag: "radiance", value: 0.000123456, unit: 101, text: "1.2346e-4" },
+            { tag: "user radiance", value: -31415.9, unit: 102, text: "-3.1416e+4" },
+            { tag: "temperature", value: 23.456, unit: 103, text: "23.46" },
+            { tag: "user temperature held below half", value: 1.005, unit: 104, text: "1.00" },
+            { tag: "counts", value: 1234.5, unit: 100, text: "1235" },
+            { tag: "negative counts", value: -2.5, unit: 100, text: "-3" }
+        ]
+    }
+
+    function test_spotValueText(data) {
+        compare(window.spotValueText(data.value, data.unit), data.text)
+    }
+
+    function test_spotMeter() {
+        open(sampleUrl)
+        const view = find("view")
+        const meter = find("spotMeter")
+        mouseMove(view, 100, 100)
+        verify(meter.visible)
+        const doc = window.document
+        tryVerify(function () { return doc.cursorPos.x >= 0 })
+        compare(find("spotMeterText").text, "(" + doc.cursorPos.x + ", " + doc.cursorPos.y + ") "
+                + window.spotValueText(doc.cursorValue, doc.unit))
+
+        // Beside the pointer, flipped near the right and bottom edges; placed before the text follows.
+        const cases = [Qt.point(120, 80), Qt.point(view.width - 20, 60), Qt.point(140, view.height - 20)]
+        for (const p of cases) {
+            const w = meter.width
+            const h = meter.height
+            mouseMove(view, p.x, p.y)
+            const right = p.x > view.width - (16 + w)
+            compare(meter.x, right ? p.x + view.x - (2 + w) : p.x + view.x + 16)
+            const below = p.y > view.height - 48
+            compare(meter.y, below ? p.y + view.y - (2 + h) : p.y + view.y + 16)
+        }
+        mouseMove(find("openButton"), 5, 5)
+        verify(!meter.visible)
+        mouseMove(view, 50, 50)
+        verify(meter.visible)
+    }
+
+    function test_minimap() {
+        open(sampleUrl)
+        const button = find("minimapButton")
+        const minimap = find("minimap")
+        const view = find("view")
+        const minimapView = find("minimapView")
+        const indicator = find("minimapIndicator")
+        const area = find("minimapMouseArea")
+        mouseClick(button)
+        verify(minimap.visible)
+        // The window reports its visibility once the window system has shown it.
+        tryVerify(function () { return button.highlighted })
+        waitForRendering(minimapView)
+
+        verify(!indicator.visible)
+        const panBefore = view.pan
+        mousePress(area, 10, 10)
+        mouseRelease(area, 10, 10)
+        compare(view.pan, panBefore)
+
+        view.zoom = view.actualZoom * 4
+        verify(indicator.visible)
+        const w = window.document.imageSize.width * view.actualZoom
+        const h = window.document.imageSize.height * view.actualZoom
+        fuzzyCompare(indicator.width, view.width / w * minimapView.width, 1e-6)
+        const mx = minimapView.width / 2
+        const my = minimapView.height / 2
+        mousePress(area, mx, my)
+        fuzzyCompare(view.pan.x, (mx - indicator.width / 2) / minimapView.width * w, 1e-6)
+        fuzzyCompare(view.pan.y, (my - indicator.height / 2) / minimapView.height * h, 1e-6)
+        mouseRelease(area, mx, my)
+        fuzzyCompare(indicator.x, view.pan.x / w * minimapView.width, 1e-6)
+        fuzzyCompare(indicator.x + indicator.width / 2, mx, 1e-6)
+
+        mouseClick(button)
+        verify(!minimap.visible)
+        tryVerify(function () { return !button.highlighted })
+    }
+
+    function test_gridColumns_data() {
+        return [ { tag: "640", width: 640, columns: 2 }, { tag: "900", width: 900, columns: 3 } ]
+    }
+
+    function test_gridColumns(data) {
+        open(sampleUrl)
+        window.width = data.width
+        const grid = find("frameInfoGrid")
+        tryCompare(grid, "width", data.width)
+        compare(grid.cellWidth, data.width / data.columns)
+        tryCompare(grid, "count", window.metadata.output.rowCount())
+        verify(grid.count > 0)
+    }
+}

@@ -1,0 +1,92 @@
+// Runs the Reelvo window tests on the real imaging library, with the engine prepared as
+// the program's start-up prepares it.
+#include <zelkir/zelkir.h>
+
+#include <QDropEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtQuickTest>
+
+/// Drops data on a window the way the window system delivers a finished drag.
+class Dropper : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    /// Drops `urls` (may be empty) and, when not empty, `text` on the centre of `target`.
+    Q_INVOKABLE void drop(QObject* target, const QStringList& urls, const QString& text)
+    {
+        auto* window = qobject_cast<QQuickWindow*>(target);
+        if (!window)
+            return;
+        QMimeData data;
+        QList<QUrl> list;
+        for (const QString& url : urls)
+            list.append(QUrl(url));
+        if (!list.isEmpty())
+            data.setUrls(list);
+        if (!text.isEmpty())
+            data.setText(text);
+        const QPoint centre(window->width() / 2, window->height() / 2);
+        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enter);
+        QDragMoveEvent move(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &move);
+        QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &drop);
+    }
+};
+
+class Setup : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    void applicationAvailable()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QQuickStyle::setFallbackStyle(QStringLiteral("Basic"));
+        QQuickStyle::setStyle(QStringLiteral("qeltstyle"));
+        QFile broken(m_dir.filePath(QStringLiteral("broken.fits")));
+        m_ok = m_dir.isValid() && QFile::exists(QStringLiteral(SAMPLE_MOVIE))
+            && QFile::exists(QStringLiteral(SAMPLE_SEQUENCING_MOVIE)) && broken.open(QIODevice::WriteOnly)
+            && broken.write("SIMPLE  = T broken") > 0;
+    }
+
+    void qmlEngineAvailable(QQmlEngine* engine)
+    {
+        engine->addImportPath(QStringLiteral(":/"));
+        engine->addImportPath(QStringLiteral("qrc:/common"));
+        engine->addImportPath(QStringLiteral("qrc:/controls/"));
+        zelkirInitPlugin(engine);
+        QQmlContext* context = engine->rootContext();
+        context->setContextProperty(QStringLiteral("samplesReady"), m_ok);
+        context->setContextProperty(QStringLiteral("sampleUrl"), fileUrl(QStringLiteral(SAMPLE_MOVIE)));
+        context->setContextProperty(
+            QStringLiteral("sequencingUrl"), fileUrl(QStringLiteral(SAMPLE_SEQUENCING_MOVIE)));
+        context->setContextProperty(
+            QStringLiteral("brokenUrl"), fileUrl(m_dir.filePath(QStringLiteral("broken.fits"))));
+        context->setContextProperty(QStringLiteral("dropper"), &m_dropper);
+    }
+
+private:
+    static QString fileUrl(const QString& path) { return QUrl::fromLocalFile(path).toString(); }
+
+    QTemporaryDir m_dir;
+    Dropper m_dropper;
+    bool m_ok = false;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(tst_reelvowindow, Setup)
+
+#include "tst_reelvowindow.moc"
