@@ -147,9 +147,12 @@ ApplicationWindow {
         anchors.fill: parent
         spacing: 0
 
+        // The bars hold their rows edge to edge, so buttons sit exactly in their slots.
         ToolBar {
             implicitHeight: window.toolbarHeight
             Layout.fillWidth: true
+            padding: 0
+            horizontalPadding: 0
 
             RowLayout {
                 anchors.fill: parent
@@ -457,6 +460,8 @@ ApplicationWindow {
                             Button {
                                 objectName: "unselectAllButton"
                                 implicitWidth: 100
+                                // The label needs the width the style's padding would take.
+                                horizontalPadding: 4
                                 text: "Unselect All"
                                 onClicked: {
                                     window.metadata.unselectAll()
@@ -474,6 +479,8 @@ ApplicationWindow {
                             Button {
                                 objectName: "selectAllButton"
                                 implicitWidth: 100
+                                // The label needs the width the style's padding would take.
+                                horizontalPadding: 4
                                 text: "Select All"
                                 onClicked: {
                                     window.metadata.selectAll()
@@ -582,6 +589,8 @@ ApplicationWindow {
                                 objectName: "presetButton:" + text
                                 implicitWidth: 40
                                 implicitHeight: 40
+                                // "SF" needs more of the 40 pixels than the style's padding leaves.
+                                horizontalPadding: 4
                                 text: preset === DocumentModel.PRESET_ALL ? "A"
                                     : preset === DocumentModel.PRESET_SUPERFRAME ? "SF" : "" + preset
                                 enabled: window.document !== null
@@ -677,6 +686,9 @@ ApplicationWindow {
                 ComboBox {
                     objectName: "tempTypeBox"
                     implicitWidth: 64
+                    // The narrow box keeps most of its width for the text.
+                    padding: 2
+                    horizontalPadding: 2
                     implicitHeight: window.toolbarHeight
                     model: window.document ? window.document.tempTypeStrings : null
                     currentIndex: window.document ? window.document.tempTypeIndex : -1
@@ -746,6 +758,8 @@ ApplicationWindow {
         ToolBar {
             Layout.fillWidth: true
             implicitHeight: 28
+            padding: 0
+            horizontalPadding: 0
 
             RowLayout {
                 anchors.fill: parent
@@ -755,6 +769,8 @@ ApplicationWindow {
                     objectName: "firstFrameButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf049"
@@ -768,6 +784,8 @@ ApplicationWindow {
                     objectName: "fastBackwardsButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf04a"
@@ -782,6 +800,8 @@ ApplicationWindow {
                     objectName: "backwardsButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 20
                     text: "\uf0d9"
@@ -796,6 +816,8 @@ ApplicationWindow {
                     objectName: "stopButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf04d"
@@ -810,6 +832,8 @@ ApplicationWindow {
                     objectName: "playButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 20
                     text: "\uf0da"
@@ -824,6 +848,8 @@ ApplicationWindow {
                     objectName: "fastForwardsButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf04e"
@@ -838,6 +864,8 @@ ApplicationWindow {
                     objectName: "lastFrameButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf050"
@@ -855,6 +883,8 @@ ApplicationWindow {
                     objectName: "loopButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf01e"
@@ -886,6 +916,8 @@ ApplicationWindow {
         ToolBar {
             Layout.fillWidth: true
             implicitHeight: 28
+            padding: 0
+            horizontalPadding: 0
 
             RowLayout {
                 anchors.fill: parent
@@ -895,6 +927,8 @@ ApplicationWindow {
                     objectName: "stepBackButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf048"
@@ -923,6 +957,8 @@ ApplicationWindow {
                     objectName: "stepOnButton"
                     implicitWidth: 28
                     implicitHeight: 28
+                    padding: 0
+                    horizontalPadding: 0
                     font.family: fontAwesome.name
                     font.pixelSize: 16
                     text: "\uf051"
