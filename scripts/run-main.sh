@@ -34,5 +34,5 @@ install/bin/zelkir-make-sample -n 90 out/sample.fits
 if [ -n "${DISPLAY:-}" ]; then
     install/bin/Reelvo out/sample.fits
 else
-    xvfb-run -a -s "-screen 0 800x600x24" scripts/screenshot.sh out/reelvo.png 5 install/bin/Reelvo out/sample.fits
+    xvfb-run -a -s "-screen 0 1280x800x24" scripts/screenshot.sh out/reelvo.png 5 install/bin/Reelvo out/sample.fits
 fi
