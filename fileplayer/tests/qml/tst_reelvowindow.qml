@@ -237,6 +237,31 @@ TestCase {
         compare(player.playSpeed, 0)
     }
 
+    function test_frameInfoPicks() {
+        open(sampleUrl)
+        mouseClick(find("configButton"))
+        const list = find("frameInfoEnabledList")
+        const grid = find("frameInfoGrid")
+        const row = findChild(list.contentItem, "frameInfoRow:Size")
+        verify(!window.metadata.isInFilter("Size"))
+        const before = window.metadata.output.rowCount()
+        mouseClick(row)
+        verify(window.metadata.isInFilter("Size"))
+        compare(row.color, Qt.color("#48484F"))
+        tryCompare(grid, "count", before + 1)
+        mouseClick(row)
+        verify(!window.metadata.isInFilter("Size"))
+        compare(row.color, Qt.color("#3B3B43"))
+
+        mouseClick(find("selectAllButton"))
+        compare(grid.count, window.metadata.output.rowCount())
+        compare(window.metadata.output.rowCount(), window.document.frameInfo.count)
+        verify(findChild(list.contentItem, "frameInfoRow:Size").highlighted)
+        mouseClick(find("unselectAllButton"))
+        compare(window.metadata.output.rowCount(), 0)
+        verify(!findChild(list.contentItem, "frameInfoRow:Frame Number").highlighted)
+    }
+
     function test_rateField() {
         open(sampleUrl)
         mouseClick(find("configButton"))
