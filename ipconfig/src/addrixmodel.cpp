@@ -105,6 +105,11 @@ void AddrixModel::setSelectedCamera(int index)
     if (index < 0 || index >= m_cameras.size() || index == m_selectedCamera)
         return;
     m_selectedCamera = index;
+    announceSelection();
+}
+
+void AddrixModel::announceSelection()
+{
     emit selectedCameraChanged();
     emit currentIPChanged();
     emit dhcpEnabledChanged();

@@ -81,6 +81,8 @@ private slots:
 
 private:
     bool hasSelection() const;
+    // Tells every observer of the selected camera's values that they may have changed.
+    void announceSelection();
     const SIpSettings* selectedEntry() const;
     SIpSettings* selectedEntry();
     // Stores a text field of the selected entry and announces it; nothing when unchanged.

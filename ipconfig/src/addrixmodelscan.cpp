@@ -37,13 +37,7 @@ void AddrixModel::scan()
     m_cameras.clear();
     m_selectedCamera = -1;
     emit camerasChanged();
-    emit selectedCameraChanged();
-    emit currentIPChanged();
-    emit dhcpEnabledChanged();
-    emit ipAddressChanged();
-    emit subnetMaskChanged();
-    emit defaultGatewayChanged();
-    emit settingsValidChanged();
+    announceSelection();
 
     m_scanning = true;
     emit scanningChanged();
