@@ -228,7 +228,8 @@ DocumentModel::Unit DocumentModel::unit() const
 
 QStringList DocumentModel::tempTypeStrings() const
 {
-    return { tr("Celsius"), tr("Fahrenheit"), tr("Kelvin") };
+    // Symbols: the windows give the temperature-type box 64 pixels.
+    return { QStringLiteral("\u00B0C"), QStringLiteral("\u00B0F"), QStringLiteral("K") };
 }
 
 void DocumentModel::setTempTypeIndex(int index)

@@ -91,7 +91,7 @@ TestCase {
         compare(document.realtime, null)
         compare(document.rois.length, 0)
         compare(document.palettes, backend.palettes)
-        compare(document.tempTypeStrings, ["Celsius", "Fahrenheit", "Kelvin"])
+        compare(document.tempTypeStrings, ["\u00B0C", "\u00B0F", "K"])
         compare(document.availableUnitStrings[0], "Counts")
         verify(document.availableUnitStrings.length >= 3)
         compare(document.isSequencing, false)
