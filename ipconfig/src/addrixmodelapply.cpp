@@ -1,6 +1,7 @@
 // Writing the selected camera's IP configuration: apply() on the GUI thread,
 // DoApply() on a pool thread, doneApplying() back on the GUI thread.
 #include "addrixmodel.h"
+#include "cameraconnection.h"
 #include "ipaddressvalue.h"
 
 #include <zelk/cam/cam.h>
@@ -13,11 +14,7 @@ using namespace zelk::cam;
 
 namespace {
 
-const char* const controlParameter = "Control";
-const char* const controlProtocol = "Gen<i>cam";
 const char* const addressParameter = "IP";
-constexpr int accessMode = 17;
-constexpr int ownFeatureTree = 0;
 
 } // namespace
 
@@ -38,17 +35,14 @@ bool AddrixModel::DoApply(SIpSettings settings)
     if (!settings.dhcpEnabled)
         deviceInfo.parameters[CString(addressParameter)].setValue(CVariant(settings.ipAddress.toUtf8().constData()));
 
-    TSharedPtr<IInterface> transport = interfaces()->find(deviceInfo.interfaceName);
-    TSharedPtr<IDevice> device = transport ? transport->createDevice() : TSharedPtr<IDevice>();
+    TSharedPtr<IDevice> device = cameraconnection::createDevice(deviceInfo);
     if (!device)
         return false;
 
-    if (deviceInfo.parameters.Exists(CString(controlParameter)))
-        deviceInfo.parameters[CString(controlParameter)].setValue(CVariant(controlProtocol));
-
-    if (!device->open(deviceInfo, accessMode))
+    cameraconnection::selectGenICamControl(deviceInfo);
+    if (!device->open(deviceInfo, cameraconnection::accessMode))
         return false;
-    TSharedPtr<gic::IGenICam> genICam = device->genICam(ownFeatureTree);
+    TSharedPtr<gic::IGenICam> genICam = device->genICam(cameraconnection::ownFeatureTree);
     if (!genICam)
         return false;
 

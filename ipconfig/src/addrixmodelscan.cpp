@@ -1,6 +1,7 @@
 // The camera scan: scan() on the GUI thread, DoScan() on a pool thread,
 // doneScanning() back on the GUI thread.
 #include "addrixmodel.h"
+#include "cameraconnection.h"
 #include "ipaddressvalue.h"
 
 #include <zelk/cam/cam.h>
@@ -15,10 +16,6 @@ namespace {
 
 const char* const transportNames[] = { "PureGEV", "VskGenTL", "GigE-Vision" };
 const char* const cameraFamilies[] = { "KDR-1", "KDR-2", "KDR-3", "KDR-4", "Quorin" };
-const char* const controlParameter = "Control";
-const char* const controlProtocol = "Gen<i>cam";
-constexpr int accessMode = 17;
-constexpr int ownFeatureTree = 0;
 constexpr int keepCachedInterfaces = 0;
 constexpr int discoveryRounds = 1;
 
@@ -73,21 +70,17 @@ QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
         SIpSettings entry;
 
         // A transport the library reported but no longer resolves leaves the camera out.
-        TSharedPtr<IInterface> transport = registry->find(camera.deviceInfo.interfaceName);
-        device = transport ? transport->createDevice() : TSharedPtr<IDevice>();
-        transport.reset();
+        device = cameraconnection::createDevice(camera.deviceInfo);
         if (!device)
             continue;
 
-        if (camera.deviceInfo.parameters.Exists(CString(controlParameter)))
-            camera.deviceInfo.parameters[CString(controlParameter)].setValue(CVariant(controlProtocol));
-
-        if (!device->open(camera.deviceInfo, accessMode))
+        cameraconnection::selectGenICamControl(camera.deviceInfo);
+        if (!device->open(camera.deviceInfo, cameraconnection::accessMode))
             continue;
         entry.cameraInfo = camera;
         entry.dhcpEnabled = false;
 
-        TSharedPtr<gic::IGenICam> genICam = device->genICam(ownFeatureTree);
+        TSharedPtr<gic::IGenICam> genICam = device->genICam(cameraconnection::ownFeatureTree);
         if (!genICam)
             continue;
 
