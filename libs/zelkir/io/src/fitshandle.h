@@ -1,5 +1,7 @@
 #pragma once
 
+#include <zelkir/io/fitserrortext.h>
+
 #include <QString>
 
 #include <fitsio.h>
@@ -28,7 +30,5 @@ private:
     fitsfile* m_file = nullptr;
 };
 
-/// cfitsio's short description of `status`, for messages.
-QString fitsErrorText(int status);
 
 } // namespace zelkir

@@ -2,6 +2,8 @@
 
 #include "samplecamera.h"
 
+#include <zelkir/io/fitserrortext.h>
+
 #include <QFile>
 
 #include <fitsio.h>
@@ -44,10 +46,8 @@ bool SampleWriter::check(QString* error, const char* what)
 {
     if (m_status == 0)
         return true;
-    char text[FLEN_STATUS] = {};
-    fits_get_errstatus(m_status, text);
     if (error)
-        *error = QStringLiteral("%1: %2").arg(QLatin1String(what), QLatin1String(text));
+        *error = QStringLiteral("%1: %2").arg(QLatin1String(what), zelkir::fitsErrorText(m_status));
     return false;
 }
 

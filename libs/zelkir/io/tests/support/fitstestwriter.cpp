@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <zelkir/io/fitserrortext.h>
+
 #include <fitsio.h>
 
 namespace {
@@ -10,10 +12,8 @@ bool check(int status, QString* error, const char* what)
 {
     if (status == 0)
         return true;
-    char text[FLEN_STATUS] = {};
-    fits_get_errstatus(status, text);
     if (error)
-        *error = QStringLiteral("%1: %2").arg(QLatin1String(what), QLatin1String(text));
+        *error = QStringLiteral("%1: %2").arg(QLatin1String(what), zelkir::fitsErrorText(status));
     return false;
 }
 
