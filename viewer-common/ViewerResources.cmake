@@ -1,10 +1,10 @@
 # viewer_add_resources(<name> MAIN_DOCUMENT <file> TEXT_CONTROL <file> FONTS <file>...)
 #
 # Makes the object library <name> holding a viewer's resource collection "qml": the main
-# window document (zlib-compressed) and, uncompressed, the shared controls, the fonts,
-# the window icon images, the palettes and the Qt Quick Controls configuration. The two
-# viewers differ only in their document, their copy of Text.qml and their fonts. The
-# program links it, and so does the test of its resource tree.
+# window document (zlib-compressed) and, uncompressed, the shared controls and window
+# elements, the fonts, the window icon images, the palettes and the Qt Quick Controls
+# configuration. The two viewers differ only in their document, their copy of Text.qml
+# and their fonts. The program links it, and so does the test of its resource tree.
 set(VIEWER_COMMON_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "Shared viewer assets")
 
 function(viewer_add_resources target)
@@ -25,6 +25,13 @@ function(viewer_add_resources target)
     add_plain(controls/TopBarButton.qml ${common}/controls/TopBarButton.qml)
     add_plain(controls/PlayBarButton.qml ${common}/controls/PlayBarButton.qml)
     add_plain(controls/Text.qml ${arg_TEXT_CONTROL})
+    # The window elements both viewers are made of.
+    file(GLOB elements ${common}/viewer/*.qml)
+    list(SORT elements)
+    foreach(element IN LISTS elements)
+        get_filename_component(element_name ${element} NAME)
+        add_plain(viewer/${element_name} ${element})
+    endforeach()
     foreach(font IN LISTS arg_FONTS)
         get_filename_component(font_name ${font} NAME)
         add_plain(fonts/${font_name} ${font})

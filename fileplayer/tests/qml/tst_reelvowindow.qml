@@ -9,9 +9,10 @@ TestCase {
     property var window: null
     readonly property var popupNames: ["palettePopup", "imgEnhancePopup", "configPopup", "presetPopup", "spotMeter"]
 
-    // Elements by object name, also inside the popups and the minimap window.
+    // Elements by object name, also inside the popups and the minimap window. Items that
+    // views and repeaters make are reached through the visual tree alone.
     function find(name) {
-        let found = findChild(window, name)
+        let found = findChild(window.contentItem, name) || findChild(window, name)
         if (found)
             return found
         for (const popupName of popupNames.concat(["minimap"])) {
@@ -410,7 +411,7 @@ TestCase {
     }
 
     function test_spotValueText(data) {
-        compare(window.spotValueText(data.value, data.unit), data.text)
+        compare(find("spotMeter").valueText(data.value, data.unit), data.text)
     }
 
     function test_spotMeter() {
@@ -422,7 +423,7 @@ TestCase {
         const doc = window.document
         tryVerify(function () { return doc.cursorPos.x >= 0 })
         compare(find("spotMeterText").text, "(" + doc.cursorPos.x + ", " + doc.cursorPos.y + ") "
-                + window.spotValueText(doc.cursorValue, doc.unit))
+                + find("spotMeter").valueText(doc.cursorValue, doc.unit))
 
         // Beside the pointer, flipped near the right and bottom edges; placed before the text follows.
         const cases = [Qt.point(120, 80), Qt.point(view.width - 20, 60), Qt.point(140, view.height - 20)]
