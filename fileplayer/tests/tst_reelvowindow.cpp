@@ -59,7 +59,8 @@ public Q_SLOTS:
         QQuickStyle::setStyle(QStringLiteral("qeltstyle"));
         QFile broken(m_dir.filePath(QStringLiteral("broken.fits")));
         m_ok = m_dir.isValid() && QFile::exists(QStringLiteral(SAMPLE_MOVIE))
-            && QFile::exists(QStringLiteral(SAMPLE_SEQUENCING_MOVIE)) && broken.open(QIODevice::WriteOnly)
+            && QFile::exists(QStringLiteral(SAMPLE_SEQUENCING_MOVIE))
+            && QFile::exists(QStringLiteral(SAMPLE_SUPERFRAME_MOVIE)) && broken.open(QIODevice::WriteOnly)
             && broken.write("SIMPLE  = T broken") > 0;
     }
 
@@ -74,6 +75,8 @@ public Q_SLOTS:
         context->setContextProperty(QStringLiteral("sampleUrl"), fileUrl(QStringLiteral(SAMPLE_MOVIE)));
         context->setContextProperty(
             QStringLiteral("sequencingUrl"), fileUrl(QStringLiteral(SAMPLE_SEQUENCING_MOVIE)));
+        context->setContextProperty(
+            QStringLiteral("superframeUrl"), fileUrl(QStringLiteral(SAMPLE_SUPERFRAME_MOVIE)));
         context->setContextProperty(
             QStringLiteral("brokenUrl"), fileUrl(m_dir.filePath(QStringLiteral("broken.fits"))));
         context->setContextProperty(QStringLiteral("dropper"), &m_dropper);

@@ -6,6 +6,9 @@ Button {
     id: control
 
     font.pixelSize: 14
+    // The style's padding would leave a 40-pixel button too little width for its glyph.
+    padding: 2
+    horizontalPadding: 2
     opacity: enabled ? 1 : 0.5
     hoverEnabled: true
 

@@ -14,6 +14,12 @@ ComboBox {
         return Math.ceil(widest)
     }
 
+    // The longest unit, "Temperature (factory)", needs all but 20 of the unit box's 164
+    // pixels, so the text and the arrow keep close to the edges.
+    leftPadding: 4
+    rightPadding: 6 + indicator.width
+    indicator.x: width - indicator.width - 4
+
     // The style's rows pad their text by 10 on each side, inside a list with a border of 1.
     popup.width: Math.max(width, widestEntry + 2 * 10 + 2)
 

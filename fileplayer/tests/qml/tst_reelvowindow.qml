@@ -1,5 +1,6 @@
 import QtQuick
 import QtTest
+import com.qelt.zelkir 1.0
 
 TestCase {
     id: testCase
@@ -42,6 +43,8 @@ TestCase {
     }
 
     function init() {
+        // No sequence of user actions may leave a QML error or warning on the log.
+        failOnWarning(/.?/)
         verify(samplesReady)
         const component = Qt.createComponent("qrc:/Reelvo.qml")
         compare(component.status, Component.Ready, component.errorString())
@@ -493,5 +496,147 @@ TestCase {
         compare(grid.cellWidth, data.width / data.columns)
         tryCompare(grid, "count", window.metadata.output.rowCount())
         verify(grid.count > 0)
+    }
+
+    function test_startupArgument_data() {
+        return [ { tag: "none", argument: "", opened: false }, { tag: "file", argument: sampleUrl, opened: true } ]
+    }
+
+    function test_startupArgument(data) {
+        const component = Qt.createComponent("qrc:/Reelvo.qml")
+        const started = createTemporaryObject(component, testCase, { startupArgument: data.argument })
+        compare(started.document !== null, data.opened)
+        if (data.opened)
+            compare("file://" + started.document.filePath, sampleUrl)
+        if (started.document)
+            started.doClose()
+    }
+
+    // Every glyph and label of the bars shows whole, the preset button's "SF" included.
+    function test_labelsShowWhole() {
+        open(superframeUrl)
+        verify(window.document.isSuperframing)
+        window.document.activePreset = DocumentModel.PRESET_SUPERFRAME
+        compare(find("presetButton").text, "SF")
+        const names = ["openButton", "closeButton", "zoomResetButton", "imgEnhanceButton", "configButton",
+                       "presetButton", "minimapButton", "firstFrameButton", "fastBackwardsButton",
+                       "backwardsButton", "stopButton", "playButton", "fastForwardsButton", "lastFrameButton",
+                       "loopButton", "stepBackButton", "stepOnButton", "presetButton:A", "presetButton:SF",
+                       "unselectAllButton", "selectAllButton", "readErrorCloseButton"]
+        for (const name of names) {
+            const label = find(name).contentItem
+            verify(!label.truncated, name)
+            verify(label.implicitWidth <= label.width, name + ": " + label.implicitWidth + " > " + label.width)
+        }
+    }
+
+    function test_choiceBoxesShowEntriesWhole_data() {
+        return [ { tag: "unit", name: "unitBox" }, { tag: "temperature type", name: "tempTypeBox" } ]
+    }
+
+    function test_choiceBoxesShowEntriesWhole(data) {
+        open(sampleUrl)
+        const box = find(data.name)
+        verify(box.count > 1)
+        if (data.name === "unitBox")
+            verify(box.model.indexOf("Temperature (factory)") >= 0)
+        const field = box.contentItem
+        for (let i = 0; i < box.count; ++i) {
+            box.currentIndex = i
+            verify(field.contentWidth <= field.width, box.currentText + ": " + field.contentWidth + " > " + field.width)
+        }
+        box.popup.open()
+        tryCompare(box.popup, "opened", true)
+        const list = box.popup.contentItem
+        for (let i = 0; i < box.count; ++i) {
+            tryVerify(function () { return list.itemAtIndex(i) !== null })
+            const row = list.itemAtIndex(i)
+            verify(row.contentItem.implicitWidth <= row.availableWidth, row.text)
+        }
+        box.popup.close()
+    }
+
+    // The margin around a fitted image is no pixel of it: the meter shows no value there.
+    function test_spotMeterOutsideImage() {
+        open(sampleUrl)
+        const view = find("view")
+        const meter = find("spotMeter")
+        const doc = window.document
+        tryVerify(function () { return view.actualZoom * doc.imageSize.width < view.width - 40 })
+        const imageLeft = (view.width - view.actualZoom * doc.imageSize.width) / 2
+        mouseMove(view, view.width / 2, view.height / 2)
+        tryVerify(function () { return !isNaN(doc.cursorValue) })
+        verify(find("spotMeterText").text !== "")
+        compare(meter.opacity, 1)
+        mouseMove(view, imageLeft / 2, view.height / 2)
+        compare(doc.cursorPos, Qt.point(-1, -1))
+        verify(isNaN(doc.cursorValue))
+        verify(meter.visible)
+        compare(find("spotMeterText").text, "")
+        compare(meter.opacity, 0)
+    }
+
+    function test_closingWhileZoomed_data() {
+        return [
+            { tag: "then the minimap pressed", next: "" },
+            { tag: "then a file opened", next: "open" },
+            { tag: "by a dropped file", next: "drop" }
+        ]
+    }
+
+    // A zoom belongs to its file, and the minimap stays quiet without one.
+    function test_closingWhileZoomed(data) {
+        open(sampleUrl)
+        const view = find("view")
+        const minimap = find("minimap")
+        const area = find("minimapMouseArea")
+        mouseClick(find("minimapButton"))
+        tryVerify(function () { return minimap.visible && area.width > 0 })
+        view.zoom = view.actualZoom * 4
+        if (data.next === "drop")
+            dropper.drop(window, [sequencingUrl], "")
+        else
+            mouseClick(find("closeButton"))
+        if (data.next === "open")
+            open(sequencingUrl)
+        mousePress(area, area.width / 2, area.height / 2)
+        mouseMove(area, area.width / 3, area.height / 3)
+        mouseRelease(area, area.width / 3, area.height / 3)
+        compare(view.zoom, 0)
+        verify(!find("minimapIndicator").visible)
+    }
+
+    function test_readErrorNotice_data() {
+        const player = "import QtQml; QtObject { property string readError }"
+        return [
+            { tag: "no player", player: "", error: "", shown: false },
+            { tag: "player without readError", player: "import QtQml; QtObject {}", error: "", shown: false },
+            { tag: "reads succeed", player: player, error: "", shown: false },
+            { tag: "file changed", player: player, error: "The file changed on disk.", shown: true }
+        ]
+    }
+
+    function test_readErrorNotice(data) {
+        const component = Qt.createComponent("qrc:/viewer/ReadErrorNotice.qml")
+        const notice = createTemporaryObject(component, window.contentItem, { iconFont: "FontAwesome" })
+        if (data.player) {
+            const player = createTemporaryQmlObject(data.player, testCase)
+            if (data.error)
+                player.readError = data.error
+            notice.player = player
+        }
+        compare(notice.visible, data.shown)
+        if (!data.shown)
+            return
+        compare(findChild(notice, "readErrorText").text, data.error)
+        mouseClick(findChild(notice, "readErrorCloseButton"))
+        verify(!notice.visible)
+        // The same sentence again after reads recovered shows again.
+        notice.player.readError = ""
+        notice.player.readError = data.error
+        verify(notice.visible)
+        // The window's notice follows the open file's player, which reports nothing here.
+        open(sampleUrl)
+        verify(!find("readErrorNotice").visible)
     }
 }

@@ -60,6 +60,8 @@ Item {
             compare(button.contentItem.horizontalAlignment, Text.AlignHCenter)
             compare(button.contentItem.verticalAlignment, Text.AlignVCenter)
             compare(button.background.color, Qt.color("#22222B"))
+            // A glyph of the bars gets all but a thin edge of the button's width.
+            compare(button.availableWidth, 36)
         }
 
         function test_backgroundFollowsPointer_data() {

@@ -104,9 +104,11 @@ QPoint ViewGeometry::cursorPos(QPointF viewPoint) const
     if (!hasImage())
         return QPoint(-1, -1);
     const QPointF p = mapToImage(viewPoint);
-    // NaN and huge values land on the border instead of overflowing the int conversion.
-    const double x = std::clamp(std::isnan(p.x()) ? 0.0 : std::floor(p.x()), 0.0, m_imageSize.width() - 1.0);
-    const double y = std::clamp(std::isnan(p.y()) ? 0.0 : std::floor(p.y()), 0.0, m_imageSize.height() - 1.0);
+    // The margin around a fitted image is no pixel of it; NaN fails both tests too.
+    const double x = std::floor(p.x());
+    const double y = std::floor(p.y());
+    if (!(x >= 0.0 && x < m_imageSize.width() && y >= 0.0 && y < m_imageSize.height()))
+        return QPoint(-1, -1);
     return QPoint(int(x), int(y));
 }
 

@@ -173,10 +173,13 @@ private slots:
         QTest::newRow("first pixel") << QSize(4, 2) << QPointF(0, 50) << QPoint(0, 0);
         QTest::newRow("inside") << QSize(4, 2) << QPointF(120, 120) << QPoint(2, 1);
         QTest::newRow("pixel edge") << QSize(4, 2) << QPointF(49.99, 99.99) << QPoint(0, 0);
-        QTest::newRow("above is clamped") << QSize(4, 2) << QPointF(199, 0) << QPoint(3, 0);
-        QTest::newRow("below is clamped") << QSize(4, 2) << QPointF(-5, 500) << QPoint(0, 1);
-        QTest::newRow("far away") << QSize(4, 2) << QPointF(1e300, -1e300) << QPoint(3, 0);
-        QTest::newRow("NaN") << QSize(4, 2) << QPointF(std::nan(""), std::nan("")) << QPoint(0, 0);
+        QTest::newRow("last pixel") << QSize(4, 2) << QPointF(199.99, 149.99) << QPoint(3, 1);
+        // The margins above and below the fitted image are no pixel of it.
+        QTest::newRow("above") << QSize(4, 2) << QPointF(199, 0) << QPoint(-1, -1);
+        QTest::newRow("below") << QSize(4, 2) << QPointF(100, 150) << QPoint(-1, -1);
+        QTest::newRow("left") << QSize(4, 2) << QPointF(-5, 100) << QPoint(-1, -1);
+        QTest::newRow("far away") << QSize(4, 2) << QPointF(1e300, -1e300) << QPoint(-1, -1);
+        QTest::newRow("NaN") << QSize(4, 2) << QPointF(std::nan(""), std::nan("")) << QPoint(-1, -1);
         QTest::newRow("no image") << QSize() << QPointF(10, 10) << QPoint(-1, -1);
         QTest::newRow("huge") << QSize(100000, 100000) << QPointF(199.999, 199.999) << QPoint(99999, 99999);
     }

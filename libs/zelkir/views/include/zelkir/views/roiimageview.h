@@ -27,7 +27,7 @@ class RoiImageView : public QQuickItem
     Q_PROPERTY(double actualZoom READ actualZoom NOTIFY actualZoomChanged)
     /// The view's top-left corner inside the zoomed image, in view pixels; kept inside.
     Q_PROPERTY(QPointF pan READ pan WRITE setPan NOTIFY panChanged)
-    /// The image pixel under the pointer, clamped to the image; (-1, -1) without an image.
+    /// The image pixel under the pointer; (-1, -1) outside the image or without one.
     Q_PROPERTY(QPoint cursorPos READ cursorPos NOTIFY cursorPosChanged)
     /// The pointer in item coordinates.
     Q_PROPERTY(QPointF hoverPos READ hoverPos NOTIFY hoverPosChanged)

@@ -53,7 +53,7 @@ public:
     /// View coordinates to image coordinates (image pixels, not clamped).
     QPointF mapToImage(QPointF viewPoint) const;
     QPointF mapFromImage(QPointF imagePoint) const;
-    /// The image pixel under `viewPoint`, clamped to the image; (-1, -1) without an image.
+    /// The image pixel under `viewPoint`; (-1, -1) outside the image or without one.
     QPoint cursorPos(QPointF viewPoint) const;
 
 private:
