@@ -9,6 +9,8 @@ ApplicationWindow {
     id: window
 
     property int toolbarHeight: 40
+    // The camera named on the command line; connecting to it comes with the camera side.
+    property string startupArgument
 
     visible: true
     title: "Livano"

@@ -7,18 +7,45 @@
 #endif
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QUrl>
+
+#include <cstdio>
 
 int runViewer(int& argc, char** argv, const ViewerIdentity& identity)
 {
     QApplication::setOrganizationName(QStringLiteral("QELT Systems"));
     QApplication::setOrganizationDomain(QStringLiteral("qelt.systems"));
     QApplication::setApplicationName(identity.applicationName);
+    QApplication::setApplicationVersion(QStringLiteral(QELT_VERSION));
 
     QApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(identity.description);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!identity.argumentName.isEmpty())
+        parser.addPositionalArgument(identity.argumentName, identity.argumentDescription,
+            QLatin1Char('[') + identity.argumentName + QLatin1Char(']'));
+    // Answered here rather than by process(), which would leave main without unwinding it.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        return 1;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+            qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral(":/"));
 
@@ -43,6 +70,9 @@ int runViewer(int& argc, char** argv, const ViewerIdentity& identity)
     zelkuiInitPlugin();
 #endif
 
+    const QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty())
+        engine.setInitialProperties({ { QStringLiteral("startupArgument"), positional.first() } });
     engine.load(QUrl(identity.mainDocument, QUrl::TolerantMode));
     if (engine.rootObjects().isEmpty())
         return -1;

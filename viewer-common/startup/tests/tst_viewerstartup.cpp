@@ -7,6 +7,8 @@
 #include <QQuickStyle>
 #include <QTest>
 
+#include <vector>
+
 namespace {
 
 // What the probe saw while the routine ran, and what the application looked like when
@@ -22,6 +24,7 @@ struct Observed
     QString style;
     QList<QSize> iconSizes;
     bool iconServes20 = false;
+    QString startupArgument;
 };
 Observed observed;
 
@@ -42,9 +45,10 @@ public:
     {
     }
 
-    Q_INVOKABLE void record()
+    Q_INVOKABLE void record(const QString& startupArgument)
     {
         observed.recorded = true;
+        observed.startupArgument = startupArgument;
         observed.importPaths = m_engine->importPathList();
         observed.pluginPaths = m_engine->pluginPathList();
         observed.applicationDir = QCoreApplication::applicationDirPath();
@@ -65,12 +69,24 @@ class TestViewerStartup : public QObject
     Q_OBJECT
 
 private:
-    int run(const ViewerIdentity& identity)
+    int run(const ViewerIdentity& identity, QList<QByteArray> arguments = {})
     {
-        QByteArray program = QByteArrayLiteral("tst_viewerstartup");
-        char* argv[] = { program.data(), nullptr };
-        int argc = 1;
-        return runViewer(argc, argv, identity);
+        arguments.prepend(QByteArrayLiteral("tst_viewerstartup"));
+        std::vector<char*> argv;
+        for (QByteArray& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        int argc = int(arguments.size());
+        return runViewer(argc, argv.data(), identity);
+    }
+
+    static ViewerIdentity viewer(const QString& name, const QString& extraImportPath, const QString& url)
+    {
+        ViewerIdentity identity;
+        identity.applicationName = name;
+        identity.extraImportPath = extraImportPath;
+        identity.mainDocument = url;
+        return identity;
     }
 
     static QString document(const char* name)
@@ -105,13 +121,40 @@ private slots:
     void noRootObject()
     {
         QFETCH(QString, url);
-        QCOMPARE(run({ QStringLiteral("Reelvo"), QStringLiteral("qrc:/controls/"), url }), -1);
+        QCOMPARE(run(viewer(QStringLiteral("Reelvo"), QStringLiteral("qrc:/controls/"), url)), -1);
     }
 
     void returnsEventLoopResult()
     {
-        QCOMPARE(run({ QStringLiteral("Livano"), QString(), document("probe.qml") }), 7);
+        QCOMPARE(run(viewer(QStringLiteral("Livano"), QString(), document("probe.qml"))), 7);
         QVERIFY(observed.recorded);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("argument");
+        // A status of 7 is the probe document's own: the window was loaded.
+        QTest::newRow("none") << QList<QByteArray>() << 7 << QString();
+        QTest::newRow("help") << QList<QByteArray> { "--help" } << 0 << QString();
+        QTest::newRow("help after a file") << QList<QByteArray> { "a.fits", "-h" } << 0 << QString();
+        QTest::newRow("version") << QList<QByteArray> { "--version" } << 0 << QString();
+        QTest::newRow("unknown option") << QList<QByteArray> { "--bogus" } << 1 << QString();
+        QTest::newRow("first of several") << QList<QByteArray> { "a.fits", "b.fits" } << 7 << "a.fits";
+        QTest::newRow("after --") << QList<QByteArray> { "--", "--help" } << 7 << "--help";
+    }
+
+    void commandLine()
+    {
+        QFETCH(QList<QByteArray>, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, argument);
+        ViewerIdentity identity = viewer(QStringLiteral("Reelvo"), QString(), document("probe.qml"));
+        identity.argumentName = QStringLiteral("file");
+        QCOMPARE(run(identity, arguments), status);
+        QCOMPARE(observed.recorded, status == 7);
+        QCOMPARE(observed.startupArgument, argument);
     }
 
     void identity_data()
@@ -124,7 +167,7 @@ private slots:
     void identity()
     {
         QFETCH(QString, name);
-        run({ name, QString(), document("probe.qml") });
+        run(viewer(name, QString(), document("probe.qml")));
         QCOMPARE(observed.organizationAtBirth, QStringLiteral("QELT Systems"));
         QCOMPARE(observed.applicationAtBirth, name);
         QCOMPARE(QCoreApplication::organizationDomain(), QStringLiteral("qelt.systems"));
@@ -146,7 +189,7 @@ private slots:
     {
         QFETCH(QString, extra);
         QFETCH(QStringList, expected);
-        run({ QStringLiteral("Viewer"), extra, document("probe.qml") });
+        run(viewer(QStringLiteral("Viewer"), extra, document("probe.qml")));
         QVERIFY(observed.recorded);
         QCOMPARE(observed.importPaths.mid(0, expected.size()), expected);
         if (extra.isEmpty())
@@ -157,7 +200,7 @@ private slots:
 
     void iconOffersEverySize()
     {
-        run({ QStringLiteral("Livano"), QString(), document("probe.qml") });
+        run(viewer(QStringLiteral("Livano"), QString(), document("probe.qml")));
         QList<QSize> expected;
         for (int size : { 16, 24, 32, 48, 64, 128, 256, 512 })
             expected.append(QSize(size, size));
