@@ -60,11 +60,11 @@ ToolPopup {
                     indicator.visible = value
                 }
 
-                objectName: "frameInfoRow:" + name
+                objectName: "frameInfoRow:" + infoRow.name
                 implicitHeight: 20
                 implicitWidth: frameInfoEnabledList.width
-                color: highlighted ? "#48484F" : "#3B3B43"
-                Component.onCompleted: updateHighlight(popup.metadata.isInFilter(name))
+                color: infoRow.highlighted ? "#48484F" : "#3B3B43"
+                Component.onCompleted: infoRow.updateHighlight(popup.metadata.isInFilter(infoRow.name))
 
                 Text {
                     anchors.fill: parent

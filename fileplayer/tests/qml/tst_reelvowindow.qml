@@ -639,4 +639,33 @@ TestCase {
         open(sampleUrl)
         verify(!find("readErrorNotice").visible)
     }
+
+    function test_popupLeftOpenWhenFileCloses_data() {
+        return [
+            { tag: "palette", button: "paletteButton", popup: "palettePopup", controls: [] },
+            { tag: "enhancement", button: "imgEnhanceButton", popup: "imgEnhancePopup", controls: ["scaleModeBox"] },
+            { tag: "configuration", button: "configButton", popup: "configPopup",
+              controls: ["selectAllButton", "unselectAllButton", "skipField", "rateField"] },
+            { tag: "presets", button: "presetButton", popup: "presetPopup", controls: ["presetButton:A"] }
+        ]
+    }
+
+    // A popup stays open without its file, and its controls then change nothing, quietly.
+    function test_popupLeftOpenWhenFileCloses(data) {
+        open(sequencingUrl)
+        mouseClick(find(data.button))
+        const popup = find(data.popup)
+        verify(popup.visible)
+        window.doClose()
+        verify(popup.visible)
+        for (const name of data.controls) {
+            const control = find(name)
+            if (control.validator !== undefined)
+                typeInto(control, "5")
+            else
+                mouseClick(control)
+        }
+        compare(window.document, null)
+        compare(window.fastPlaySkipBy, data.tag === "configuration" ? 5 : 10)
+    }
 }
