@@ -43,6 +43,7 @@ private slots:
         QTest::newRow("TopBarButton") << QStringLiteral(":/controls/TopBarButton.qml");
         QTest::newRow("PlayBarButton") << QStringLiteral(":/controls/PlayBarButton.qml");
         QTest::newRow("Text") << QStringLiteral(":/controls/Text.qml");
+        QTest::newRow("window element") << QStringLiteral(":/viewer/SpotMeter.qml");
         QTest::newRow("Font Awesome") << QStringLiteral(":/fonts/fontawesome-webfont.ttf");
         QTest::newRow("icon") << QStringLiteral(":/icon/QELT_512x512.png");
         QTest::newRow("palette") << QStringLiteral(":/palettes/Grayscale.rpal");
