@@ -223,6 +223,8 @@ void TestDevice::registersFollowTheStandard()
     QVERIFY(CIpFeatures(*m_device).write(wanted));
     m_device->close();
 
+    // The standard's register addresses are written out here, not taken from the
+    // library: read at the library's own addresses, a wrong one would go unnoticed.
     const QString address = Text(info.address);
     quint32 value = 0;
     QVERIFY2(readRegister(address, 0x14, value), "arv-tool-0.8 cannot read the camera");
