@@ -38,6 +38,7 @@ private Q_SLOTS:
     void readOnlyOpenLeavesControlFree();
     void closedDeviceFailsCleanly();
     void opensByAddressNotByIpParameter();
+    void addressLeadingZerosAreDecimal();
     void badRecordsDoNotOpen_data();
     void badRecordsDoNotOpen();
 
@@ -383,6 +384,18 @@ void TestDevice::opensByAddressNotByIpParameter()
     // A hand-made record with just the transport and the address opens as well.
     QVERIFY(m_other->open(m_fakes.deviceRecord(2), AccessReadControl));
     QCOMPARE(IPv4Text(CIpFeatures(*m_other).read().currentIP), m_fakes.addresses().at(2));
+}
+
+// Record addresses parse by the same rule as the IP tool's address texts.
+void TestDevice::addressLeadingZerosAreDecimal()
+{
+    QStringList octets = m_fakes.addresses().at(1).split(u'.');
+    for (QString& octet : octets)
+        octet = octet.rightJustified(3, u'0');
+    SDeviceInfo info = m_fakes.deviceRecord(1);
+    info.address = octets.join(u'.').toUtf8().constData();
+    QVERIFY2(m_device->open(info, AccessReadControl), info.address.c_str());
+    QCOMPARE(IPv4Text(CIpFeatures(*m_device).read().currentIP), m_fakes.addresses().at(1));
 }
 
 void TestDevice::badRecordsDoNotOpen_data()
