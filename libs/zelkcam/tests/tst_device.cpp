@@ -4,6 +4,7 @@
 #include "cipfeatures.h"
 
 #include <zelk/cam/cam.h>
+#include <zelk/cam/gic/ipfeatures.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -357,7 +358,7 @@ void TestDevice::closedDeviceFailsCleanly()
     m_device->close();
 
     QVERIFY(!m_device->genICam(0));
-    QVERIFY(!tree->feature("GevCurrentIPAddress"));
+    QVERIFY(!tree->feature(gic::GevCurrentIPAddress));
     QVERIFY_THROWS_EXCEPTION(gic::CFeatureException, features.currentIP->getValue());
     QVERIFY_THROWS_EXCEPTION(gic::CFeatureException, features.persistentIP->setValue(1));
     QVERIFY_THROWS_EXCEPTION(gic::CFeatureException, features.dhcp->getValue());
