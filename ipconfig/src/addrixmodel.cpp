@@ -89,15 +89,15 @@ bool AddrixModel::settingsValid() const
     const SIpSettings* entry = selectedEntry();
     if (!entry)
         return false;
-    unsigned int address = 0;
-    unsigned int mask = 0;
-    unsigned int gateway = 0;
-    if (!parseAddress(entry->ipAddress, address) || !parseAddress(entry->subnetMask, mask)
-        || !parseAddress(entry->defaultGateway, gateway))
+    const std::optional<dns::CIPv4Address> address = parseAddress(entry->ipAddress);
+    if (!address)
+        return false;
+    const std::optional<dns::CIPv4Address> mask = parseAddress(entry->subnetMask);
+    if (!mask || !parseAddress(entry->defaultGateway))
         return false;
     if (entry->dhcpEnabled)
         return true;
-    return address != 0 && mask != 0;
+    return *address != dns::CIPv4Address() && *mask != dns::CIPv4Address();
 }
 
 void AddrixModel::setSelectedCamera(int index)

@@ -5,7 +5,9 @@
 #include "ipaddressvalue.h"
 
 #include <zelk/cam/cam.h>
+#include <zelk/cam/gic/ipfeatures.h>
 
+#include <QException>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -15,6 +17,12 @@ using namespace zelk::cam;
 namespace {
 
 const char* const addressParameter = "IP";
+
+// The texts passed settingsValid() before the copy was taken.
+std::int64_t genicamValue(const QString& text)
+{
+    return parseAddress(text).value_or(dns::CIPv4Address()).Value();
+}
 
 } // namespace
 
@@ -47,21 +55,21 @@ bool AddrixModel::DoApply(SIpSettings settings)
         return false;
 
     TSharedPtr<gic::IInteger> address
-        = genICam->feature("GevPersistentIPAddress").dynamicCast<gic::IInteger>();
-    TSharedPtr<gic::IInteger> mask = genICam->feature("GevPersistentSubnetMask").dynamicCast<gic::IInteger>();
+        = genICam->feature(gic::GevPersistentIPAddress).dynamicCast<gic::IInteger>();
+    TSharedPtr<gic::IInteger> mask
+        = genICam->feature(gic::GevPersistentSubnetMask).dynamicCast<gic::IInteger>();
     TSharedPtr<gic::IInteger> gateway
-        = genICam->feature("GevPersistentDefaultGateway").dynamicCast<gic::IInteger>();
+        = genICam->feature(gic::GevPersistentDefaultGateway).dynamicCast<gic::IInteger>();
     TSharedPtr<gic::IBoolean> dhcp
-        = genICam->feature("GevCurrentIPConfigurationDHCP").dynamicCast<gic::IBoolean>();
+        = genICam->feature(gic::GevCurrentIPConfigurationDHCP).dynamicCast<gic::IBoolean>();
     TSharedPtr<gic::IBoolean> persistent
-        = genICam->feature("GevCurrentIPConfigurationPersistentIP").dynamicCast<gic::IBoolean>();
+        = genICam->feature(gic::GevCurrentIPConfigurationPersistentIP).dynamicCast<gic::IBoolean>();
     if (!address || !mask || !gateway || !dhcp || !persistent)
         return false;
 
-    // The texts passed settingsValid() before the copy was taken.
-    const quint32 addressValue = genicamAddressValue(settings.ipAddress);
-    const quint32 maskValue = genicamAddressValue(settings.subnetMask);
-    const quint32 gatewayValue = genicamAddressValue(settings.defaultGateway);
+    const std::int64_t addressValue = genicamValue(settings.ipAddress);
+    const std::int64_t maskValue = genicamValue(settings.subnetMask);
+    const std::int64_t gatewayValue = genicamValue(settings.defaultGateway);
 
     // A write the camera rejects counts as a failure too, or a refused address would be
     // reported as applied; either way the remaining writes are skipped.
@@ -91,7 +99,7 @@ void AddrixModel::doneApplying()
     bool succeeded = false;
     try {
         succeeded = m_applyWatcher.future().result();
-    } catch (...) {
+    } catch (const QException&) {
         // The worker failed outside its guarded writes: report it like any failed apply.
         succeeded = false;
     }

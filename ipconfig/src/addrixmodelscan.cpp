@@ -5,7 +5,9 @@
 #include "ipaddressvalue.h"
 
 #include <zelk/cam/cam.h>
+#include <zelk/cam/gic/ipfeatures.h>
 
+#include <QException>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -85,13 +87,13 @@ QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
             continue;
 
         // All six are looked up even when one is missing, as a camera's log shows them together.
-        TSharedPtr<gic::IInteger> current = lookUp<gic::IInteger>(*genICam, "GevCurrentIPAddress");
-        TSharedPtr<gic::IInteger> persistentIP = lookUp<gic::IInteger>(*genICam, "GevPersistentIPAddress");
-        TSharedPtr<gic::IInteger> mask = lookUp<gic::IInteger>(*genICam, "GevPersistentSubnetMask");
-        TSharedPtr<gic::IInteger> gateway = lookUp<gic::IInteger>(*genICam, "GevPersistentDefaultGateway");
-        TSharedPtr<gic::IBoolean> dhcp = lookUp<gic::IBoolean>(*genICam, "GevCurrentIPConfigurationDHCP");
+        TSharedPtr<gic::IInteger> current = lookUp<gic::IInteger>(*genICam, gic::GevCurrentIPAddress);
+        TSharedPtr<gic::IInteger> persistentIP = lookUp<gic::IInteger>(*genICam, gic::GevPersistentIPAddress);
+        TSharedPtr<gic::IInteger> mask = lookUp<gic::IInteger>(*genICam, gic::GevPersistentSubnetMask);
+        TSharedPtr<gic::IInteger> gateway = lookUp<gic::IInteger>(*genICam, gic::GevPersistentDefaultGateway);
+        TSharedPtr<gic::IBoolean> dhcp = lookUp<gic::IBoolean>(*genICam, gic::GevCurrentIPConfigurationDHCP);
         TSharedPtr<gic::IBoolean> persistent
-            = lookUp<gic::IBoolean>(*genICam, "GevCurrentIPConfigurationPersistentIP");
+            = lookUp<gic::IBoolean>(*genICam, gic::GevCurrentIPConfigurationPersistentIP);
         if (!current || !persistentIP || !mask || !gateway || !dhcp || !persistent)
             continue;
 
@@ -117,8 +119,9 @@ void AddrixModel::doneScanning()
 {
     try {
         m_settings = m_scanWatcher.future().result();
-    } catch (...) {
-        // The worker failed outside its guarded reads (out of memory): list nothing.
+    } catch (const QException&) {
+        // The worker failed outside its guarded reads; QtConcurrent hands whatever it
+        // threw over as a QException (QUnhandledException for a standard one). List nothing.
         m_settings.clear();
     }
     for (const SIpSettings& entry : std::as_const(m_settings))

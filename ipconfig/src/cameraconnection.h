@@ -5,7 +5,7 @@
 // How the scan and the apply reach a camera again from its discovered record.
 namespace cameraconnection {
 
-inline constexpr int accessMode = 17;
+inline constexpr int accessMode = zelk::cam::AccessReadControl;
 inline constexpr int ownFeatureTree = 0;
 
 /// A device object on the camera's transport; null when the transport is gone.

@@ -2,23 +2,18 @@
 
 #include <dns/dns.h>
 
-QString addressText(quint64 genicamValue)
+std::optional<dns::CIPv4Address> parseAddress(const QString& text)
 {
+    unsigned int value = 0;
+    if (text.contains(QChar::Null) || !StringToIP(text.toUtf8().constData(), value))
+        return std::nullopt;
+    return dns::CIPv4Address::FromLowFirstValue(value);
+}
+
+QString addressText(std::int64_t genicamValue)
+{
+    const auto address = dns::CIPv4Address::FromValue(static_cast<std::uint32_t>(genicamValue));
     char buffer[32] = {};
-    IPToString(reverseAddressBytes(genicamValue), buffer);
+    IPToString(address.LowFirstValue(), buffer);
     return QString::fromUtf8(buffer);
-}
-
-bool parseAddress(const QString& text, unsigned int& address)
-{
-    if (text.contains(QChar::Null))
-        return false;
-    return StringToIP(text.toUtf8().constData(), address);
-}
-
-quint32 genicamAddressValue(const QString& text)
-{
-    unsigned int address = 0;
-    parseAddress(text, address);
-    return reverseAddressBytes(address);
 }

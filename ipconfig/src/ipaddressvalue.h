@@ -1,21 +1,19 @@
 #pragma once
 
+#include <dns/ipv4address.h>
+
 #include <QString>
-#include <QtEndian>
 
-// GenICam address features hold the first octet in the most significant byte; the
-// address helpers hold it in the least significant one.
-inline quint32 reverseAddressBytes(quint64 value)
-{
-    return qbswap(static_cast<quint32>(value & 0xFFFFFFFFu));
-}
+#include <cstdint>
+#include <optional>
 
-/// Parses dotted text into the address helpers' byte order. Text with an embedded NUL
-/// is refused: handed over as a C string it would pass as its prefix alone.
-bool parseAddress(const QString& text, unsigned int& address);
+// Addresses cross two boundaries here: libdns's text conversions (first octet in the
+// least significant byte) and GenICam integer features (first octet in the most
+// significant byte). dns::CIPv4Address converts between them.
 
-/// Dotted text of a GenICam address feature value.
-QString addressText(quint64 genicamValue);
+/// Parses dotted text with StringToIP. Text with an embedded NUL is refused: handed
+/// over as a C string it would pass as its prefix alone.
+std::optional<dns::CIPv4Address> parseAddress(const QString& text);
 
-/// The GenICam address feature value of dotted text; 0 when the text is no address.
-quint32 genicamAddressValue(const QString& text);
+/// Dotted text, from IPToString, of a GenICam address feature value (its low 32 bits).
+QString addressText(std::int64_t genicamValue);

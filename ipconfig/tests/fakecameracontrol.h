@@ -2,6 +2,8 @@
 
 #include <zelk/cam/testing/fakecamerasystem.h>
 
+#include <dns/ipv4address.h>
+
 #include <QObject>
 #include <QStringList>
 
@@ -34,7 +36,7 @@ public:
     Q_INVOKABLE QString address(const QString& id, const QString& feature) const
     {
         const auto value = static_cast<quint32>(system().featureValue(id.toStdString(), feature.toStdString()));
-        return QStringLiteral("%1.%2.%3.%4").arg(value >> 24).arg((value >> 16) & 0xFF).arg((value >> 8) & 0xFF).arg(value & 0xFF);
+        return QString::fromLatin1(dns::CIPv4Address::FromValue(value).Text().data());
     }
 
     Q_INVOKABLE QStringList writes() const

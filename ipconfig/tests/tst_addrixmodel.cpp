@@ -4,6 +4,7 @@
 #include "signalrecorder.h"
 
 #include <dns/dns.h>
+#include <zelk/cam/gic/ipfeatures.h>
 #include <zelk/cam/testing/fakecamerasystem.h>
 
 #include <QMetaMethod>
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+namespace gic = zelk::cam::gic;
 using zelk::cam::testing::CFakeCameraSystem;
 using zelk::cam::testing::SFakeCamera;
 using zelk::cam::testing::SFakeFeature;
@@ -302,11 +304,11 @@ void TestAddrixModel::scanLeavesOutUnreadableCameras()
     else if (fault == "genicam")
         faulty.hasGenICam = false;
     else if (fault == "missing")
-        faulty.features.erase("GevCurrentIPConfigurationPersistentIP");
+        faulty.features.erase(gic::GevCurrentIPConfigurationPersistentIP);
     else if (fault == "kind")
-        faulty.features["GevPersistentSubnetMask"].kind = SFakeFeature::Boolean;
+        faulty.features[gic::GevPersistentSubnetMask].kind = SFakeFeature::Boolean;
     else if (fault == "read")
-        faulty.features["GevPersistentDefaultGateway"].throwOnRead = true;
+        faulty.features[gic::GevPersistentDefaultGateway].throwOnRead = true;
 
     CFakeCameraSystem::instance().addCamera(camera("before", "192.168.1.40"));
     CFakeCameraSystem::instance().addCamera(faulty);
@@ -321,7 +323,7 @@ void TestAddrixModel::scanLeavesOutUnreadableCameras()
 void TestAddrixModel::scanLooksUpAllSixFeatures()
 {
     SFakeCamera partial = camera("partial", "192.168.1.50");
-    partial.features.erase("GevCurrentIPAddress");
+    partial.features.erase(gic::GevCurrentIPAddress);
     CFakeCameraSystem::instance().addCamera(partial);
     scanAndWait();
 
@@ -601,7 +603,7 @@ void TestAddrixModel::applyWritesConfiguration()
                             QString("set GevCurrentIPConfigurationPersistentIP %1").arg(dhcp ? 0 : 1),
                             "set GevPersistentIPAddress " + address,
                             "set GevPersistentSubnetMask 4294901760", "set GevPersistentDefaultGateway 167837697" }));
-    QCOMPARE(cameras.featureValue("cam", "GevPersistentIPAddress"), 0x0A010203);
+    QCOMPARE(cameras.featureValue("cam", gic::GevPersistentIPAddress), 0x0A010203);
     // The model keeps the edited values and does not rescan.
     QCOMPARE(m_model->ipAddress(), QString("10.1.2.3"));
     QCOMPARE(m_model->currentIP(), QString("192.168.1.100"));
@@ -687,17 +689,17 @@ void TestAddrixModel::applyFailures()
         changed.hasGenICam = false;
         cameras.addCamera(changed);
     } else if (fault == "missing") {
-        cameras.removeFeature("cam", "GevCurrentIPConfigurationPersistentIP");
+        cameras.removeFeature("cam", gic::GevCurrentIPConfigurationPersistentIP);
     } else if (fault == "kind") {
-        cameras.setFeature("cam", "GevPersistentDefaultGateway", { SFakeFeature::Other, 0 });
+        cameras.setFeature("cam", gic::GevPersistentDefaultGateway, { SFakeFeature::Other, 0 });
     } else if (fault == "throw") {
         SFakeFeature address { SFakeFeature::Integer, 0 };
         address.throwOnWrite = true;
-        cameras.setFeature("cam", "GevPersistentIPAddress", address);
+        cameras.setFeature("cam", gic::GevPersistentIPAddress, address);
     } else if (fault == "reject") {
         SFakeFeature mask { SFakeFeature::Integer, 0 };
         mask.rejectWrite = true;
-        cameras.setFeature("cam", "GevPersistentSubnetMask", mask);
+        cameras.setFeature("cam", gic::GevPersistentSubnetMask, mask);
     }
 
     SignalRecorder recorder(m_model);
@@ -705,7 +707,7 @@ void TestAddrixModel::applyFailures()
     QTRY_COMPARE(recorder.names(), (QStringList { "applyingChanged", "applyingChanged", "applyFailed" }));
     QCOMPARE(linesStartingWith("set "), writes);
     if (fault == "throw")
-        QCOMPARE(cameras.featureValue("cam", "GevCurrentIPConfigurationPersistentIP"), 1);
+        QCOMPARE(cameras.featureValue("cam", gic::GevCurrentIPConfigurationPersistentIP), 1);
 }
 
 void TestAddrixModel::applyWorksOnItsOwnCopy()
@@ -723,8 +725,8 @@ void TestAddrixModel::applyWorksOnItsOwnCopy()
     cameras.setGateClosed(false);
     QTRY_VERIFY(!m_model->applying());
 
-    QCOMPARE(cameras.featureValue("first", "GevPersistentIPAddress"), genicamAddress("192.168.1.77"));
-    QCOMPARE(cameras.featureValue("second", "GevPersistentIPAddress"), genicamAddress("192.168.1.10"));
+    QCOMPARE(cameras.featureValue("first", gic::GevPersistentIPAddress), genicamAddress("192.168.1.77"));
+    QCOMPARE(cameras.featureValue("second", gic::GevPersistentIPAddress), genicamAddress("192.168.1.10"));
 }
 
 QTEST_GUILESS_MAIN(TestAddrixModel)

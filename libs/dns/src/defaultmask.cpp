@@ -4,19 +4,19 @@ namespace dns {
 
 namespace {
 
-constexpr Ipv4 ClassAMask = 0xFF000000u;
-constexpr Ipv4 ClassBMask = 0xFFFF0000u;
-constexpr Ipv4 ClassCMask = 0xFFFFFF00u;
-constexpr Ipv4 LinkLocalNetwork = 0xA9FE0000u; // 169.254.0.0/16
-constexpr Ipv4 LinkLocalMask = 0xFFFF0000u;
+constexpr CIPv4Address ClassAMask(255, 0, 0, 0);
+constexpr CIPv4Address ClassBMask(255, 255, 0, 0);
+constexpr CIPv4Address ClassCMask(255, 255, 255, 0);
+constexpr CIPv4Address LinkLocalNetwork(169, 254, 0, 0);
+constexpr CIPv4Address LinkLocalMask(255, 255, 0, 0);
 
 } // namespace
 
-Ipv4 DefaultMask(Ipv4 address)
+CIPv4Address DefaultMask(CIPv4Address address)
 {
-    if ((address & LinkLocalMask) == LinkLocalNetwork)
+    if ((address.Value() & LinkLocalMask.Value()) == LinkLocalNetwork.Value())
         return LinkLocalMask;
-    const unsigned int firstOctet = Octet(address, 0);
+    const unsigned int firstOctet = address.Octet(0);
     if (firstOctet < 128)
         return ClassAMask;
     if (firstOctet < 192)

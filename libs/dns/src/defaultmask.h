@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ipv4.h"
+#include <dns/ipv4address.h>
 
 namespace dns {
 
@@ -9,6 +9,6 @@ namespace dns {
 /// (A 0-127: 255.0.0.0, B 128-191: 255.255.0.0, C 192-223: 255.255.255.0). Multicast
 /// and reserved addresses (224 and above) get 255.255.255.0, the narrowest classful
 /// mask, so that a caller still has a usable proposal to show.
-Ipv4 DefaultMask(Ipv4 address);
+CIPv4Address DefaultMask(CIPv4Address address);
 
 } // namespace dns

@@ -1,16 +1,20 @@
 #include <dns/dns.h>
+#include <dns/ipv4address.h>
 
-#include "addresstext.h"
 #include "defaultmask.h"
 #include "interfacenetworks.h"
 #include "masktext.h"
 
+#include <cstring>
+
+using dns::CIPv4Address;
+
 bool StringToIP(const char* text, unsigned int& address)
 {
-    const std::optional<dns::Ipv4> parsed = dns::ParseAddress(text);
+    const std::optional<CIPv4Address> parsed = CIPv4Address::Parse(text);
     if (!parsed)
         return false;
-    address = dns::ToPublicValue(*parsed);
+    address = parsed->LowFirstValue();
     return true;
 }
 
@@ -18,16 +22,16 @@ bool IPToString(unsigned int address, char* buffer)
 {
     if (!buffer)
         return false;
-    dns::FormatAddress(dns::FromPublicValue(address), buffer);
+    std::strcpy(buffer, CIPv4Address::FromLowFirstValue(address).Text().data());
     return true;
 }
 
 const char* GetSubnetMask(const char* address)
 {
-    const std::optional<dns::Ipv4> parsed = dns::ParseAddress(address);
+    const std::optional<CIPv4Address> parsed = CIPv4Address::Parse(address);
     if (!parsed)
         return nullptr;
-    const std::optional<dns::Ipv4> interfaceMask
+    const std::optional<CIPv4Address> interfaceMask
         = dns::FindNetworkMask(dns::ReadInterfaceNetworks(), *parsed);
     return dns::MaskText(interfaceMask ? *interfaceMask : dns::DefaultMask(*parsed));
 }

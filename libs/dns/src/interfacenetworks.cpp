@@ -9,15 +9,16 @@ namespace dns {
 
 namespace {
 
-Ipv4 AddressOf(const sockaddr* socketAddress)
+CIPv4Address AddressOf(const sockaddr* socketAddress)
 {
-    return ntohl(reinterpret_cast<const sockaddr_in*>(socketAddress)->sin_addr.s_addr);
+    return CIPv4Address::FromValue(
+        ntohl(reinterpret_cast<const sockaddr_in*>(socketAddress)->sin_addr.s_addr));
 }
 
-int BitCount(Ipv4 mask)
+int BitCount(CIPv4Address mask)
 {
     int count = 0;
-    for (; mask; mask &= mask - 1)
+    for (std::uint32_t bits = mask.Value(); bits; bits &= bits - 1)
         ++count;
     return count;
 }
@@ -41,11 +42,13 @@ std::vector<InterfaceNetwork> ReadInterfaceNetworks()
     return networks;
 }
 
-std::optional<Ipv4> FindNetworkMask(const std::vector<InterfaceNetwork>& networks, Ipv4 address)
+std::optional<CIPv4Address> FindNetworkMask(
+    const std::vector<InterfaceNetwork>& networks, CIPv4Address address)
 {
-    std::optional<Ipv4> best;
+    std::optional<CIPv4Address> best;
     for (const InterfaceNetwork& network : networks) {
-        if (network.mask == 0 || (network.address & network.mask) != (address & network.mask))
+        const std::uint32_t mask = network.mask.Value();
+        if (mask == 0 || (network.address.Value() & mask) != (address.Value() & mask))
             continue;
         if (!best || BitCount(network.mask) > BitCount(*best))
             best = network.mask;

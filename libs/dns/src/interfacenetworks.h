@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ipv4.h"
+#include <dns/ipv4address.h>
 
 #include <optional>
 #include <vector>
@@ -10,8 +10,8 @@ namespace dns {
 /// One IPv4 address of a network interface of this computer, with its mask.
 struct InterfaceNetwork
 {
-    Ipv4 address = 0;
-    Ipv4 mask = 0;
+    CIPv4Address address;
+    CIPv4Address mask;
 };
 
 /// The IPv4 networks of the interfaces that are up, read afresh from the system on
@@ -21,6 +21,7 @@ std::vector<InterfaceNetwork> ReadInterfaceNetworks();
 /// The mask of the network in `networks` that holds `address`; when several do, the
 /// most specific one (most mask bits). Networks with an all-zero mask are ignored since
 /// they hold every address and say nothing about the subnet.
-std::optional<Ipv4> FindNetworkMask(const std::vector<InterfaceNetwork>& networks, Ipv4 address);
+std::optional<CIPv4Address> FindNetworkMask(
+    const std::vector<InterfaceNetwork>& networks, CIPv4Address address);
 
 } // namespace dns

@@ -1,7 +1,5 @@
 #include "masktext.h"
 
-#include "addresstext.h"
-
 #include <mutex>
 #include <set>
 #include <string>
@@ -47,13 +45,13 @@ constexpr const char* ContiguousMasks[33] = {
     "255.255.255.255",
 };
 
-bool IsContiguous(Ipv4 mask)
+bool IsContiguous(std::uint32_t mask)
 {
-    const Ipv4 hostBits = ~mask;
+    const std::uint32_t hostBits = ~mask;
     return (hostBits & (hostBits + 1)) == 0;
 }
 
-int PrefixLength(Ipv4 mask)
+int PrefixLength(std::uint32_t mask)
 {
     int length = 0;
     while (length < 32 && (mask & (0x80000000u >> length)))
@@ -61,25 +59,24 @@ int PrefixLength(Ipv4 mask)
     return length;
 }
 
-const char* Intern(Ipv4 mask)
+const char* Intern(CIPv4Address mask)
 {
     // Deliberately never destroyed: callers may hold the texts until the very end of
     // the process, including from threads that outlive static destruction.
     static std::mutex* const mutex = new std::mutex;
     static std::set<std::string>* const texts = new std::set<std::string>;
 
-    char buffer[16];
-    FormatAddress(mask, buffer);
+    const CIPv4Address::CText text = mask.Text();
     std::lock_guard<std::mutex> lock(*mutex);
-    return texts->insert(buffer).first->c_str();
+    return texts->insert(text.data()).first->c_str();
 }
 
 } // namespace
 
-const char* MaskText(Ipv4 mask)
+const char* MaskText(CIPv4Address mask)
 {
-    if (IsContiguous(mask))
-        return ContiguousMasks[PrefixLength(mask)];
+    if (IsContiguous(mask.Value()))
+        return ContiguousMasks[PrefixLength(mask.Value())];
     return Intern(mask);
 }
 

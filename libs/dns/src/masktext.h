@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ipv4.h"
+#include <dns/ipv4address.h>
 
 namespace dns {
 
 /// Dotted text of `mask`. The text lives for the rest of the process: contiguous masks
 /// come from a fixed table, any other mask is kept in a set that only ever grows.
 /// Safe to call from several threads.
-const char* MaskText(Ipv4 mask);
+const char* MaskText(CIPv4Address mask);
 
 } // namespace dns

@@ -1,7 +1,8 @@
-#include "addresstext.h"
 #include "defaultmask.h"
 #include "interfacenetworks.h"
 #include "masktext.h"
+
+#include <dns/ipv4address.h>
 
 #include <QTest>
 
@@ -13,9 +14,11 @@ Q_DECLARE_METATYPE(std::vector<dns::InterfaceNetwork>)
 
 namespace {
 
-dns::Ipv4 Parse(const char* text)
+using dns::CIPv4Address;
+
+CIPv4Address Parse(const char* text)
 {
-    const std::optional<dns::Ipv4> value = dns::ParseAddress(text);
+    const std::optional<CIPv4Address> value = CIPv4Address::Parse(text);
     if (!value)
         qFatal("bad address text in test data: %s", text);
     return *value;
@@ -33,7 +36,7 @@ class TestDnsCore : public QObject
     Q_OBJECT
 
 private slots:
-    void publicValueConversion();
+    void byteOrders();
     void maskText_data();
     void maskText();
     void maskTextInternsOddMasks();
@@ -44,12 +47,16 @@ private slots:
     void defaultMask();
 };
 
-void TestDnsCore::publicValueConversion()
+void TestDnsCore::byteOrders()
 {
-    QCOMPARE(dns::FromPublicValue(0x0A00A8C0u), 0xC0A8000Au);
-    QCOMPARE(dns::ToPublicValue(0xC0A8000Au), 0x0A00A8C0u);
-    QCOMPARE(dns::Octet(0xC0A8000Au, 0), 192u);
-    QCOMPARE(dns::Octet(0xC0A8000Au, 3), 10u);
+    const CIPv4Address address(192, 168, 0, 10);
+    QCOMPARE(address.Value(), 0xC0A8000Au);
+    QCOMPARE(address.LowFirstValue(), 0x0A00A8C0u);
+    QVERIFY(CIPv4Address::FromLowFirstValue(0x0A00A8C0u) == address);
+    QVERIFY(CIPv4Address::FromValue(0xC0A8000Au) == address);
+    QCOMPARE(address.Octet(0), 192u);
+    QCOMPARE(address.Octet(3), 10u);
+    QCOMPARE(QByteArray(address.Text().data()), QByteArray("192.168.0.10"));
 }
 
 void TestDnsCore::maskText_data()
@@ -73,7 +80,7 @@ void TestDnsCore::maskText()
     QFETCH(int, prefix);
     QFETCH(QByteArray, text);
 
-    const dns::Ipv4 mask = prefix == 0 ? 0 : ~dns::Ipv4(0) << (32 - prefix);
+    const CIPv4Address mask = CIPv4Address::FromValue(prefix == 0 ? 0 : ~std::uint32_t(0) << (32 - prefix));
     const char* result = dns::MaskText(mask);
     QCOMPARE(QByteArray(result), text);
     QCOMPARE(static_cast<const void*>(dns::MaskText(mask)), static_cast<const void*>(result));
@@ -95,26 +102,25 @@ void TestDnsCore::maskTextInternsOddMasks()
 void TestDnsCore::maskTextInternsConcurrently()
 {
     constexpr int ThreadCount = 6;
-    constexpr dns::Ipv4 MaskCount = 400;
+    constexpr std::uint32_t MaskCount = 400;
     std::vector<std::vector<const char*>> seen(ThreadCount, std::vector<const char*>(MaskCount));
     std::vector<std::thread> threads;
     for (int t = 0; t < ThreadCount; ++t) {
         threads.emplace_back([&seen, t] {
-            for (dns::Ipv4 i = 0; i < MaskCount; ++i) {
-                const dns::Ipv4 index = (i + 37 * t) % MaskCount;
-                seen[t][index] = dns::MaskText(0xFF00FF00u | (index + 1));
+            for (std::uint32_t i = 0; i < MaskCount; ++i) {
+                const std::uint32_t index = (i + 37 * t) % MaskCount;
+                seen[t][index] = dns::MaskText(CIPv4Address::FromValue(0xFF00FF00u | (index + 1)));
             }
         });
     }
     for (std::thread& thread : threads)
         thread.join();
 
-    for (dns::Ipv4 i = 0; i < MaskCount; ++i) {
-        char expected[16];
-        dns::FormatAddress(0xFF00FF00u | (i + 1), expected);
+    for (std::uint32_t i = 0; i < MaskCount; ++i) {
+        const QByteArray expected(CIPv4Address::FromValue(0xFF00FF00u | (i + 1)).Text().data());
         for (int t = 0; t < ThreadCount; ++t) {
             QCOMPARE(static_cast<const void*>(seen[t][i]), static_cast<const void*>(seen[0][i]));
-            QCOMPARE(QByteArray(seen[t][i]), QByteArray(expected));
+            QCOMPARE(QByteArray(seen[t][i]), expected);
         }
     }
 }
@@ -153,10 +159,10 @@ void TestDnsCore::findNetworkMask()
     QFETCH(QByteArray, address);
     QFETCH(QByteArray, mask);
 
-    const std::optional<dns::Ipv4> result = dns::FindNetworkMask(networks, Parse(address.constData()));
+    const std::optional<CIPv4Address> result = dns::FindNetworkMask(networks, Parse(address.constData()));
     QCOMPARE(result.has_value(), !mask.isNull());
     if (result)
-        QCOMPARE(*result, Parse(mask.constData()));
+        QCOMPARE(result->Value(), Parse(mask.constData()).Value());
 }
 
 void TestDnsCore::defaultMask_data()
@@ -181,7 +187,7 @@ void TestDnsCore::defaultMask()
     QFETCH(QByteArray, address);
     QFETCH(QByteArray, mask);
 
-    QCOMPARE(dns::DefaultMask(Parse(address.constData())), Parse(mask.constData()));
+    QCOMPARE(dns::DefaultMask(Parse(address.constData())).Value(), Parse(mask.constData()).Value());
 }
 
 QTEST_APPLESS_MAIN(TestDnsCore)

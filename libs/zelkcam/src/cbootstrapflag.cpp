@@ -2,16 +2,16 @@
 
 #include "cdevicesession.h"
 #include "cgerror.h"
-#include "cgevbootstrapfeatures.h"
 #include "featureerrors.h"
+#include "gvcp.h"
 
 namespace zelk::cam {
 
 CBootstrapFlag::CBootstrapFlag(
-    std::shared_ptr<CDeviceSession> session, CString name, std::uint32_t mask) noexcept
+    std::shared_ptr<CDeviceSession> session, CString name, gvcp::EConfigurationFlag flag) noexcept
     : TNamedFeature(std::move(name))
     , m_session(std::move(session))
-    , m_mask(mask)
+    , m_flag(flag)
 {
 }
 
@@ -22,10 +22,9 @@ bool CBootstrapFlag::getValue()
         featureerrors::Throw(featureName(), "cannot read", "the device is closed");
     guint32 flags = 0;
     CGError error;
-    if (!arv_device_read_register(
-            access.device(), CGevBootstrapFeatures::CurrentIPConfiguration, &flags, error.out()))
+    if (!arv_device_read_register(access.device(), gvcp::CurrentIPConfiguration, &flags, error.out()))
         featureerrors::Throw(featureName(), "cannot read", error ? error.message() : "register read failed");
-    return (flags & m_mask) != 0;
+    return (flags & m_flag) != 0;
 }
 
 bool CBootstrapFlag::setValue(bool value)
@@ -35,12 +34,11 @@ bool CBootstrapFlag::setValue(bool value)
         featureerrors::Throw(featureName(), "cannot write", "the device is closed");
     guint32 flags = 0;
     CGError error;
-    if (!arv_device_read_register(
-            access.device(), CGevBootstrapFeatures::CurrentIPConfiguration, &flags, error.out()))
+    if (!arv_device_read_register(access.device(), gvcp::CurrentIPConfiguration, &flags, error.out()))
         return featureerrors::WriteResult(false, error.get(), featureName());
-    flags = (value ? flags | m_mask : flags & ~m_mask) | CGevBootstrapFeatures::LinkLocalFlag;
-    const bool written = arv_device_write_register(
-        access.device(), CGevBootstrapFeatures::CurrentIPConfiguration, flags, error.out());
+    flags = (value ? flags | m_flag : flags & ~m_flag) | gvcp::LinkLocalFlag;
+    const bool written
+        = arv_device_write_register(access.device(), gvcp::CurrentIPConfiguration, flags, error.out());
     return featureerrors::WriteResult(written, error.get(), featureName());
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "gvcp.h"
 #include "tnamedfeature.h"
 
-#include <cstdint>
 #include <memory>
 
 namespace zelk::cam {
@@ -14,7 +14,8 @@ class CDeviceSession;
 class CBootstrapFlag final : public TNamedFeature<gic::IBoolean>
 {
 public:
-    CBootstrapFlag(std::shared_ptr<CDeviceSession> session, CString name, std::uint32_t mask) noexcept;
+    CBootstrapFlag(
+        std::shared_ptr<CDeviceSession> session, CString name, gvcp::EConfigurationFlag flag) noexcept;
 
     bool getValue() override;
     /// Read-modify-write of the register; the link-local bit is always written set,
@@ -23,7 +24,7 @@ public:
 
 private:
     std::shared_ptr<CDeviceSession> m_session;
-    std::uint32_t m_mask;
+    gvcp::EConfigurationFlag m_flag;
 };
 
 } // namespace zelk::cam

@@ -7,7 +7,7 @@
 namespace zelk::cam {
 
 CBootstrapInteger::CBootstrapInteger(
-    std::shared_ptr<CDeviceSession> session, CString name, std::uint32_t address, bool writable) noexcept
+    std::shared_ptr<CDeviceSession> session, CString name, gvcp::ERegister address, bool writable) noexcept
     : TNamedFeature(std::move(name))
     , m_session(std::move(session))
     , m_address(address)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gvcp.h"
 #include "tnamedfeature.h"
 
 #include <cstdint>
@@ -14,8 +15,8 @@ class CDeviceSession;
 class CBootstrapInteger final : public TNamedFeature<gic::IInteger>
 {
 public:
-    CBootstrapInteger(
-        std::shared_ptr<CDeviceSession> session, CString name, std::uint32_t address, bool writable) noexcept;
+    CBootstrapInteger(std::shared_ptr<CDeviceSession> session, CString name, gvcp::ERegister address,
+        bool writable) noexcept;
 
     std::int64_t getValue() override;
     /// False for a read-only register or a value outside 0..0xFFFFFFFF.
@@ -23,7 +24,7 @@ public:
 
 private:
     std::shared_ptr<CDeviceSession> m_session;
-    std::uint32_t m_address;
+    gvcp::ERegister m_address;
     bool m_writable;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <exception>
 #include <string>
 
 namespace zelk::cam {
@@ -72,7 +73,7 @@ bool CCameras::match(
                 return false;
         }
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
         return false;
     }
 }

@@ -10,6 +10,8 @@
 
 #include <arv.h>
 
+#include <new>
+
 namespace zelk::cam {
 
 namespace {
@@ -73,7 +75,7 @@ TSharedPtr<gic::IFeature> CGenICam::feature(const char* name)
         if (gigEVision)
             return CGevBootstrapFeatures::Create(m_session, name);
         return nullptr;
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }

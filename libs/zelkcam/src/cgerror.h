@@ -22,7 +22,6 @@ public:
     explicit operator bool() const noexcept { return m_error != nullptr; }
     /// The error's text, or "" when there is none.
     const char* message() const noexcept { return m_error && m_error->message ? m_error->message : ""; }
-    bool matches(GQuark domain, int code) const noexcept { return g_error_matches(m_error, domain, code); }
 
     void clear() noexcept
     {

@@ -2,7 +2,10 @@
 
 #include "cbootstrapflag.h"
 #include "cbootstrapinteger.h"
+#include "gvcp.h"
 #include "logging.h"
+
+#include <zelk/cam/gic/ipfeatures.h>
 
 #include <cstring>
 
@@ -13,26 +16,26 @@ namespace {
 struct SIntegerFeature
 {
     const char* name;
-    std::uint32_t address;
+    gvcp::ERegister address;
     bool writable;
 };
 
 struct SFlagFeature
 {
     const char* name;
-    std::uint32_t mask;
+    gvcp::EConfigurationFlag flag;
 };
 
 constexpr SIntegerFeature IntegerFeatures[] = {
-    { "GevCurrentIPAddress", CGevBootstrapFeatures::CurrentIPAddress, false },
-    { "GevPersistentIPAddress", CGevBootstrapFeatures::PersistentIPAddress, true },
-    { "GevPersistentSubnetMask", CGevBootstrapFeatures::PersistentSubnetMask, true },
-    { "GevPersistentDefaultGateway", CGevBootstrapFeatures::PersistentDefaultGateway, true },
+    { gic::GevCurrentIPAddress, gvcp::CurrentIPAddress, false },
+    { gic::GevPersistentIPAddress, gvcp::PersistentIPAddress, true },
+    { gic::GevPersistentSubnetMask, gvcp::PersistentSubnetMask, true },
+    { gic::GevPersistentDefaultGateway, gvcp::PersistentDefaultGateway, true },
 };
 
 constexpr SFlagFeature FlagFeatures[] = {
-    { "GevCurrentIPConfigurationDHCP", CGevBootstrapFeatures::DHCPFlag },
-    { "GevCurrentIPConfigurationPersistentIP", CGevBootstrapFeatures::PersistentIPFlag },
+    { gic::GevCurrentIPConfigurationDHCP, gvcp::DHCPFlag },
+    { gic::GevCurrentIPConfigurationPersistentIP, gvcp::PersistentIPFlag },
 };
 
 } // namespace
@@ -42,16 +45,16 @@ TSharedPtr<gic::IFeature> CGevBootstrapFeatures::Create(
 {
     for (const SIntegerFeature& feature : IntegerFeatures) {
         if (std::strcmp(feature.name, name) == 0) {
-            qCDebug(lcGenICam, "%s comes from bootstrap register 0x%04x", name, feature.address);
+            qCDebug(lcGenICam, "%s comes from bootstrap register 0x%04x", name, unsigned(feature.address));
             return TSharedPtr<gic::IFeature>(
                 new CBootstrapInteger(session, CString(name), feature.address, feature.writable));
         }
     }
     for (const SFlagFeature& feature : FlagFeatures) {
         if (std::strcmp(feature.name, name) == 0) {
-            qCDebug(
-                lcGenICam, "%s comes from bootstrap register 0x%04x", name, unsigned(CurrentIPConfiguration));
-            return TSharedPtr<gic::IFeature>(new CBootstrapFlag(session, CString(name), feature.mask));
+            qCDebug(lcGenICam, "%s comes from bootstrap register 0x%04x", name,
+                unsigned(gvcp::CurrentIPConfiguration));
+            return TSharedPtr<gic::IFeature>(new CBootstrapFlag(session, CString(name), feature.flag));
         }
     }
     return nullptr;

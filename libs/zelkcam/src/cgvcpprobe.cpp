@@ -1,5 +1,7 @@
 #include "cgvcpprobe.h"
 
+#include "gvcp.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -13,13 +15,6 @@
 namespace zelk::cam {
 
 namespace {
-
-constexpr std::uint16_t GvcpPort = 3956;
-constexpr std::uint8_t GvcpKey = 0x42;
-constexpr std::uint8_t AcknowledgeFlag = 0x01;
-constexpr std::uint16_t ReadRegisterCommand = 0x0080;
-constexpr std::uint16_t ReadRegisterAck = 0x0081;
-constexpr std::size_t HeaderSize = 8;
 
 class CSocket
 {
@@ -41,12 +36,12 @@ private:
     int m_fd;
 };
 
-sockaddr_in SocketAddress(std::uint32_t address, std::uint16_t port)
+sockaddr_in SocketAddress(dns::CIPv4Address address, std::uint16_t port)
 {
     sockaddr_in result {};
     result.sin_family = AF_INET;
     result.sin_port = htons(port);
-    result.sin_addr.s_addr = htonl(address);
+    result.sin_addr.s_addr = htonl(address.Value());
     return result;
 }
 
@@ -79,20 +74,20 @@ std::uint16_t NextRequestId()
 
 } // namespace
 
-CGvcpProbe::EResult CGvcpProbe::ReadRegister(std::uint32_t local, std::uint32_t device, std::uint32_t address,
-    std::uint32_t& value, int attempts, int timeoutMs) noexcept
+CGvcpProbe::EResult CGvcpProbe::ReadRegister(dns::CIPv4Address local, dns::CIPv4Address device,
+    std::uint32_t address, std::uint32_t& value, int attempts, int timeoutMs) noexcept
 {
     const CSocket socket;
     const sockaddr_in localAddress = SocketAddress(local, 0);
     if (socket.fd() < 0
         || ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&localAddress), sizeof localAddress) != 0)
         return Silent;
-    const sockaddr_in deviceAddress = SocketAddress(device, GvcpPort);
+    const sockaddr_in deviceAddress = SocketAddress(device, gvcp::Port);
 
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const std::uint16_t id = NextRequestId();
-        std::uint8_t request[HeaderSize + 4] = { GvcpKey, AcknowledgeFlag };
-        Put16(request + 2, ReadRegisterCommand);
+        std::uint8_t request[gvcp::HeaderSize + 4] = { gvcp::CommandKey, gvcp::AcknowledgeFlag };
+        Put16(request + 2, gvcp::ReadRegisterCommand);
         Put16(request + 4, 4);
         Put16(request + 6, id);
         Put16(request + 8, std::uint16_t(address >> 16));
@@ -117,15 +112,15 @@ CGvcpProbe::EResult CGvcpProbe::ReadRegister(std::uint32_t local, std::uint32_t 
             const ssize_t size = ::recvfrom(
                 socket.fd(), answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
             // Ignore anything that is not this camera's answer to this request.
-            if (size < ssize_t(HeaderSize) || from.sin_addr.s_addr != deviceAddress.sin_addr.s_addr
-                || from.sin_port != deviceAddress.sin_port || Get16(answer + 2) != ReadRegisterAck
+            if (size < ssize_t(gvcp::HeaderSize) || from.sin_addr.s_addr != deviceAddress.sin_addr.s_addr
+                || from.sin_port != deviceAddress.sin_port || Get16(answer + 2) != gvcp::ReadRegisterAck
                 || Get16(answer + 6) != id)
                 continue;
             if (Get16(answer) != 0)
                 return Refused;
-            if (size < ssize_t(HeaderSize + 4))
+            if (size < ssize_t(gvcp::HeaderSize + 4))
                 return Refused;
-            value = Get32(answer + HeaderSize);
+            value = Get32(answer + gvcp::HeaderSize);
             return Answered;
         }
     }

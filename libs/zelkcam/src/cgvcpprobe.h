@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dns/ipv4address.h>
+
 #include <cstdint>
 
 namespace zelk::cam {
@@ -17,15 +19,10 @@ public:
         Silent, ///< no answer within the time allowed (or no socket)
     };
 
-    /// Control channel privilege register and its bits.
-    static constexpr std::uint32_t ControlChannelPrivilege = 0x0A00;
-    static constexpr std::uint32_t ExclusiveAccessBit = 1u << 0;
-    static constexpr std::uint32_t ControlAccessBit = 1u << 1;
-
     /// Reads the 32-bit register at `address` of the camera at `device`, sending
-    /// from `local` (addresses first octet most significant). Tries `attempts`
-    /// times, waiting `timeoutMs` milliseconds for each answer.
-    static EResult ReadRegister(std::uint32_t local, std::uint32_t device, std::uint32_t address,
+    /// from `local`. Tries `attempts` times, waiting `timeoutMs` milliseconds for
+    /// each answer.
+    static EResult ReadRegister(dns::CIPv4Address local, dns::CIPv4Address device, std::uint32_t address,
         std::uint32_t& value, int attempts = 3, int timeoutMs = 300) noexcept;
 };
 

@@ -6,32 +6,37 @@
 #include "cgerror.h"
 #include "cgvcpprobe.h"
 #include "cgvinterface.h"
-#include "ipv4.h"
+#include "gvcp.h"
+#include "localaddress.h"
 #include "logging.h"
 
 #include <arv.h>
+
+#include <exception>
 
 namespace zelk::cam {
 
 namespace {
 
-TGObjectPtr<GInetAddress> InetAddress(std::uint32_t address)
+using dns::CIPv4Address;
+
+TGObjectPtr<GInetAddress> InetAddress(CIPv4Address address)
 {
-    const CString text = ipv4::Format(address);
-    return TGObjectPtr<GInetAddress>(g_inet_address_new_from_string(text.c_str()));
+    return TGObjectPtr<GInetAddress>(g_inet_address_new_from_string(address.Text().data()));
 }
 
-bool IsUsableDeviceAddress(std::uint32_t address)
+// Not "this network" (0.x.x.x, unspecified included), nor multicast, reserved or broadcast.
+bool IsUsableDeviceAddress(CIPv4Address address)
 {
-    const std::uint32_t firstOctet = address >> 24;
-    return address != 0 && address != 0xffffffffu && firstOctet != 0 && firstOctet < 224;
+    const unsigned int firstOctet = address.Octet(0);
+    return firstOctet != 0 && firstOctet < 224;
 }
 
 // Whether the camera answers, and whether its control channel is free when it is needed.
-bool IsWorthConnecting(std::uint32_t local, std::uint32_t address, bool wantControl, const char* text)
+bool IsWorthConnecting(CIPv4Address local, CIPv4Address address, bool wantControl, const char* text)
 {
     std::uint32_t privilege = 0;
-    switch (CGvcpProbe::ReadRegister(local, address, CGvcpProbe::ControlChannelPrivilege, privilege)) {
+    switch (CGvcpProbe::ReadRegister(local, address, gvcp::ControlChannelPrivilege, privilege)) {
     case CGvcpProbe::Silent:
         qCInfo(lcDevice, "%s does not answer", text);
         return false;
@@ -41,7 +46,7 @@ bool IsWorthConnecting(std::uint32_t local, std::uint32_t address, bool wantCont
     case CGvcpProbe::Answered:
         break;
     }
-    if (wantControl && (privilege & (CGvcpProbe::ExclusiveAccessBit | CGvcpProbe::ControlAccessBit))) {
+    if (wantControl && (privilege & (gvcp::ExclusiveAccessFlag | gvcp::ControlAccessFlag))) {
         qCInfo(lcDevice, "%s is controlled by another application", text);
         return false;
     }
@@ -81,21 +86,21 @@ bool CGvDevice::open(SDeviceInfo info, int accessMode)
             qCDebug(lcDevice, "'%s' is not a GigE Vision device", info.deviceId.c_str());
             return false;
         }
-        std::uint32_t address = 0;
-        std::uint32_t local = 0;
-        if (!ipv4::Parse(info.address.c_str(), address) || !IsUsableDeviceAddress(address)) {
+        const std::optional<CIPv4Address> address = CIPv4Address::Parse(info.address.c_str());
+        if (!address || !IsUsableDeviceAddress(*address)) {
             qCDebug(lcDevice, "no usable device address in '%s'", info.address.c_str());
             return false;
         }
-        if (!ipv4::LocalAddressTowards(address, local)) {
+        const std::optional<CIPv4Address> local = LocalAddressTowards(*address);
+        if (!local) {
             qCInfo(lcDevice, "no route to %s", info.address.c_str());
             return false;
         }
         const bool wantControl = (accessMode & AccessControl) != 0;
-        if (!IsWorthConnecting(local, address, wantControl, info.address.c_str()))
+        if (!IsWorthConnecting(*local, *address, wantControl, info.address.c_str()))
             return false;
-        const TGObjectPtr<GInetAddress> deviceAddress = InetAddress(address);
-        const TGObjectPtr<GInetAddress> localAddress = InetAddress(local);
+        const TGObjectPtr<GInetAddress> deviceAddress = InetAddress(*address);
+        const TGObjectPtr<GInetAddress> localAddress = InetAddress(*local);
         if (!deviceAddress || !localAddress)
             return false;
 
@@ -119,15 +124,12 @@ bool CGvDevice::open(SDeviceInfo info, int accessMode)
         arv_device_set_range_check_policy(device.get(), ARV_RANGE_CHECK_POLICY_ENABLE);
         arv_device_set_access_check_policy(device.get(), ARV_ACCESS_CHECK_POLICY_ENABLE);
 
-        auto session = std::make_shared<CDeviceSession>(std::move(device));
-        m_info = std::move(info);
-        m_accessMode = accessMode;
-        m_session = std::move(session);
-        qCDebug(lcDevice, "opened %s (%s), access mode 0x%x", m_info.address.c_str(), m_info.deviceId.c_str(),
+        m_session = std::make_shared<CDeviceSession>(std::move(device));
+        qCDebug(lcDevice, "opened %s (%s), access mode 0x%x", info.address.c_str(), info.deviceId.c_str(),
             unsigned(accessMode));
         return true;
-    } catch (...) {
-        qCWarning(lcDevice, "open failed: out of memory");
+    } catch (const std::exception& error) {
+        qCWarning(lcDevice, "cannot open %s: %s", info.address.c_str(), error.what());
         return false;
     }
 }
@@ -138,7 +140,7 @@ TSharedPtr<gic::IGenICam> CGvDevice::genICam(int index)
         return nullptr;
     try {
         return TSharedPtr<gic::IGenICam>(new CGenICam(m_session));
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }

@@ -30,8 +30,6 @@ public:
 
 private:
     std::shared_ptr<CDeviceSession> m_session;
-    SDeviceInfo m_info;
-    int m_accessMode = 0;
 };
 
 } // namespace zelk::cam

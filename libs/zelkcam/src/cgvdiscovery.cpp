@@ -2,18 +2,21 @@
 
 #include "aravislocks.h"
 #include "cgvinterface.h"
-#include "ipv4.h"
+#include "localaddress.h"
 #include "logging.h"
 
 #include <arv.h>
 
 #include <algorithm>
+#include <exception>
 #include <string>
 #include <vector>
 
 namespace zelk::cam {
 
 namespace {
+
+using dns::CIPv4Address;
 
 // Copies of Aravis's strings, taken while the list lock is held.
 struct SFoundDevice
@@ -24,7 +27,7 @@ struct SFoundDevice
     std::string serial;
     std::string mac;
     std::string address;
-    std::uint32_t ipAddress = 0;
+    CIPv4Address ipAddress;
     std::uint32_t round = 0;
 };
 
@@ -53,11 +56,13 @@ void DiscoverOnce(std::vector<SFoundDevice>& found, std::uint32_t round)
         device.mac = Copy(arv_interface_get_device_physical_id(gv, i));
         device.address = Copy(arv_interface_get_device_address(gv, i));
         device.round = round;
-        if (!ipv4::Parse(device.address.c_str(), device.ipAddress)) {
+        const std::optional<CIPv4Address> address = CIPv4Address::Parse(device.address.c_str());
+        if (!address) {
             qCWarning(lcDiscovery, "device %s answered with an unusable address '%s'", id.c_str(),
                 device.address.c_str());
             continue;
         }
+        device.ipAddress = *address;
         found.push_back(std::move(device));
     }
 }
@@ -72,11 +77,10 @@ SDeviceInfo MakeDeviceInfo(const SFoundDevice& found)
     info.serialNumber = found.serial.c_str();
     info.address = found.address.c_str();
     info.macAddress = found.mac.c_str();
-    info.raw.ipAddress = found.ipAddress;
+    info.raw.ipAddress = found.ipAddress.Value();
     info.raw.discoveryRound = found.round;
-    std::uint32_t local = 0;
-    if (ipv4::LocalAddressTowards(found.ipAddress, local))
-        info.raw.interfaceAddress = local;
+    if (const std::optional<CIPv4Address> local = LocalAddressTowards(found.ipAddress))
+        info.raw.interfaceAddress = local->Value();
     CParameters::CEntry& control = info.parameters["Control"];
     control.setValue(CVariant("GenICam"));
     control.description = "control protocol; GenICam is the one offered";
@@ -104,8 +108,8 @@ bool CGvDiscovery::Run(TArray<SDeviceInfo>& devices, int rounds) noexcept
                 return false;
         }
         return true;
-    } catch (...) {
-        qCWarning(lcDiscovery, "discovery failed: out of memory");
+    } catch (const std::exception& error) {
+        qCWarning(lcDiscovery, "discovery failed: %s", error.what());
         return false;
     }
 }

@@ -10,7 +10,7 @@ CString CGvInterface::name() const
 {
     try {
         return CString(Name);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
         return CString();
     }
 }
@@ -19,7 +19,7 @@ TSharedPtr<IDevice> CGvInterface::createDevice()
 {
     try {
         return TSharedPtr<IDevice>(new CGvDevice());
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }

@@ -7,13 +7,15 @@
 
 #include <arv.h>
 
+#include <new>
+
 namespace zelk::cam {
 
 CInterfaces::CInterfaces() noexcept
 {
     try {
         m_gigEVision = TSharedPtr<IInterface>(new CGvInterface());
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
         qCWarning(lcDiscovery, "cannot create the GigE Vision transport: out of memory");
     }
 }
@@ -52,7 +54,7 @@ bool CInterfaces::discover(TArray<SDeviceInfo>& devices, TArray<CString> interfa
         if (gigEVision && m_gigEVision)
             ok = CGvDiscovery::Run(devices, rounds) && ok;
         return ok;
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
         return false;
     }
 }

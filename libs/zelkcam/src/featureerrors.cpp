@@ -6,6 +6,7 @@
 
 #include <arv.h>
 
+#include <exception>
 #include <string>
 
 namespace zelk::cam::featureerrors {
@@ -30,7 +31,7 @@ void Throw(const CString& feature, const char* action, const char* reason)
     std::string message;
     try {
         message.append(action).append(" ").append(feature.c_str()).append(": ").append(reason);
-    } catch (...) {
+    } catch (const std::exception&) {
         throw gic::CFeatureException(action);
     }
     throw gic::CFeatureException(message);

@@ -34,22 +34,11 @@ public:
         return *this;
     }
 
-    /// Adds a reference to an object owned elsewhere (a "transfer none" result).
-    static TGObjectPtr share(T* object) noexcept
-    {
-        if (object)
-            g_object_ref(object);
-        return TGObjectPtr(object);
-    }
-
     void reset() noexcept
     {
         if (T* object = std::exchange(m_object, nullptr))
             g_object_unref(object);
     }
-
-    /// Hands the reference to the caller.
-    T* release() noexcept { return std::exchange(m_object, nullptr); }
 
     T* get() const noexcept { return m_object; }
     explicit operator bool() const noexcept { return m_object != nullptr; }

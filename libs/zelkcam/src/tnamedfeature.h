@@ -2,6 +2,7 @@
 
 #include <zelk/cam/gic/genicam.h>
 
+#include <new>
 #include <utility>
 
 namespace zelk::cam {
@@ -19,7 +20,7 @@ public:
     {
         try {
             return m_name;
-        } catch (...) {
+        } catch (const std::bad_alloc&) {
             return CString();
         }
     }

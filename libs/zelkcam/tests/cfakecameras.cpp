@@ -1,5 +1,7 @@
 #include "cfakecameras.h"
 
+#include <dns/ipv4address.h>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -65,25 +67,10 @@ bool CFakeCameras::stop(int index) const
 
 quint32 CFakeCameras::toIPv4(const QString& address)
 {
-    const QStringList octets = address.split(u'.');
-    if (octets.size() != 4)
-        return 0;
-    quint32 value = 0;
-    for (const QString& octet : octets) {
-        bool ok = false;
-        const uint number = octet.toUInt(&ok);
-        if (!ok || number > 255)
-            return 0;
-        value = (value << 8) | number;
-    }
-    return value;
+    return dns::CIPv4Address::Parse(address.toUtf8().constData()).value_or(dns::CIPv4Address()).Value();
 }
 
 QString CFakeCameras::ipv4Text(quint32 address)
 {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(address >> 24)
-        .arg((address >> 16) & 0xff)
-        .arg((address >> 8) & 0xff)
-        .arg(address & 0xff);
+    return QString::fromLatin1(dns::CIPv4Address::FromValue(address).Text().data());
 }

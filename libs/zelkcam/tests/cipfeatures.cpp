@@ -1,19 +1,20 @@
 #include "cipfeatures.h"
 
-using zelk::cam::gic::IBoolean;
-using zelk::cam::gic::IInteger;
+#include <zelk/cam/gic/ipfeatures.h>
+
+using namespace zelk::cam::gic;
 
 CIpFeatures::CIpFeatures(zelk::cam::IDevice& device)
     : m_tree(device.genICam(0))
 {
     if (!m_tree)
         return;
-    currentIP = m_tree->feature("GevCurrentIPAddress").dynamicCast<IInteger>();
-    persistentIP = m_tree->feature("GevPersistentIPAddress").dynamicCast<IInteger>();
-    subnetMask = m_tree->feature("GevPersistentSubnetMask").dynamicCast<IInteger>();
-    defaultGateway = m_tree->feature("GevPersistentDefaultGateway").dynamicCast<IInteger>();
-    dhcp = m_tree->feature("GevCurrentIPConfigurationDHCP").dynamicCast<IBoolean>();
-    persistentIPEnabled = m_tree->feature("GevCurrentIPConfigurationPersistentIP").dynamicCast<IBoolean>();
+    currentIP = m_tree->feature(GevCurrentIPAddress).dynamicCast<IInteger>();
+    persistentIP = m_tree->feature(GevPersistentIPAddress).dynamicCast<IInteger>();
+    subnetMask = m_tree->feature(GevPersistentSubnetMask).dynamicCast<IInteger>();
+    defaultGateway = m_tree->feature(GevPersistentDefaultGateway).dynamicCast<IInteger>();
+    dhcp = m_tree->feature(GevCurrentIPConfigurationDHCP).dynamicCast<IBoolean>();
+    persistentIPEnabled = m_tree->feature(GevCurrentIPConfigurationPersistentIP).dynamicCast<IBoolean>();
 }
 
 bool CIpFeatures::isComplete() const

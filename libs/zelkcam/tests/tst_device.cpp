@@ -4,6 +4,7 @@
 #include "cipfeatures.h"
 
 #include <zelk/cam/cam.h>
+#include <zelk/cam/gic/ipfeatures.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void readOnlyOpenLeavesControlFree();
     void closedDeviceFailsCleanly();
     void opensByAddressNotByIpParameter();
+    void addressLeadingZerosAreDecimal();
     void badRecordsDoNotOpen_data();
     void badRecordsDoNotOpen();
 
@@ -223,6 +225,8 @@ void TestDevice::registersFollowTheStandard()
     QVERIFY(CIpFeatures(*m_device).write(wanted));
     m_device->close();
 
+    // The standard's register addresses are written out here, not taken from the
+    // library: read at the library's own addresses, a wrong one would go unnoticed.
     const QString address = Text(info.address);
     quint32 value = 0;
     QVERIFY2(readRegister(address, 0x14, value), "arv-tool-0.8 cannot read the camera");
@@ -354,7 +358,7 @@ void TestDevice::closedDeviceFailsCleanly()
     m_device->close();
 
     QVERIFY(!m_device->genICam(0));
-    QVERIFY(!tree->feature("GevCurrentIPAddress"));
+    QVERIFY(!tree->feature(gic::GevCurrentIPAddress));
     QVERIFY_THROWS_EXCEPTION(gic::CFeatureException, features.currentIP->getValue());
     QVERIFY_THROWS_EXCEPTION(gic::CFeatureException, features.persistentIP->setValue(1));
     QVERIFY_THROWS_EXCEPTION(gic::CFeatureException, features.dhcp->getValue());
@@ -381,6 +385,18 @@ void TestDevice::opensByAddressNotByIpParameter()
     // A hand-made record with just the transport and the address opens as well.
     QVERIFY(m_other->open(m_fakes.deviceRecord(2), AccessReadControl));
     QCOMPARE(IPv4Text(CIpFeatures(*m_other).read().currentIP), m_fakes.addresses().at(2));
+}
+
+// Record addresses parse by the same rule as the IP tool's address texts.
+void TestDevice::addressLeadingZerosAreDecimal()
+{
+    QStringList octets = m_fakes.addresses().at(1).split(u'.');
+    for (QString& octet : octets)
+        octet = octet.rightJustified(3, u'0');
+    SDeviceInfo info = m_fakes.deviceRecord(1);
+    info.address = octets.join(u'.').toUtf8().constData();
+    QVERIFY2(m_device->open(info, AccessReadControl), info.address.c_str());
+    QCOMPARE(IPv4Text(CIpFeatures(*m_device).read().currentIP), m_fakes.addresses().at(1));
 }
 
 void TestDevice::badRecordsDoNotOpen_data()

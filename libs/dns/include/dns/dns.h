@@ -1,17 +1,17 @@
 #pragma once
 
+#include <dns/export.h>
+
 // IPv4 address text conversions and subnet-mask proposals.
 // A 32-bit address value here holds the first octet in its least significant byte,
-// i.e. network byte order as it lies in memory on a little-endian machine.
+// i.e. network byte order as it lies in memory on a little-endian machine;
+// dns::CIPv4Address converts it (FromLowFirstValue, LowFirstValue).
 // Every function is safe to call from several threads at once.
 
-#define DNS_EXPORT __attribute__((visibility("default")))
-
-/// Parses strict dotted-quad decimal text ("192.168.0.10"): four octets 0-255 separated
-/// by single dots; no blanks, signs, empty octets or other characters. An octet has one
-/// to three digits and is always read as decimal, so leading zeros are accepted and never
-/// mean octal ("010" is 10). Returns false, leaving `address` unchanged, for anything
-/// else, including null; very long text is rejected after at most 16 characters.
+/// Parses text by the rules of dns::CIPv4Address::Parse: strict dotted-quad decimal
+/// ("192.168.0.10"), leading zeros decimal, never octal ("010" is 10). Returns false,
+/// leaving `address` unchanged, for anything else, including null; very long text is
+/// rejected after at most 16 characters.
 DNS_EXPORT bool StringToIP(const char* text, unsigned int& address);
 
 /// Writes `address` as NUL-terminated dotted decimal into `buffer`, which must hold at

@@ -1,8 +1,11 @@
 #include <zelk/cam/testing/fakecamerasystem.h>
 
+#include <zelk/cam/gic/ipfeatures.h>
+
+#include <dns/ipv4address.h>
+
 #include <algorithm>
 #include <chrono>
-#include <sstream>
 #include <stdexcept>
 
 namespace zelk::cam::testing {
@@ -37,17 +40,7 @@ bool CFakeCameraSystem::hasTransport(const std::string& name) const
 
 std::int64_t genicamAddress(const std::string& dotted)
 {
-    std::istringstream in(dotted);
-    std::int64_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        int octet = 0;
-        char dot = 0;
-        in >> octet;
-        if (i < 3)
-            in >> dot;
-        value = (value << 8) | (octet & 0xFF);
-    }
-    return value;
+    return dns::CIPv4Address::Parse(dotted.c_str()).value_or(dns::CIPv4Address()).Value();
 }
 
 SFakeCamera CFakeCameraSystem::standardCamera(const std::string& id, const std::string& currentIP,
@@ -60,12 +53,12 @@ SFakeCamera CFakeCameraSystem::standardCamera(const std::string& id, const std::
     camera.address = currentIP;
     const auto integer = [](std::int64_t value) { return SFakeFeature { SFakeFeature::Integer, value }; };
     const auto boolean = [](bool value) { return SFakeFeature { SFakeFeature::Boolean, value ? 1 : 0 }; };
-    camera.features["GevCurrentIPAddress"] = integer(genicamAddress(currentIP));
-    camera.features["GevPersistentIPAddress"] = integer(genicamAddress(ipAddress));
-    camera.features["GevPersistentSubnetMask"] = integer(genicamAddress(subnetMask));
-    camera.features["GevPersistentDefaultGateway"] = integer(genicamAddress(defaultGateway));
-    camera.features["GevCurrentIPConfigurationDHCP"] = boolean(dhcp);
-    camera.features["GevCurrentIPConfigurationPersistentIP"] = boolean(persistentIP);
+    camera.features[gic::GevCurrentIPAddress] = integer(genicamAddress(currentIP));
+    camera.features[gic::GevPersistentIPAddress] = integer(genicamAddress(ipAddress));
+    camera.features[gic::GevPersistentSubnetMask] = integer(genicamAddress(subnetMask));
+    camera.features[gic::GevPersistentDefaultGateway] = integer(genicamAddress(defaultGateway));
+    camera.features[gic::GevCurrentIPConfigurationDHCP] = boolean(dhcp);
+    camera.features[gic::GevCurrentIPConfigurationPersistentIP] = boolean(persistentIP);
     return camera;
 }
 

@@ -90,7 +90,7 @@ private:
     std::vector<std::string> m_log;
 };
 
-/// Parses dotted text into a GenICam address value (first octet most significant).
+/// Parses dotted text into a GenICam address value (first octet most significant); 0 for bad text.
 std::int64_t genicamAddress(const std::string& dotted);
 
 } // namespace zelk::cam::testing

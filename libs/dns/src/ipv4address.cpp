@@ -1,4 +1,4 @@
-#include "addresstext.h"
+#include <dns/ipv4address.h>
 
 #include <cstdio>
 
@@ -16,12 +16,12 @@ bool IsDigit(char c)
 
 } // namespace
 
-std::optional<Ipv4> ParseAddress(const char* text)
+std::optional<CIPv4Address> CIPv4Address::Parse(const char* text) noexcept
 {
     if (!text)
         return std::nullopt;
 
-    Ipv4 address = 0;
+    std::uint32_t address = 0;
     const char* p = text;
     for (int octet = 0; octet < OctetCount; ++octet) {
         if (octet > 0) {
@@ -43,13 +43,14 @@ std::optional<Ipv4> ParseAddress(const char* text)
     }
     if (*p != '\0')
         return std::nullopt;
-    return address;
+    return CIPv4Address(address);
 }
 
-void FormatAddress(Ipv4 address, char* buffer)
+CIPv4Address::CText CIPv4Address::Text() const noexcept
 {
-    std::snprintf(buffer, 16, "%u.%u.%u.%u", Octet(address, 0), Octet(address, 1), Octet(address, 2),
-        Octet(address, 3));
+    CText text {};
+    std::snprintf(text.data(), text.size(), "%u.%u.%u.%u", Octet(0), Octet(1), Octet(2), Octet(3));
+    return text;
 }
 
 } // namespace dns

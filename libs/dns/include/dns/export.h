@@ -1,0 +1,3 @@
+#pragma once
+
+#define DNS_EXPORT __attribute__((visibility("default")))
