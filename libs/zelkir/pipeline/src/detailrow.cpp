@@ -68,8 +68,11 @@ inline std::uint32_t detailPixel(
     return colourOf(count, p.baseLevels[index] + boost + 0.5f, p);
 }
 
-// The baseline build of the same loop, four pixels (one cell) at a time; SSE2 has no
-// gathers, so the two table lookups stay scalar.
+// The baseline build of the same loop, four pixels (one cell) at a time. SSE2 has no
+// gathers: the table indices are read out of the vectors with pextrw (every index fits
+// in 16 bits) and the levels put back into a vector, so that clamping and the saturation
+// colours stay branch-free; branches on noisy levels were half the loop's time.
+template <bool ShowSaturation>
 void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& k,
     const DetailRowParameters& p, std::uint32_t* out)
 {
@@ -87,14 +90,22 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
     const __m128 first = _mm_set1_ps(p.baseFirst);
     const __m128 last = _mm_set1_ps(p.baseLast);
     const __m128 negativeGain = _mm_set1_ps(-p.detailGain);
-    const __m128 lowestBoost = _mm_set1_ps(-p.detailLimit);
-    const __m128 highestBoost = _mm_set1_ps(p.detailLimit);
-    const __m128i zero = _mm_setzero_si128();
+    const __m128 half = _mm_set1_ps(0.5f);
+    const __m128 lowestBoost = _mm_set1_ps(0.5f - p.detailLimit);
+    const __m128 highestBoost = _mm_set1_ps(0.5f + p.detailLimit);
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 top = _mm_set1_ps(255.5f);
+    const __m128i underflowAbove = _mm_set1_epi32(p.underflowAt + 1);
+    const __m128i overflowBelow = _mm_set1_epi32(p.overflowAt - 1);
+    const __m128i underflowColour = _mm_set1_epi32(256);
+    const __m128i overflowColour = _mm_set1_epi32(257);
+    const float* levels = p.baseLevels;
+    const std::uint32_t* colours = p.colours;
 
     std::size_t x = 0;
     for (std::size_t cell = 0; x + 4 <= n; x += 4, ++cell) {
-        const __m128i raw
-            = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x)), zero);
+        const __m128i raw = _mm_unpacklo_epi16(
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x)), _mm_setzero_si128());
         const __m128 c = _mm_min_ps(_mm_max_ps(_mm_cvtepi32_ps(raw), low), high);
         __m128 error[2][2];
         __m128 penalty[2][2];
@@ -122,13 +133,27 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
         const __m128 base = _mm_add_ps(c, offset);
 
         alignas(16) std::int32_t index[4];
-        alignas(16) float boost[4];
         _mm_store_si128(
             reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(base, first), last)));
-        _mm_store_ps(
-            boost, _mm_min_ps(_mm_max_ps(_mm_mul_ps(negativeGain, offset), lowestBoost), highestBoost));
+        const __m128 level01
+            = _mm_unpacklo_ps(_mm_load_ss(levels + index[0]), _mm_load_ss(levels + index[1]));
+        const __m128 level23
+            = _mm_unpacklo_ps(_mm_load_ss(levels + index[2]), _mm_load_ss(levels + index[3]));
+        const __m128 boost = _mm_min_ps(
+            _mm_max_ps(_mm_add_ps(_mm_mul_ps(negativeGain, offset), half), lowestBoost), highestBoost);
+        __m128 level = _mm_add_ps(_mm_movelh_ps(level01, level23), boost);
+        level = _mm_min_ps(_mm_max_ps(level, zero), top);
+        __m128i colour = _mm_cvttps_epi32(level);
+        if constexpr (ShowSaturation) {
+            const __m128i under = _mm_cmpgt_epi32(underflowAbove, raw);
+            const __m128i over = _mm_cmpgt_epi32(raw, overflowBelow);
+            colour = _mm_or_si128(_mm_andnot_si128(under, colour), _mm_and_si128(under, underflowColour));
+            colour = _mm_or_si128(_mm_andnot_si128(over, colour), _mm_and_si128(over, overflowColour));
+        }
+        alignas(16) std::int32_t colourIndex[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(colourIndex), colour);
         for (int i = 0; i < 4; ++i)
-            out[x + i] = colourOf(row[x + i], p.baseLevels[index[i]] + boost[i] + 0.5f, p);
+            out[x + i] = colours[colourIndex[i]];
     }
     for (; x < n; ++x)
         out[x] = detailPixel(row, x, k, p);
@@ -225,15 +250,18 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
 void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& coefficients,
     const DetailRowParameters& parameters, std::uint32_t* out)
 {
+    const bool saturation = parameters.underflowAt >= 0 || parameters.overflowAt <= 0xFFFF;
     if (useAvx2()) {
-        const bool saturation = parameters.underflowAt >= 0 || parameters.overflowAt <= 0xFFFF;
         if (saturation)
             detailRowAvx2<true>(row, n, coefficients, parameters, out);
         else
             detailRowAvx2<false>(row, n, coefficients, parameters, out);
         return;
     }
-    detailRowSse2(row, n, coefficients, parameters, out);
+    if (saturation)
+        detailRowSse2<true>(row, n, coefficients, parameters, out);
+    else
+        detailRowSse2<false>(row, n, coefficients, parameters, out);
 }
 
 } // namespace zelkir::kernels
