@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace zelkir {
 
@@ -44,18 +43,7 @@ public:
     static float consistencyScale(float sceneSpan);
 
 private:
-    // One grid row's models, padded as the row loop wants them (see DetailRowCoefficients).
-    struct PaddedRow
-    {
-        int gridRow = -1;
-        std::vector<float> aLessOne;
-        std::vector<float> b;
-    };
-
-    void pad(int gridRow, PaddedRow& row);
-
     GuidedFilter m_filter;
-    PaddedRow m_rows[2]; // the grid rows above and below the output row
 };
 
 } // namespace zelkir
