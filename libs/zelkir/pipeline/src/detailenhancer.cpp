@@ -61,6 +61,9 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
     static_assert(
         GuidedFilter::CellSize == kernels::DetailCellSize, "one cell size for filter and pixel loop");
     kernels::DetailRowCoefficients coefficients;
+    const auto width = std::size_t(frame.width);
+    for (ExpandedRow& row : m_rows)
+        row.gridRow = -1;
     const int lastGridRow = m_filter.gridHeight() - 1;
     for (int y = 0; y < frame.height; ++y) {
         // Cell centres sit at 4i + 1.5; blend the two grid rows around this row.
@@ -69,13 +72,31 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
         const int upper = std::clamp(above, 0, lastGridRow);
         const int lower = std::min(upper + 1, lastGridRow);
         coefficients.lowerWeight = above < 0 || above >= lastGridRow ? 0.0f : v - float(above);
-        coefficients.aLessOne[0] = m_filter.aLessOne(upper);
-        coefficients.b[0] = m_filter.b(upper);
-        coefficients.aLessOne[1] = m_filter.aLessOne(lower);
-        coefficients.b[1] = m_filter.b(lower);
-        kernels::detailRow(frame.counts + y * frame.stride, std::size_t(frame.width), coefficients,
-            parameters, out.pixels + y * out.stride);
+        if (m_rows[0].gridRow != upper) {
+            if (m_rows[1].gridRow == upper)
+                std::swap(m_rows[0], m_rows[1]);
+            else
+                expand(upper, width, m_rows[0]);
+        }
+        if (m_rows[1].gridRow != lower)
+            expand(lower, width, m_rows[1]);
+        for (int r = 0; r < 2; ++r) {
+            coefficients.aLessOne[r] = m_rows[r].aLessOne.data();
+            coefficients.b[r] = m_rows[r].b.data();
+        }
+        kernels::detailRow(
+            frame.counts + y * frame.stride, width, coefficients, parameters, out.pixels + y * out.stride);
     }
+}
+
+void DetailEnhancer::expand(int gridRow, std::size_t width, ExpandedRow& row)
+{
+    const auto cells = std::size_t(m_filter.gridWidth());
+    row.aLessOne.resize(kernels::expandedLength(width));
+    row.b.resize(kernels::expandedLength(width));
+    kernels::expandCoefficients(m_filter.aLessOne(gridRow), cells, width, row.aLessOne.data());
+    kernels::expandCoefficients(m_filter.b(gridRow), cells, width, row.b.data());
+    row.gridRow = gridRow;
 }
 
 } // namespace zelkir

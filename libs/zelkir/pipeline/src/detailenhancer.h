@@ -5,7 +5,9 @@
 #include <zelkir/pipeline/frame.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace zelkir {
 
@@ -43,7 +45,18 @@ public:
     static float consistencyScale(float sceneSpan);
 
 private:
+    // One grid row's models spread out per pixel (see DetailRowCoefficients).
+    struct ExpandedRow
+    {
+        int gridRow = -1;
+        std::vector<float> aLessOne;
+        std::vector<float> b;
+    };
+
+    void expand(int gridRow, std::size_t width, ExpandedRow& row);
+
     GuidedFilter m_filter;
+    ExpandedRow m_rows[2]; // the grid rows above and below the output row
 };
 
 } // namespace zelkir

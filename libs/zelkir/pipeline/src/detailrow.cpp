@@ -5,6 +5,8 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
+
 namespace zelkir::kernels {
 
 namespace {
@@ -39,15 +41,14 @@ inline std::uint32_t detailPixel(
 {
     const std::uint16_t count = row[x];
     const float c = atMost(atLeast(static_cast<float>(count), p.low), p.high);
-    // Padded index of the left cell: cell j - 1 for the first two pixels of cell j, else j.
-    const std::size_t left = x / DetailCellSize + (x % DetailCellSize) / 2;
     const float wx = RightWeights[x % DetailCellSize];
     const float wy = k.lowerWeight;
     float error[2][2];
     float penalty[2][2];
     for (int r = 0; r < 2; ++r) {
         for (int side = 0; side < 2; ++side) {
-            error[r][side] = k.aLessOne[r][left + side] * c + k.b[r][left + side];
+            const std::size_t at = x + 2 + 4 * std::size_t(side);
+            error[r][side] = k.aLessOne[r][at] * c + k.b[r][at];
             penalty[r][side] = p.consistencySquared + error[r][side] * error[r][side];
         }
     }
@@ -103,20 +104,17 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
     const std::uint32_t* colours = p.colours;
 
     std::size_t x = 0;
-    for (std::size_t cell = 0; x + 4 <= n; x += 4, ++cell) {
+    for (; x + 4 <= n; x += 4) {
         const __m128i raw = _mm_unpacklo_epi16(
             _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x)), _mm_setzero_si128());
         const __m128 c = _mm_min_ps(_mm_max_ps(_mm_cvtepi32_ps(raw), low), high);
         __m128 error[2][2];
         __m128 penalty[2][2];
         for (int r = 0; r < 2; ++r) {
-            const __m128 a = _mm_loadu_ps(k.aLessOne[r] + cell);
-            const __m128 b = _mm_loadu_ps(k.b[r] + cell);
-            // Left cells of the four pixels: entries 0, 0, 1, 1; right cells: 1, 1, 2, 2.
-            error[r][0] = _mm_add_ps(_mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(1, 1, 0, 0)), c),
-                _mm_shuffle_ps(b, b, _MM_SHUFFLE(1, 1, 0, 0)));
-            error[r][1] = _mm_add_ps(_mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 2, 1, 1)), c),
-                _mm_shuffle_ps(b, b, _MM_SHUFFLE(2, 2, 1, 1)));
+            error[r][0] = _mm_add_ps(
+                _mm_mul_ps(_mm_loadu_ps(k.aLessOne[r] + x + 2), c), _mm_loadu_ps(k.b[r] + x + 2));
+            error[r][1] = _mm_add_ps(
+                _mm_mul_ps(_mm_loadu_ps(k.aLessOne[r] + x + 6), c), _mm_loadu_ps(k.b[r] + x + 6));
             for (int side = 0; side < 2; ++side)
                 penalty[r][side] = _mm_add_ps(_mm_mul_ps(error[r][side], error[r][side]), tauSquared);
         }
@@ -159,15 +157,12 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
         out[x] = detailPixel(row, x, k, p);
 }
 
-// Eight pixels are two cells: their left and right cells come from the padded grid rows
-// by permutation, with no expanded per-pixel copies of the coefficients. Showing the
-// saturation colours is a template choice, as it costs four operations a pixel.
+// Eight pixels at a time; the per-pixel rows of coefficients need no permutation. Showing
+// the saturation colours is a template choice, as it costs four operations a pixel.
 template <bool ShowSaturation>
 __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row, std::size_t n,
     const DetailRowCoefficients& k, const DetailRowParameters& p, std::uint32_t* out)
 {
-    const __m256i leftCells = _mm256_setr_epi32(0, 0, 1, 1, 1, 1, 2, 2);
-    const __m256i rightCells = _mm256_setr_epi32(1, 1, 2, 2, 2, 2, 3, 3);
     const __m256 wx = _mm256_setr_ps(RightWeights[0], RightWeights[1], RightWeights[2], RightWeights[3],
         RightWeights[0], RightWeights[1], RightWeights[2], RightWeights[3]);
     const __m256 wxLeft = _mm256_sub_ps(_mm256_set1_ps(1.0f), wx);
@@ -196,7 +191,7 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
     const __m256i overflowColour = _mm256_set1_epi32(257);
 
     std::size_t x = 0;
-    for (std::size_t cell = 0; x + 8 <= n; x += 8, cell += 2) {
+    for (; x + 8 <= n; x += 8) {
         const __m256i raw = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
         const __m256 c = _mm256_min_ps(_mm256_max_ps(_mm256_cvtepi32_ps(raw), low), high);
         // Each cell's base less the count, from its slope less one: the blend works on these
@@ -204,12 +199,10 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
         __m256 error[2][2];
         __m256 penalty[2][2];
         for (int r = 0; r < 2; ++r) {
-            const __m256 a = _mm256_loadu_ps(k.aLessOne[r] + cell);
-            const __m256 b = _mm256_loadu_ps(k.b[r] + cell);
-            error[r][0] = _mm256_fmadd_ps(
-                _mm256_permutevar8x32_ps(a, leftCells), c, _mm256_permutevar8x32_ps(b, leftCells));
-            error[r][1] = _mm256_fmadd_ps(
-                _mm256_permutevar8x32_ps(a, rightCells), c, _mm256_permutevar8x32_ps(b, rightCells));
+            error[r][0]
+                = _mm256_fmadd_ps(_mm256_loadu_ps(k.aLessOne[r] + x + 2), c, _mm256_loadu_ps(k.b[r] + x + 2));
+            error[r][1]
+                = _mm256_fmadd_ps(_mm256_loadu_ps(k.aLessOne[r] + x + 6), c, _mm256_loadu_ps(k.b[r] + x + 6));
             for (int side = 0; side < 2; ++side)
                 penalty[r][side] = _mm256_fmadd_ps(error[r][side], error[r][side], tauSquared);
         }
@@ -246,6 +239,15 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
 }
 
 } // namespace
+
+void expandCoefficients(const float* grid, std::size_t cells, std::size_t n, float* expanded)
+{
+    // Entry m is cell m / 4 - 1: the left cell of pixel x is (x + 2) / 4 - 1.
+    for (std::size_t m = 0; m < expandedLength(n); ++m) {
+        const std::size_t cell = m < DetailCellSize ? 0 : std::min(m / DetailCellSize - 1, cells - 1);
+        expanded[m] = grid[cell];
+    }
+}
 
 void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& coefficients,
     const DetailRowParameters& parameters, std::uint32_t* out)

@@ -36,27 +36,11 @@ void GuidedFilter::compute(const CountFrame& frame, ValidRange range, float offs
     }
     boxMean(m_a);
     boxMean(m_b);
-    pad(offset);
-}
-
-// Written once per frame in the layout the pixel loop reads, so its rows need no copying.
-void GuidedFilter::pad(float offset)
-{
-    const std::size_t stride = paddedStride();
-    const std::size_t w = std::size_t(m_gridWidth);
-    m_aLessOne.resize(stride * std::size_t(m_gridHeight));
-    m_bPadded.resize(stride * std::size_t(m_gridHeight));
-    for (int y = 0; y < m_gridHeight; ++y) {
-        const float* a = m_a.data() + std::size_t(y) * w;
-        const float* b = m_b.data() + std::size_t(y) * w;
-        float* aLessOne = m_aLessOne.data() + std::size_t(y) * stride;
-        float* bPadded = m_bPadded.data() + std::size_t(y) * stride;
-        for (std::size_t i = 0; i < stride; ++i) {
-            const std::size_t cell = std::min(i == 0 ? 0 : i - 1, w - 1);
-            aLessOne[i] = a[cell] - 1.0f;
-            // Back from counts relative to offset to absolute counts: a*(c - o) + b + o.
-            bPadded[i] = b[cell] + (offset - a[cell] * offset);
-        }
+    m_aLessOne.resize(cells);
+    for (std::size_t i = 0; i < cells; ++i) {
+        m_aLessOne[i] = m_a[i] - 1.0f;
+        // Back from counts relative to offset to absolute counts: a*(c - o) + b + o.
+        m_b[i] += offset - m_a[i] * offset;
     }
 }
 

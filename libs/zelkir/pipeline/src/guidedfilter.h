@@ -26,20 +26,16 @@ public:
 
     int gridWidth() const { return m_gridWidth; }
     int gridHeight() const { return m_gridHeight; }
-    /// Entries from one grid row of the padded coefficients to the next.
-    std::size_t paddedStride() const { return std::size_t(m_gridWidth) + 2 + 8; }
-    /// The coefficients of a grid row as the pixel loop takes them: a - 1, and b in absolute
-    /// counts. Entry i is cell i - 1, the end cells repeated into one entry before and nine after.
+    /// The coefficients of a grid row, one per cell: a - 1, and b in absolute counts.
     const float* aLessOne(int gridRow) const
     {
-        return m_aLessOne.data() + std::size_t(gridRow) * paddedStride();
+        return m_aLessOne.data() + std::size_t(gridRow) * m_gridWidth;
     }
-    const float* b(int gridRow) const { return m_bPadded.data() + std::size_t(gridRow) * paddedStride(); }
+    const float* b(int gridRow) const { return m_b.data() + std::size_t(gridRow) * m_gridWidth; }
 
 private:
     void cellMeans(const CountFrame& frame, ValidRange range, float offset);
     void boxMean(std::vector<float>& data);
-    void pad(float offset);
 
     int m_gridWidth = 0;
     int m_gridHeight = 0;
@@ -51,7 +47,6 @@ private:
     std::vector<float> m_b;
     std::vector<float> m_rowPass;
     std::vector<float> m_aLessOne;
-    std::vector<float> m_bPadded;
     std::vector<float> m_inverseWidthCount;
 };
 
