@@ -242,11 +242,14 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
 
 void expandCoefficients(const float* grid, std::size_t cells, std::size_t n, float* expanded)
 {
-    // Entry m is cell m / 4 - 1: the left cell of pixel x is (x + 2) / 4 - 1.
-    for (std::size_t m = 0; m < expandedLength(n); ++m) {
-        const std::size_t cell = m < DetailCellSize ? 0 : std::min(m / DetailCellSize - 1, cells - 1);
-        expanded[m] = grid[cell];
-    }
+    // Entry m is cell m / 4 - 1 (the left cell of pixel x is (x + 2) / 4 - 1), clamped to the grid.
+    const std::size_t length = expandedLength(n);
+    const std::size_t inside = std::min(cells, length / DetailCellSize - 1);
+    _mm_storeu_ps(expanded, _mm_set1_ps(grid[0]));
+    for (std::size_t cell = 0; cell < inside; ++cell)
+        _mm_storeu_ps(expanded + DetailCellSize * (cell + 1), _mm_set1_ps(grid[cell]));
+    for (std::size_t m = DetailCellSize * (inside + 1); m < length; ++m)
+        expanded[m] = grid[cells - 1];
 }
 
 void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& coefficients,

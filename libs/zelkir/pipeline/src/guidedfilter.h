@@ -39,8 +39,6 @@ private:
 
     int m_gridWidth = 0;
     int m_gridHeight = 0;
-    std::vector<float> m_columnSum;
-    std::vector<float> m_columnSquares;
     std::vector<float> m_mean;
     std::vector<float> m_meanSquares;
     std::vector<float> m_a;
