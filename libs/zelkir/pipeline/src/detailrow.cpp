@@ -207,7 +207,8 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
     const __m256i underflowColour = _mm256_set1_epi32(256);
     const __m256i overflowColour = _mm256_set1_epi32(257);
 
-    // In chunks, the arithmetic first and the gathers after (see the baseline loop).
+    // In chunks: the arithmetic, then the level gathers, then the colour gathers, each its
+    // own loop (see the baseline loop); gathers that wait on gathers stall the same way.
     alignas(32) std::int32_t indices[DetailChunk];
     alignas(32) float boosts[DetailChunk];
     std::size_t x = 0;
@@ -262,6 +263,10 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
                 colour = _mm256_blendv_epi8(colour, underflowColour, _mm256_cmpgt_epi32(underflowAbove, raw));
                 colour = _mm256_blendv_epi8(colour, overflowColour, _mm256_cmpgt_epi32(raw, overflowBelow));
             }
+            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + i), colour);
+        }
+        for (std::size_t i = 0; i < count; i += 8) {
+            const __m256i colour = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + i));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + i), gatherWords(p.colours, colour));
         }
         x += count;
