@@ -45,6 +45,7 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
     kernels::DetailRowParameters parameters;
     parameters.low = range.low;
     parameters.high = range.high;
+    parameters.countsInRange = histogram.rawMinimum() >= range.low && histogram.rawMaximum() <= range.high;
     const float tau = consistencyScale(span);
     parameters.consistencySquared = tau * tau;
     parameters.baseFirst = baseLevels.first();

@@ -76,7 +76,7 @@ inline std::uint32_t detailPixel(
 // gathers: the table indices are read out of the vectors with pextrw (every index fits
 // in 16 bits) and the levels put back into a vector, so that clamping and the saturation
 // colours stay branch-free; branches on noisy levels were half the loop's time.
-template <bool ShowSaturation>
+template <bool ShowSaturation, bool ClampCounts>
 void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& k,
     const DetailRowParameters& p, std::uint32_t* out)
 {
@@ -118,7 +118,9 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
             const std::size_t at = x + i;
             const __m128i raw = _mm_unpacklo_epi16(
                 _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + at)), _mm_setzero_si128());
-            const __m128 c = _mm_min_ps(_mm_max_ps(_mm_cvtepi32_ps(raw), low), high);
+            __m128 c = _mm_cvtepi32_ps(raw);
+            if constexpr (ClampCounts)
+                c = _mm_min_ps(_mm_max_ps(c, low), high);
             __m128 error[2][2];
             __m128 penalty[2][2];
             for (int r = 0; r < 2; ++r) {
@@ -174,9 +176,8 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
         out[x] = detailPixel(row, x, k, p);
 }
 
-// Eight pixels at a time; the per-pixel rows of coefficients need no permutation. Showing
-// the saturation colours is a template choice, as it costs four operations a pixel.
-template <bool ShowSaturation>
+// Eight pixels at a time; the per-pixel rows of coefficients need no permutation.
+template <bool ShowSaturation, bool ClampCounts>
 __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row, std::size_t n,
     const DetailRowCoefficients& k, const DetailRowParameters& p, std::uint32_t* out)
 {
@@ -218,7 +219,9 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
             const std::size_t at = x + i;
             const __m256i raw
                 = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + at)));
-            const __m256 c = _mm256_min_ps(_mm256_max_ps(_mm256_cvtepi32_ps(raw), low), high);
+            __m256 c = _mm256_cvtepi32_ps(raw);
+            if constexpr (ClampCounts)
+                c = _mm256_min_ps(_mm256_max_ps(c, low), high);
             // Each cell's base less the count, from its slope less one: the blend works on these
             // small differences, and a flat area's base is its count exactly.
             __m256 error[2][2];
@@ -292,18 +295,17 @@ void expandCoefficients(const float* grid, std::size_t cells, std::size_t n, flo
 void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& coefficients,
     const DetailRowParameters& parameters, std::uint32_t* out)
 {
+    // Showing the saturation colours and clamping the counts are template choices: each
+    // costs two to four operations a pixel, and most frames need neither.
     const bool saturation = parameters.underflowAt >= 0 || parameters.overflowAt <= 0xFFFF;
-    if (useAvx2()) {
-        if (saturation)
-            detailRowAvx2<true>(row, n, coefficients, parameters, out);
-        else
-            detailRowAvx2<false>(row, n, coefficients, parameters, out);
-        return;
-    }
-    if (saturation)
-        detailRowSse2<true>(row, n, coefficients, parameters, out);
-    else
-        detailRowSse2<false>(row, n, coefficients, parameters, out);
+    const bool clamp = !parameters.countsInRange;
+    using Loop = void (*)(const std::uint16_t*, std::size_t, const DetailRowCoefficients&,
+        const DetailRowParameters&, std::uint32_t*);
+    static constexpr Loop avx2[2][2] = { { detailRowAvx2<false, false>, detailRowAvx2<false, true> },
+        { detailRowAvx2<true, false>, detailRowAvx2<true, true> } };
+    static constexpr Loop sse2[2][2] = { { detailRowSse2<false, false>, detailRowSse2<false, true> },
+        { detailRowSse2<true, false>, detailRowSse2<true, true> } };
+    (useAvx2() ? avx2 : sse2)[saturation][clamp](row, n, coefficients, parameters, out);
 }
 
 } // namespace zelkir::kernels

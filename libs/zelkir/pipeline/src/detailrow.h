@@ -11,6 +11,8 @@ struct DetailRowParameters
 {
     float low = 0.0f; ///< valid range, for clamping the counts
     float high = 0.0f;
+    /// Every count of the frame lies in [low, high], so none needs clamping.
+    bool countsInRange = false;
     /// tau^2, tau in counts: a cell whose base for a pixel lies e counts from the pixel's
     /// count weighs tau^2 / (tau^2 + e^2) of its bilinear weight.
     float consistencySquared = 1.0f;
