@@ -73,9 +73,9 @@ inline std::uint32_t detailPixel(
 }
 
 // The baseline build of the same loop, four pixels (one cell) at a time. SSE2 has no
-// gathers: the table indices are read out of the vectors with pextrw (every index fits
-// in 16 bits) and the levels put back into a vector, so that clamping and the saturation
-// colours stay branch-free; branches on noisy levels were half the loop's time.
+// gathers: the table indices go through a small buffer and the levels are put back into a
+// vector, so that clamping and the saturation colours stay branch-free; branches on noisy
+// levels were half the loop's time.
 template <bool ShowSaturation, bool ClampCounts>
 void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& k,
     const DetailRowParameters& p, std::uint32_t* out)
