@@ -9,6 +9,8 @@
 #include <zelkir/pipeline/displaypipeline.h>
 #include <zelkir/pipeline/paletteloader.h>
 
+#include "cpudispatch.h"
+
 #include <opencv2/core.hpp>
 #include <opencv2/core/utility.hpp>
 
@@ -113,16 +115,41 @@ std::vector<Goal> benchmarkSize(int width, int height, const Palette& palette, d
         pipeline.setSettings(settings);
         return medianMicroseconds(fast, [&](int i) { pipeline.render(frame(i), FourteenBit, out); });
     };
-    const double linear = timeMode(ScaleMode::Linear);
-    row("Ours: linear (1 %) + palette", linear,
-        format("%.2fx the floor", linear / floor.coldMemcpy)
-            + format(", %.2fx in-cache memcpy", linear / floor.warmMemcpy)
-            + format(", %.1fx the widening loop", linear / floor.warmWiden));
-    const double plateau = timeMode(ScaleMode::Plateau);
-    row("Ours: plateau equalisation (P 100) + palette", plateau,
-        format("%.2fx our linear", plateau / linear));
-    const double dde = timeMode(ScaleMode::Dde);
-    row("Ours: DDE (P 100, sharpness 4) + palette", dde, format("%.2fx our linear", dde / linear));
+    // Both builds of our loops, the baseline last so the primary one is left selected.
+    struct Ours
+    {
+        const char* isa;
+        double linear = 0.0;
+        double plateau = 0.0;
+        double dde = 0.0;
+    };
+    std::vector<Ours> ours;
+    for (const char* isa : { "avx2", "sse2" }) {
+        if (!kernels::selectInstructionSet(isa))
+            continue;
+        Ours figures { isa };
+        figures.linear = timeMode(ScaleMode::Linear);
+        figures.plateau = timeMode(ScaleMode::Plateau);
+        figures.dde = timeMode(ScaleMode::Dde);
+        ours.push_back(figures);
+    }
+    kernels::selectInstructionSet(ours.front().isa);
+    const auto label
+        = [](const Ours& o, const char* what) { return std::string("Ours (") + o.isa + "): " + what; };
+    for (const Ours& o : ours) {
+        row(label(o, "linear (1 %) + palette").c_str(), o.linear,
+            format("%.2fx the floor", o.linear / floor.coldMemcpy)
+                + format(", %.2fx in-cache memcpy", o.linear / floor.warmMemcpy)
+                + format(", %.1fx the widening loop", o.linear / floor.warmWiden));
+        row(label(o, "plateau (P 100) + palette").c_str(), o.plateau,
+            format("%.2fx our linear", o.plateau / o.linear));
+        row(label(o, "DDE (P 100, sharpness 4) + palette").c_str(), o.dde,
+            format("%.2fx our linear", o.dde / o.linear));
+    }
+    const double linear = ours.front().linear;
+    const double plateau = ours.front().plateau;
+    const double dde = ours.front().dde;
+    const double baselineDde = ours.back().dde;
 
     // The OpenCV chains get the same scene-derived parameters as ours.
     pipeline.render(frame(0), FourteenBit, out);
@@ -162,18 +189,29 @@ std::vector<Goal> benchmarkSize(int width, int height, const Palette& palette, d
         detail.time = medianMicroseconds(
             detail.repetitions, [&](int i) { detail.chain->run(mats[std::size_t(i % FrameCount)], bgra); });
         fastestDetail = std::min(fastestDetail, detail.time);
-        row(detail.name, detail.time, format("ours %.1fx faster", detail.time / dde));
+        row(detail.name, detail.time,
+            format("ours %.1fx faster", detail.time / dde)
+                + (ours.size() > 1 ? format(", sse2 %.1fx", detail.time / baselineDde) : std::string()));
     }
 
     const std::string size = std::to_string(width) + " x " + std::to_string(height) + ": ";
-    return {
+    std::vector<Goal> goals {
         { size + "linear, times faster than OpenCV", cvLinear / linear, 4.0, true },
         { size + "linear, times the bandwidth floor", linear / floor.coldMemcpy, 2.5, false },
         { size + "linear, times the in-cache memcpy", linear / floor.warmMemcpy, 2.5, false },
         { size + "plateau, times our linear", plateau / linear, 1.5, false },
-        { size + "DDE, times faster than the fastest OpenCV DDE", fastestDetail / dde, 2.5, true },
-        { size + "DDE, microseconds", dde, width == 640 ? 1000.0 : 1e300, false },
     };
+    // DDE: 3.5 times the fastest OpenCV detail chain with AVX2, and under 1 ms a 640 x 512
+    // frame in both builds.
+    for (const Ours& o : ours) {
+        const std::string isa = std::string(" (") + o.isa + ")";
+        if (std::string(o.isa) == "avx2")
+            goals.push_back({ size + "DDE" + isa + ", times faster than the fastest OpenCV DDE",
+                fastestDetail / o.dde, 3.5, true });
+        if (width == 640)
+            goals.push_back({ size + "DDE" + isa + ", microseconds", o.dde, 1000.0, false });
+    }
+    return goals;
 }
 
 } // namespace
@@ -215,8 +253,6 @@ int main(int argc, char** argv)
     std::printf("\n### Goals\n\n");
     bool allMet = true;
     for (const Goal& goal : goals) {
-        if (goal.required > 1e299)
-            continue;
         const bool met = goal.atLeast ? goal.achieved >= goal.required : goal.achieved <= goal.required;
         allMet = allMet && met;
         std::printf("- %s: %.2f (goal %s %.1f) %s\n", goal.text.c_str(), goal.achieved,

@@ -9,4 +9,9 @@ bool useAvx2();
 /// "avx2" or "sse2".
 const char* instructionSet();
 
+/// Switches between the two builds at run time, for timing both side by side: "sse2"
+/// always works, "avx2" only where the CPU has it (false otherwise, nothing changed).
+/// Not for use while another thread renders.
+bool selectInstructionSet(const char* name);
+
 } // namespace zelkir::kernels

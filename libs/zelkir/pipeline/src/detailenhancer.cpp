@@ -41,12 +41,11 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
 {
     const float span = sceneSpan(histogram);
     m_filter.compute(frame, range, float(histogram.mean()), edgeEpsilon(span));
-    for (PaddedRow& row : m_rows)
-        row.gridRow = -1;
 
     kernels::DetailRowParameters parameters;
     parameters.low = range.low;
     parameters.high = range.high;
+    parameters.countsInRange = histogram.rawMinimum() >= range.low && histogram.rawMaximum() <= range.high;
     const float tau = consistencyScale(span);
     parameters.consistencySquared = tau * tau;
     parameters.baseFirst = baseLevels.first();
@@ -60,7 +59,12 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
     }
     parameters.colours = colours.data();
 
+    static_assert(
+        GuidedFilter::CellSize == kernels::DetailCellSize, "one cell size for filter and pixel loop");
     kernels::DetailRowCoefficients coefficients;
+    const auto width = std::size_t(frame.width);
+    for (ExpandedRow& row : m_rows)
+        row.gridRow = -1;
     const int lastGridRow = m_filter.gridHeight() - 1;
     for (int y = 0; y < frame.height; ++y) {
         // Cell centres sit at 4i + 1.5; blend the two grid rows around this row.
@@ -68,40 +72,31 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
         const int above = int(std::floor(v));
         const int upper = std::clamp(above, 0, lastGridRow);
         const int lower = std::min(upper + 1, lastGridRow);
+        coefficients.lowerWeight = above < 0 || above >= lastGridRow ? 0.0f : v - float(above);
         if (m_rows[0].gridRow != upper) {
             if (m_rows[1].gridRow == upper)
                 std::swap(m_rows[0], m_rows[1]);
             else
-                pad(upper, m_rows[0]);
+                expand(upper, width, m_rows[0]);
         }
         if (m_rows[1].gridRow != lower)
-            pad(lower, m_rows[1]);
-        coefficients.lowerWeight = above < 0 || above >= lastGridRow ? 0.0f : v - float(above);
+            expand(lower, width, m_rows[1]);
         for (int r = 0; r < 2; ++r) {
             coefficients.aLessOne[r] = m_rows[r].aLessOne.data();
             coefficients.b[r] = m_rows[r].b.data();
         }
-        kernels::detailRow(frame.counts + y * frame.stride, std::size_t(frame.width), coefficients,
-            parameters, out.pixels + y * out.stride);
+        kernels::detailRow(
+            frame.counts + y * frame.stride, width, coefficients, parameters, out.pixels + y * out.stride);
     }
 }
 
-void DetailEnhancer::pad(int gridRow, PaddedRow& row)
+void DetailEnhancer::expand(int gridRow, std::size_t width, ExpandedRow& row)
 {
-    static_assert(
-        GuidedFilter::CellSize == kernels::DetailCellSize, "one cell size for filter and pixel loop");
-    const int w = m_filter.gridWidth();
-    const std::size_t padded = std::size_t(w) + 2 + 8;
-    const float* a = m_filter.a() + std::size_t(gridRow) * w;
-    const float* b = m_filter.b() + std::size_t(gridRow) * w;
-    row.aLessOne.resize(padded);
-    row.b.resize(padded);
-    for (std::size_t i = 0; i < padded; ++i) {
-        // Entry i is cell i - 1, the end cells repeated into the padding.
-        const std::size_t cell = std::min<std::size_t>(i == 0 ? 0 : i - 1, std::size_t(w) - 1);
-        row.aLessOne[i] = a[cell] - 1.0f;
-        row.b[i] = b[cell];
-    }
+    const auto cells = std::size_t(m_filter.gridWidth());
+    row.aLessOne.resize(kernels::expandedLength(width));
+    row.b.resize(kernels::expandedLength(width));
+    kernels::expandCoefficients(m_filter.aLessOne(gridRow), cells, width, row.aLessOne.data());
+    kernels::expandCoefficients(m_filter.b(gridRow), cells, width, row.b.data());
     row.gridRow = gridRow;
 }
 

@@ -5,6 +5,7 @@
 #include <zelkir/pipeline/frame.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -44,18 +45,18 @@ public:
     static float consistencyScale(float sceneSpan);
 
 private:
-    // One grid row's models, padded as the row loop wants them (see DetailRowCoefficients).
-    struct PaddedRow
+    // One grid row's models spread out per pixel (see DetailRowCoefficients).
+    struct ExpandedRow
     {
         int gridRow = -1;
         std::vector<float> aLessOne;
         std::vector<float> b;
     };
 
-    void pad(int gridRow, PaddedRow& row);
+    void expand(int gridRow, std::size_t width, ExpandedRow& row);
 
     GuidedFilter m_filter;
-    PaddedRow m_rows[2]; // the grid rows above and below the output row
+    ExpandedRow m_rows[2]; // the grid rows above and below the output row
 };
 
 } // namespace zelkir

@@ -5,6 +5,8 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
+
 namespace zelkir::kernels {
 
 namespace {
@@ -25,6 +27,9 @@ inline float atMost(float value, float bound)
 // the way), its last two between this one and the next (1/8 and 3/8).
 constexpr float RightWeights[DetailCellSize] = { 0.625f, 0.875f, 0.125f, 0.375f };
 
+// Pixels per chunk of the two-step loops.
+constexpr std::size_t DetailChunk = 256;
+
 // The colour of a display level (rounding already added), or a saturation colour.
 inline std::uint32_t colourOf(std::uint16_t count, float level, const DetailRowParameters& p)
 {
@@ -39,15 +44,14 @@ inline std::uint32_t detailPixel(
 {
     const std::uint16_t count = row[x];
     const float c = atMost(atLeast(static_cast<float>(count), p.low), p.high);
-    // Padded index of the left cell: cell j - 1 for the first two pixels of cell j, else j.
-    const std::size_t left = x / DetailCellSize + (x % DetailCellSize) / 2;
     const float wx = RightWeights[x % DetailCellSize];
     const float wy = k.lowerWeight;
     float error[2][2];
     float penalty[2][2];
     for (int r = 0; r < 2; ++r) {
         for (int side = 0; side < 2; ++side) {
-            error[r][side] = k.aLessOne[r][left + side] * c + k.b[r][left + side];
+            const std::size_t at = x + 2 + 4 * std::size_t(side);
+            error[r][side] = k.aLessOne[r][at] * c + k.b[r][at];
             penalty[r][side] = p.consistencySquared + error[r][side] * error[r][side];
         }
     }
@@ -68,8 +72,11 @@ inline std::uint32_t detailPixel(
     return colourOf(count, p.baseLevels[index] + boost + 0.5f, p);
 }
 
-// The baseline build of the same loop, four pixels (one cell) at a time; SSE2 has no
-// gathers, so the two table lookups stay scalar.
+// The baseline build of the same loop, four pixels (one cell) at a time. SSE2 has no
+// gathers: the table indices go through a small buffer and the levels are put back into a
+// vector, so that clamping and the saturation colours stay branch-free; branches on noisy
+// levels were half the loop's time.
+template <bool ShowSaturation, bool ClampCounts>
 void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& k,
     const DetailRowParameters& p, std::uint32_t* out)
 {
@@ -87,62 +94,93 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
     const __m128 first = _mm_set1_ps(p.baseFirst);
     const __m128 last = _mm_set1_ps(p.baseLast);
     const __m128 negativeGain = _mm_set1_ps(-p.detailGain);
-    const __m128 lowestBoost = _mm_set1_ps(-p.detailLimit);
-    const __m128 highestBoost = _mm_set1_ps(p.detailLimit);
-    const __m128i zero = _mm_setzero_si128();
+    const __m128 half = _mm_set1_ps(0.5f);
+    const __m128 lowestBoost = _mm_set1_ps(0.5f - p.detailLimit);
+    const __m128 highestBoost = _mm_set1_ps(0.5f + p.detailLimit);
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 top = _mm_set1_ps(255.5f);
+    const __m128i underflowAbove = _mm_set1_epi32(p.underflowAt + 1);
+    const __m128i overflowBelow = _mm_set1_epi32(p.overflowAt - 1);
+    const __m128i underflowColour = _mm_set1_epi32(256);
+    const __m128i overflowColour = _mm_set1_epi32(257);
+    const float* levels = p.baseLevels;
+    const std::uint32_t* colours = p.colours;
 
+    // In chunks, the arithmetic first and the table lookups after: in one loop the lookups
+    // wait at the end of a long chain of dependent operations, and the processor runs out
+    // of room to overlap iterations.
+    alignas(16) std::int32_t indices[DetailChunk];
+    alignas(16) float boosts[DetailChunk];
     std::size_t x = 0;
-    for (std::size_t cell = 0; x + 4 <= n; x += 4, ++cell) {
-        const __m128i raw
-            = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x)), zero);
-        const __m128 c = _mm_min_ps(_mm_max_ps(_mm_cvtepi32_ps(raw), low), high);
-        __m128 error[2][2];
-        __m128 penalty[2][2];
-        for (int r = 0; r < 2; ++r) {
-            const __m128 a = _mm_loadu_ps(k.aLessOne[r] + cell);
-            const __m128 b = _mm_loadu_ps(k.b[r] + cell);
-            // Left cells of the four pixels: entries 0, 0, 1, 1; right cells: 1, 1, 2, 2.
-            error[r][0] = _mm_add_ps(_mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(1, 1, 0, 0)), c),
-                _mm_shuffle_ps(b, b, _MM_SHUFFLE(1, 1, 0, 0)));
-            error[r][1] = _mm_add_ps(_mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 2, 1, 1)), c),
-                _mm_shuffle_ps(b, b, _MM_SHUFFLE(2, 2, 1, 1)));
-            for (int side = 0; side < 2; ++side)
-                penalty[r][side] = _mm_add_ps(_mm_mul_ps(error[r][side], error[r][side]), tauSquared);
+    while (x + 4 <= n) {
+        const std::size_t count = std::min<std::size_t>(DetailChunk, (n - x) & ~std::size_t(3));
+        for (std::size_t i = 0; i < count; i += 4) {
+            const std::size_t at = x + i;
+            const __m128i raw = _mm_unpacklo_epi16(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + at)), _mm_setzero_si128());
+            __m128 c = _mm_cvtepi32_ps(raw);
+            if constexpr (ClampCounts)
+                c = _mm_min_ps(_mm_max_ps(c, low), high);
+            __m128 error[2][2];
+            __m128 penalty[2][2];
+            for (int r = 0; r < 2; ++r) {
+                error[r][0] = _mm_add_ps(
+                    _mm_mul_ps(_mm_loadu_ps(k.aLessOne[r] + at + 2), c), _mm_loadu_ps(k.b[r] + at + 2));
+                error[r][1] = _mm_add_ps(
+                    _mm_mul_ps(_mm_loadu_ps(k.aLessOne[r] + at + 6), c), _mm_loadu_ps(k.b[r] + at + 6));
+                for (int side = 0; side < 2; ++side)
+                    penalty[r][side] = _mm_add_ps(_mm_mul_ps(error[r][side], error[r][side]), tauSquared);
+            }
+            const __m128 upper = _mm_mul_ps(penalty[0][0], penalty[0][1]);
+            const __m128 lower = _mm_mul_ps(penalty[1][0], penalty[1][1]);
+            const __m128 w00 = _mm_mul_ps(_mm_mul_ps(spatial00, penalty[0][1]), lower);
+            const __m128 w01 = _mm_mul_ps(_mm_mul_ps(spatial01, penalty[0][0]), lower);
+            const __m128 w10 = _mm_mul_ps(_mm_mul_ps(spatial10, penalty[1][1]), upper);
+            const __m128 w11 = _mm_mul_ps(_mm_mul_ps(spatial11, penalty[1][0]), upper);
+            const __m128 sum
+                = _mm_add_ps(_mm_add_ps(_mm_mul_ps(w00, error[0][0]), _mm_mul_ps(w01, error[0][1])),
+                    _mm_add_ps(_mm_mul_ps(w10, error[1][0]), _mm_mul_ps(w11, error[1][1])));
+            const __m128 weights = _mm_add_ps(_mm_add_ps(w00, w01), _mm_add_ps(w10, w11));
+            const __m128 offset = _mm_div_ps(sum, weights);
+            const __m128 base = _mm_add_ps(c, offset);
+            _mm_store_si128(reinterpret_cast<__m128i*>(indices + i),
+                _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(base, first), last)));
+            _mm_store_ps(boosts + i,
+                _mm_min_ps(_mm_max_ps(_mm_add_ps(_mm_mul_ps(negativeGain, offset), half), lowestBoost),
+                    highestBoost));
         }
-        const __m128 upper = _mm_mul_ps(penalty[0][0], penalty[0][1]);
-        const __m128 lower = _mm_mul_ps(penalty[1][0], penalty[1][1]);
-        const __m128 w00 = _mm_mul_ps(_mm_mul_ps(spatial00, penalty[0][1]), lower);
-        const __m128 w01 = _mm_mul_ps(_mm_mul_ps(spatial01, penalty[0][0]), lower);
-        const __m128 w10 = _mm_mul_ps(_mm_mul_ps(spatial10, penalty[1][1]), upper);
-        const __m128 w11 = _mm_mul_ps(_mm_mul_ps(spatial11, penalty[1][0]), upper);
-        const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_mul_ps(w00, error[0][0]), _mm_mul_ps(w01, error[0][1])),
-            _mm_add_ps(_mm_mul_ps(w10, error[1][0]), _mm_mul_ps(w11, error[1][1])));
-        const __m128 weights = _mm_add_ps(_mm_add_ps(w00, w01), _mm_add_ps(w10, w11));
-        const __m128 offset = _mm_div_ps(sum, weights);
-        const __m128 base = _mm_add_ps(c, offset);
-
-        alignas(16) std::int32_t index[4];
-        alignas(16) float boost[4];
-        _mm_store_si128(
-            reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(base, first), last)));
-        _mm_store_ps(
-            boost, _mm_min_ps(_mm_max_ps(_mm_mul_ps(negativeGain, offset), lowestBoost), highestBoost));
-        for (int i = 0; i < 4; ++i)
-            out[x + i] = colourOf(row[x + i], p.baseLevels[index[i]] + boost[i] + 0.5f, p);
+        for (std::size_t i = 0; i < count; i += 4) {
+            const __m128 level01
+                = _mm_unpacklo_ps(_mm_load_ss(levels + indices[i]), _mm_load_ss(levels + indices[i + 1]));
+            const __m128 level23
+                = _mm_unpacklo_ps(_mm_load_ss(levels + indices[i + 2]), _mm_load_ss(levels + indices[i + 3]));
+            __m128 level = _mm_add_ps(_mm_movelh_ps(level01, level23), _mm_load_ps(boosts + i));
+            level = _mm_min_ps(_mm_max_ps(level, zero), top);
+            __m128i colour = _mm_cvttps_epi32(level);
+            if constexpr (ShowSaturation) {
+                const __m128i raw = _mm_unpacklo_epi16(
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x + i)), _mm_setzero_si128());
+                const __m128i under = _mm_cmpgt_epi32(underflowAbove, raw);
+                const __m128i over = _mm_cmpgt_epi32(raw, overflowBelow);
+                colour = _mm_or_si128(_mm_andnot_si128(under, colour), _mm_and_si128(under, underflowColour));
+                colour = _mm_or_si128(_mm_andnot_si128(over, colour), _mm_and_si128(over, overflowColour));
+            }
+            alignas(16) std::int32_t colourIndex[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(colourIndex), colour);
+            for (int j = 0; j < 4; ++j)
+                out[x + i + j] = colours[colourIndex[j]];
+        }
+        x += count;
     }
     for (; x < n; ++x)
         out[x] = detailPixel(row, x, k, p);
 }
 
-// Eight pixels are two cells: their left and right cells come from the padded grid rows
-// by permutation, with no expanded per-pixel copies of the coefficients. Showing the
-// saturation colours is a template choice, as it costs four operations a pixel.
-template <bool ShowSaturation>
+// Eight pixels at a time; the per-pixel rows of coefficients need no permutation.
+template <bool ShowSaturation, bool ClampCounts>
 __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row, std::size_t n,
     const DetailRowCoefficients& k, const DetailRowParameters& p, std::uint32_t* out)
 {
-    const __m256i leftCells = _mm256_setr_epi32(0, 0, 1, 1, 1, 1, 2, 2);
-    const __m256i rightCells = _mm256_setr_epi32(1, 1, 2, 2, 2, 2, 3, 3);
     const __m256 wx = _mm256_setr_ps(RightWeights[0], RightWeights[1], RightWeights[2], RightWeights[3],
         RightWeights[0], RightWeights[1], RightWeights[2], RightWeights[3]);
     const __m256 wxLeft = _mm256_sub_ps(_mm256_set1_ps(1.0f), wx);
@@ -170,51 +208,71 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
     const __m256i underflowColour = _mm256_set1_epi32(256);
     const __m256i overflowColour = _mm256_set1_epi32(257);
 
+    // In chunks: the arithmetic, then the level gathers, then the colour gathers, each its
+    // own loop (see the baseline loop); gathers that wait on gathers stall the same way.
+    alignas(32) std::int32_t indices[DetailChunk];
+    alignas(32) float boosts[DetailChunk];
     std::size_t x = 0;
-    for (std::size_t cell = 0; x + 8 <= n; x += 8, cell += 2) {
-        const __m256i raw = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
-        const __m256 c = _mm256_min_ps(_mm256_max_ps(_mm256_cvtepi32_ps(raw), low), high);
-        // Each cell's base less the count, from its slope less one: the blend works on these
-        // small differences, and a flat area's base is its count exactly.
-        __m256 error[2][2];
-        __m256 penalty[2][2];
-        for (int r = 0; r < 2; ++r) {
-            const __m256 a = _mm256_loadu_ps(k.aLessOne[r] + cell);
-            const __m256 b = _mm256_loadu_ps(k.b[r] + cell);
-            error[r][0] = _mm256_fmadd_ps(
-                _mm256_permutevar8x32_ps(a, leftCells), c, _mm256_permutevar8x32_ps(b, leftCells));
-            error[r][1] = _mm256_fmadd_ps(
-                _mm256_permutevar8x32_ps(a, rightCells), c, _mm256_permutevar8x32_ps(b, rightCells));
-            for (int side = 0; side < 2; ++side)
-                penalty[r][side] = _mm256_fmadd_ps(error[r][side], error[r][side], tauSquared);
+    while (x + 8 <= n) {
+        const std::size_t count = std::min<std::size_t>(DetailChunk, (n - x) & ~std::size_t(7));
+        for (std::size_t i = 0; i < count; i += 8) {
+            const std::size_t at = x + i;
+            const __m256i raw
+                = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + at)));
+            __m256 c = _mm256_cvtepi32_ps(raw);
+            if constexpr (ClampCounts)
+                c = _mm256_min_ps(_mm256_max_ps(c, low), high);
+            // Each cell's base less the count, from its slope less one: the blend works on these
+            // small differences, and a flat area's base is its count exactly.
+            __m256 error[2][2];
+            __m256 penalty[2][2];
+            for (int r = 0; r < 2; ++r) {
+                error[r][0] = _mm256_fmadd_ps(
+                    _mm256_loadu_ps(k.aLessOne[r] + at + 2), c, _mm256_loadu_ps(k.b[r] + at + 2));
+                error[r][1] = _mm256_fmadd_ps(
+                    _mm256_loadu_ps(k.aLessOne[r] + at + 6), c, _mm256_loadu_ps(k.b[r] + at + 6));
+                for (int side = 0; side < 2; ++side)
+                    penalty[r][side] = _mm256_fmadd_ps(error[r][side], error[r][side], tauSquared);
+            }
+            const __m256 upper = _mm256_mul_ps(penalty[0][0], penalty[0][1]);
+            const __m256 lower = _mm256_mul_ps(penalty[1][0], penalty[1][1]);
+            const __m256 w00 = _mm256_mul_ps(_mm256_mul_ps(spatial00, penalty[0][1]), lower);
+            const __m256 w01 = _mm256_mul_ps(_mm256_mul_ps(spatial01, penalty[0][0]), lower);
+            const __m256 w10 = _mm256_mul_ps(_mm256_mul_ps(spatial10, penalty[1][1]), upper);
+            const __m256 w11 = _mm256_mul_ps(_mm256_mul_ps(spatial11, penalty[1][0]), upper);
+            __m256 sum = _mm256_mul_ps(w00, error[0][0]);
+            sum = _mm256_fmadd_ps(w01, error[0][1], sum);
+            sum = _mm256_fmadd_ps(w10, error[1][0], sum);
+            sum = _mm256_fmadd_ps(w11, error[1][1], sum);
+            const __m256 weights = _mm256_add_ps(_mm256_add_ps(w00, w01), _mm256_add_ps(w10, w11));
+            // base = count + offset; the detail is -offset.
+            const __m256 offset = _mm256_div_ps(sum, weights);
+            const __m256 base = _mm256_add_ps(c, offset);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + i),
+                _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(base, first), last)));
+            // The detail's boost, with the half for rounding folded into it and its limits.
+            _mm256_store_ps(boosts + i,
+                _mm256_min_ps(
+                    _mm256_max_ps(_mm256_fmadd_ps(negativeGain, offset, half), lowestBoost), highestBoost));
         }
-        const __m256 upper = _mm256_mul_ps(penalty[0][0], penalty[0][1]);
-        const __m256 lower = _mm256_mul_ps(penalty[1][0], penalty[1][1]);
-        const __m256 w00 = _mm256_mul_ps(_mm256_mul_ps(spatial00, penalty[0][1]), lower);
-        const __m256 w01 = _mm256_mul_ps(_mm256_mul_ps(spatial01, penalty[0][0]), lower);
-        const __m256 w10 = _mm256_mul_ps(_mm256_mul_ps(spatial10, penalty[1][1]), upper);
-        const __m256 w11 = _mm256_mul_ps(_mm256_mul_ps(spatial11, penalty[1][0]), upper);
-        __m256 sum = _mm256_mul_ps(w00, error[0][0]);
-        sum = _mm256_fmadd_ps(w01, error[0][1], sum);
-        sum = _mm256_fmadd_ps(w10, error[1][0], sum);
-        sum = _mm256_fmadd_ps(w11, error[1][1], sum);
-        const __m256 weights = _mm256_add_ps(_mm256_add_ps(w00, w01), _mm256_add_ps(w10, w11));
-        // base = count + offset; the detail is -offset.
-        const __m256 offset = _mm256_div_ps(sum, weights);
-        const __m256 base = _mm256_add_ps(c, offset);
-
-        const __m256i index = _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(base, first), last));
-        // The detail's boost, with the half for rounding folded into it and its limits.
-        const __m256 boost = _mm256_min_ps(
-            _mm256_max_ps(_mm256_fmadd_ps(negativeGain, offset, half), lowestBoost), highestBoost);
-        __m256 level = _mm256_add_ps(gatherFloats(p.baseLevels, index), boost);
-        level = _mm256_min_ps(_mm256_max_ps(level, zero), top);
-        __m256i colour = _mm256_cvttps_epi32(level);
-        if constexpr (ShowSaturation) {
-            colour = _mm256_blendv_epi8(colour, underflowColour, _mm256_cmpgt_epi32(underflowAbove, raw));
-            colour = _mm256_blendv_epi8(colour, overflowColour, _mm256_cmpgt_epi32(raw, overflowBelow));
+        for (std::size_t i = 0; i < count; i += 8) {
+            const __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + i));
+            __m256 level = _mm256_add_ps(gatherFloats(p.baseLevels, index), _mm256_load_ps(boosts + i));
+            level = _mm256_min_ps(_mm256_max_ps(level, zero), top);
+            __m256i colour = _mm256_cvttps_epi32(level);
+            if constexpr (ShowSaturation) {
+                const __m256i raw
+                    = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + i)));
+                colour = _mm256_blendv_epi8(colour, underflowColour, _mm256_cmpgt_epi32(underflowAbove, raw));
+                colour = _mm256_blendv_epi8(colour, overflowColour, _mm256_cmpgt_epi32(raw, overflowBelow));
+            }
+            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + i), colour);
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), gatherWords(p.colours, colour));
+        for (std::size_t i = 0; i < count; i += 8) {
+            const __m256i colour = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + i));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + i), gatherWords(p.colours, colour));
+        }
+        x += count;
     }
     for (; x < n; ++x)
         out[x] = detailPixel(row, x, k, p);
@@ -222,18 +280,32 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
 
 } // namespace
 
+void expandCoefficients(const float* grid, std::size_t cells, std::size_t n, float* expanded)
+{
+    // Entry m is cell m / 4 - 1 (the left cell of pixel x is (x + 2) / 4 - 1), clamped to the grid.
+    const std::size_t length = expandedLength(n);
+    const std::size_t inside = std::min(cells, length / DetailCellSize - 1);
+    _mm_storeu_ps(expanded, _mm_set1_ps(grid[0]));
+    for (std::size_t cell = 0; cell < inside; ++cell)
+        _mm_storeu_ps(expanded + DetailCellSize * (cell + 1), _mm_set1_ps(grid[cell]));
+    for (std::size_t m = DetailCellSize * (inside + 1); m < length; ++m)
+        expanded[m] = grid[cells - 1];
+}
+
 void detailRow(const std::uint16_t* row, std::size_t n, const DetailRowCoefficients& coefficients,
     const DetailRowParameters& parameters, std::uint32_t* out)
 {
-    if (useAvx2()) {
-        const bool saturation = parameters.underflowAt >= 0 || parameters.overflowAt <= 0xFFFF;
-        if (saturation)
-            detailRowAvx2<true>(row, n, coefficients, parameters, out);
-        else
-            detailRowAvx2<false>(row, n, coefficients, parameters, out);
-        return;
-    }
-    detailRowSse2(row, n, coefficients, parameters, out);
+    // Showing the saturation colours and clamping the counts are template choices: each
+    // costs two to four operations a pixel, and most frames need neither.
+    const bool saturation = parameters.underflowAt >= 0 || parameters.overflowAt <= 0xFFFF;
+    const bool clamp = !parameters.countsInRange;
+    using Loop = void (*)(const std::uint16_t*, std::size_t, const DetailRowCoefficients&,
+        const DetailRowParameters&, std::uint32_t*);
+    static constexpr Loop avx2[2][2] = { { detailRowAvx2<false, false>, detailRowAvx2<false, true> },
+        { detailRowAvx2<true, false>, detailRowAvx2<true, true> } };
+    static constexpr Loop sse2[2][2] = { { detailRowSse2<false, false>, detailRowSse2<false, true> },
+        { detailRowSse2<true, false>, detailRowSse2<true, true> } };
+    (useAvx2() ? avx2 : sse2)[saturation][clamp](row, n, coefficients, parameters, out);
 }
 
 } // namespace zelkir::kernels

@@ -11,6 +11,8 @@ struct DetailRowParameters
 {
     float low = 0.0f; ///< valid range, for clamping the counts
     float high = 0.0f;
+    /// Every count of the frame lies in [low, high], so none needs clamping.
+    bool countsInRange = false;
     /// tau^2, tau in counts: a cell whose base for a pixel lies e counts from the pixel's
     /// count weighs tau^2 / (tau^2 + e^2) of its bilinear weight.
     float consistencySquared = 1.0f;
@@ -25,9 +27,11 @@ struct DetailRowParameters
 };
 
 /// The guided filter's models (base = a * count + b) of the grid rows above and below an
-/// output row, as a - 1 and b, so that a * count + b - count comes out directly. Entry i of each row is grid
-/// cell i - 1, with the first and last cell repeated once more at either end and 8 more entries of padding,
-/// so the pixel loop can take the cells left and right of any pixel without end tests.
+/// output row, as a - 1 and b, so that a * count + b - count comes out directly. Each row is
+/// spread out per pixel: entry x + 2 holds the model of the cell left of pixel x, entry x + 6
+/// the one right of it (the end cells standing in beyond the grid), so the loops load the
+/// models of consecutive pixels as they are, without shuffles; rows hold at least n + 8 entries.
+/// expandCoefficients() writes such a row.
 struct DetailRowCoefficients
 {
     const float* aLessOne[2] = {}; ///< [upper, lower]
@@ -37,6 +41,15 @@ struct DetailRowCoefficients
 
 /// The cells' centres lie at pixel 4i + 1.5.
 constexpr int DetailCellSize = 4;
+
+/// Entries expandCoefficients() writes for a row of n pixels.
+constexpr std::size_t expandedLength(std::size_t n)
+{
+    return n + 8;
+}
+
+/// Spreads one grid row of `cells` values out per pixel, as DetailRowCoefficients describes.
+void expandCoefficients(const float* grid, std::size_t cells, std::size_t n, float* expanded);
 
 /// One output row. Each pixel's base blends the four cells' bases with their bilinear
 /// weights, each times tau^2 / (tau^2 + (base - count)^2): near an edge, a cell from

@@ -36,45 +36,35 @@ void GuidedFilter::compute(const CountFrame& frame, ValidRange range, float offs
     }
     boxMean(m_a);
     boxMean(m_b);
-    // Back from counts relative to offset to absolute counts: a*(c - o) + b + o.
-    for (std::size_t i = 0; i < cells; ++i)
+    m_aLessOne.resize(cells);
+    for (std::size_t i = 0; i < cells; ++i) {
+        m_aLessOne[i] = m_a[i] - 1.0f;
+        // Back from counts relative to offset to absolute counts: a*(c - o) + b + o.
         m_b[i] += offset - m_a[i] * offset;
+    }
 }
 
 void GuidedFilter::cellMeans(const CountFrame& frame, ValidRange range, float offset)
 {
     const auto width = static_cast<std::size_t>(frame.width);
-    const auto paddedWidth = std::size_t(m_gridWidth) * CellSize;
-    m_columnSum.resize(paddedWidth);
-    m_columnSquares.resize(paddedWidth);
-    const float low = range.low;
-    const float high = range.high;
+    const int lastWidth = frame.width - (m_gridWidth - 1) * CellSize;
     for (int gy = 0; gy < m_gridHeight; ++gy) {
-        std::fill(m_columnSum.begin(), m_columnSum.end(), 0.0f);
-        std::fill(m_columnSquares.begin(), m_columnSquares.end(), 0.0f);
         const int y0 = gy * CellSize;
-        const int y1 = std::min(y0 + CellSize, frame.height);
-        for (int y = y0; y < y1; ++y) {
-            kernels::accumulateColumns(frame.counts + y * frame.stride, width, low, high, offset,
-                m_columnSum.data(), m_columnSquares.data());
-        }
+        const int rowCount = std::min(CellSize, frame.height - y0);
+        const std::uint16_t* rows[CellSize];
+        for (int r = 0; r < rowCount; ++r)
+            rows[r] = frame.counts + (y0 + r) * frame.stride;
         float* mean = m_mean.data() + std::size_t(gy) * m_gridWidth;
         float* meanSquares = m_meanSquares.data() + std::size_t(gy) * m_gridWidth;
-        const float* sum = m_columnSum.data();
-        const float* squares = m_columnSquares.data();
-        const float inverse = 1.0f / float(CellSize * (y1 - y0));
-        // The columns are padded with zeros to whole cells; only the last cell can be narrower.
-        for (int gx = 0; gx < m_gridWidth; ++gx) {
-            const int x = gx * CellSize;
-            mean[gx] = (sum[x] + sum[x + 1] + sum[x + 2] + sum[x + 3]) * inverse;
-            meanSquares[gx] = (squares[x] + squares[x + 1] + squares[x + 2] + squares[x + 3]) * inverse;
+        kernels::cellSums(rows, rowCount, width, range.low, range.high, offset, mean, meanSquares);
+        const float inverse = 1.0f / float(CellSize * rowCount);
+        for (int gx = 0; gx < m_gridWidth - 1; ++gx) {
+            mean[gx] *= inverse;
+            meanSquares[gx] *= inverse;
         }
-        const int lastWidth = frame.width - (m_gridWidth - 1) * CellSize;
-        if (lastWidth < CellSize) {
-            const float scale = float(CellSize) / float(lastWidth);
-            mean[m_gridWidth - 1] *= scale;
-            meanSquares[m_gridWidth - 1] *= scale;
-        }
+        const float lastInverse = 1.0f / float(lastWidth * rowCount);
+        mean[m_gridWidth - 1] *= lastInverse;
+        meanSquares[m_gridWidth - 1] *= lastInverse;
     }
 }
 

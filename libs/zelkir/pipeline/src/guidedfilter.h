@@ -2,6 +2,7 @@
 
 #include <zelkir/pipeline/frame.h>
 
+#include <cstddef>
 #include <vector>
 
 namespace zelkir {
@@ -25,9 +26,12 @@ public:
 
     int gridWidth() const { return m_gridWidth; }
     int gridHeight() const { return m_gridHeight; }
-    /// Coefficients per cell, row after row; b is in absolute counts.
-    const float* a() const { return m_a.data(); }
-    const float* b() const { return m_b.data(); }
+    /// The coefficients of a grid row, one per cell: a - 1, and b in absolute counts.
+    const float* aLessOne(int gridRow) const
+    {
+        return m_aLessOne.data() + std::size_t(gridRow) * m_gridWidth;
+    }
+    const float* b(int gridRow) const { return m_b.data() + std::size_t(gridRow) * m_gridWidth; }
 
 private:
     void cellMeans(const CountFrame& frame, ValidRange range, float offset);
@@ -35,13 +39,12 @@ private:
 
     int m_gridWidth = 0;
     int m_gridHeight = 0;
-    std::vector<float> m_columnSum;
-    std::vector<float> m_columnSquares;
     std::vector<float> m_mean;
     std::vector<float> m_meanSquares;
     std::vector<float> m_a;
     std::vector<float> m_b;
     std::vector<float> m_rowPass;
+    std::vector<float> m_aLessOne;
     std::vector<float> m_inverseWidthCount;
 };
 

@@ -5,36 +5,11 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
+
 namespace zelkir::kernels {
 
 namespace {
-
-// Comparisons written so that a NaN picks the bound, which is also what maxps/minps do.
-inline float atLeast(float value, float bound)
-{
-    return value > bound ? value : bound;
-}
-inline float atMost(float value, float bound)
-{
-    return value < bound ? value : bound;
-}
-
-// Plain loop shared by both builds; the AVX2 build vectorises it eight wide.
-inline __attribute__((always_inline)) void accumulateColumnsBody(const std::uint16_t* row, std::size_t n,
-    float low, float high, float offset, float* sum, float* sumSquares)
-{
-    for (std::size_t x = 0; x < n; ++x) {
-        const float value = atMost(atLeast(static_cast<float>(row[x]), low), high) - offset;
-        sum[x] += value;
-        sumSquares[x] += value * value;
-    }
-}
-
-__attribute__((target("avx2,fma"))) void accumulateColumnsAvx2(const std::uint16_t* row, std::size_t n,
-    float low, float high, float offset, float* sum, float* sumSquares)
-{
-    accumulateColumnsBody(row, n, low, high, offset, sum, sumSquares);
-}
 
 // The compiler does not use gathers for table lookups on its own; written out, they
 // make the lookup about a third faster than the scalar loop.
@@ -69,13 +44,57 @@ void mapThroughTable(const std::uint16_t* row, std::size_t n, const std::uint32_
         out[x] = table[row[x]];
 }
 
-void accumulateColumns(const std::uint16_t* row, std::size_t n, float low, float high, float offset,
-    float* sum, float* sumSquares)
+void cellSums(const std::uint16_t* const* rows, int rowCount, std::size_t n, float low, float high,
+    float offset, float* sums, float* sumSquares)
 {
-    if (useAvx2())
-        accumulateColumnsAvx2(row, n, low, high, offset, sum, sumSquares);
-    else
-        accumulateColumnsBody(row, n, low, high, offset, sum, sumSquares);
+    // Clamping and the offset in one: min(max(c - o, low - o), high - o).
+    const __m128 lowest = _mm_set1_ps(low - offset);
+    const __m128 highest = _mm_set1_ps(high - offset);
+    const __m128 shift = _mm_set1_ps(offset);
+    const __m128i zero = _mm_setzero_si128();
+    const auto value = [&](__m128i counts) {
+        return _mm_min_ps(_mm_max_ps(_mm_sub_ps(_mm_cvtepi32_ps(counts), shift), lowest), highest);
+    };
+    std::size_t cell = 0;
+    // Four cells (16 columns) at a time: the columns of each cell add up in one vector's
+    // lanes, and a transposition adds the lanes of the four vectors at once.
+    for (; 4 * cell + 16 <= n; cell += 4) {
+        __m128 sum[4] = { _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps() };
+        __m128 squares[4] = { sum[0], sum[0], sum[0], sum[0] };
+        for (int r = 0; r < rowCount; ++r) {
+            const std::uint16_t* at = rows[r] + 4 * cell;
+            const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 8));
+            const __m128 v[4]
+                = { value(_mm_unpacklo_epi16(left, zero)), value(_mm_unpackhi_epi16(left, zero)),
+                      value(_mm_unpacklo_epi16(right, zero)), value(_mm_unpackhi_epi16(right, zero)) };
+            for (int i = 0; i < 4; ++i) {
+                sum[i] = _mm_add_ps(sum[i], v[i]);
+                squares[i] = _mm_add_ps(squares[i], _mm_mul_ps(v[i], v[i]));
+            }
+        }
+        _MM_TRANSPOSE4_PS(sum[0], sum[1], sum[2], sum[3]);
+        _MM_TRANSPOSE4_PS(squares[0], squares[1], squares[2], squares[3]);
+        _mm_storeu_ps(sums + cell, _mm_add_ps(_mm_add_ps(sum[0], sum[1]), _mm_add_ps(sum[2], sum[3])));
+        _mm_storeu_ps(sumSquares + cell,
+            _mm_add_ps(_mm_add_ps(squares[0], squares[1]), _mm_add_ps(squares[2], squares[3])));
+    }
+    // The remaining cells, the last perhaps narrower, in the same order of additions per lane.
+    for (; 4 * cell < n; ++cell) {
+        float sum[4] = {};
+        float squares[4] = {};
+        const std::size_t columns = std::min<std::size_t>(4, n - 4 * cell);
+        for (int r = 0; r < rowCount; ++r) {
+            for (std::size_t i = 0; i < columns; ++i) {
+                const float c = static_cast<float>(rows[r][4 * cell + i]) - offset;
+                const float v = std::min(std::max(c, low - offset), high - offset);
+                sum[i] += v;
+                squares[i] += v * v;
+            }
+        }
+        sums[cell] = (sum[0] + sum[1]) + (sum[2] + sum[3]);
+        sumSquares[cell] = (squares[0] + squares[1]) + (squares[2] + squares[3]);
+    }
 }
 
 } // namespace zelkir::kernels

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// The per-pixel loops of histogram, table lookup and the guided filter's cell sums, one
-// row at a time, each in a baseline (x86-64 SSE2) and, where it pays, an AVX2 build.
+// The per-pixel loops of histogram, table lookup and the guided filter's cell sums, each in
+// a baseline (x86-64 SSE2) and, where it pays, an AVX2 build.
 namespace zelkir::kernels {
 
 /// Adds a row to a histogram of 65536 bins indexed by count.
@@ -13,9 +13,11 @@ void addToHistogram(const std::uint16_t* row, std::size_t n, std::uint32_t* bins
 /// out[x] = table[row[x]]; the table must hold an entry for every count in the row.
 void mapThroughTable(const std::uint16_t* row, std::size_t n, const std::uint32_t* table, std::uint32_t* out);
 
-/// Adds the row's counts, clamped to [low, high] and less offset, to sum[x] and their
-/// squares to sumSquares[x].
-void accumulateColumns(const std::uint16_t* row, std::size_t n, float low, float high, float offset,
-    float* sum, float* sumSquares);
+/// Per cell of four columns over one to four rows: the sum of the counts, each clamped to
+/// [low, high] less offset, into sums[i] for columns 4i to 4i + 3, and the sum of their squares
+/// into sumSquares[i]. A last cell narrower than four columns sums only the columns it has.
+/// One build for every CPU, so that both builds of the detail loop see the same cell sums.
+void cellSums(const std::uint16_t* const* rows, int rowCount, std::size_t n, float low, float high,
+    float offset, float* sums, float* sumSquares);
 
 } // namespace zelkir::kernels

@@ -7,6 +7,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -22,7 +23,8 @@ double texture(int x, int y)
     return std::sin(x * 2.1 + y * 0.7) * std::cos(y * 1.9 - x * 0.3);
 }
 
-TestOutput renderDde(const TestImage& image, int sharpness, double plateau = 100.0)
+TestOutput renderDde(
+    const TestImage& image, int sharpness, double plateau = 100.0, ValidRange range = FourteenBit)
 {
     EnhancementSettings settings;
     settings.mode = ScaleMode::Dde;
@@ -31,7 +33,7 @@ TestOutput renderDde(const TestImage& image, int sharpness, double plateau = 100
     DisplayPipeline pipeline;
     pipeline.setSettings(settings);
     TestOutput out(image.width, image.height);
-    if (!pipeline.render(image.frame(), FourteenBit, out.image()))
+    if (!pipeline.render(image.frame(), range, out.image()))
         out.pixels.clear();
     return out;
 }
@@ -152,6 +154,23 @@ private slots:
         const double lastStep = response[6] - response[5];
         QVERIFY2(lastStep / firstStep > 4.5 && lastStep / firstStep < 7.0,
             qPrintable(QStringLiteral("steps %1 and %2").arg(firstStep).arg(lastStep)));
+    }
+
+    // Counts beyond the range act as its nearer end, in the filter and in the pixel loops
+    // (which skip clamping only when every count lies in the range).
+    void countsBeyondTheRangeTakeItsEnds()
+    {
+        const ValidRange range { 2000, 9000 };
+        const auto scene
+            = [](int x, int y) { return 1000 + 110 * x + int(300.0 * texture(x, y)) + (y > 20 ? 2500 : 0); };
+        const TestImage beyond(83, 37, scene);
+        const TestImage clamped(
+            83, 37, [&](int x, int y) { return std::clamp(scene(x, y), int(range.low), int(range.high)); });
+        QVERIFY(beyond.at(0, 0) < range.low && beyond.at(82, 36) > range.high);
+        const TestOutput expected = renderDde(clamped, 4, 100.0, range);
+        const TestOutput out = renderDde(beyond, 4, 100.0, range);
+        QVERIFY(!out.pixels.empty());
+        QVERIFY(out.pixels == expected.pixels);
     }
 
     void largeScaleBrightnessKeepsItsOrder_data()
