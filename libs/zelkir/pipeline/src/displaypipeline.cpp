@@ -79,8 +79,11 @@ void DisplayPipeline::paintNoValue(const CountFrame& frame, const ArgbImage& out
 {
     const std::uint32_t colour = m_palette.noValueColour();
     const auto width = static_cast<std::size_t>(frame.width);
-    for (int y = 0; y < frame.height; ++y)
-        kernels::paintNoValue(frame.noValue + y * frame.stride, width, colour, out.pixels + y * out.stride);
+    for (int y = 0; y < frame.height; ++y) {
+        const std::uint8_t* noValue = frame.noValue + y * frame.stride;
+        if (kernels::anyNoValue(noValue, width))
+            kernels::paintNoValue(noValue, width, colour, out.pixels + y * out.stride);
+    }
 }
 
 // One colour per count that occurs in the frame, so the pixel loop needs no clamping.

@@ -73,10 +73,17 @@ bool Histogram::compute(const CountFrame& frame, ValidRange range)
     std::uint32_t* bins = m_bins.data();
     std::uint64_t counted = pixels;
     if (frame.noValue) {
+        // Missing data usually covers a few rows; the others take the plain loop.
         counted = 0;
         for (int y = 0; y < frame.height; ++y) {
-            counted += kernels::addValuedToHistogram(
-                frame.counts + y * frame.stride, frame.noValue + y * frame.stride, width, bins);
+            const std::uint16_t* row = frame.counts + y * frame.stride;
+            const std::uint8_t* noValue = frame.noValue + y * frame.stride;
+            if (kernels::anyNoValue(noValue, width)) {
+                counted += kernels::addValuedToHistogram(row, noValue, width, bins);
+            } else {
+                kernels::addToHistogram(row, width, bins);
+                counted += width;
+            }
         }
         m_noValuePixels = pixels - counted;
         if (counted == 0)

@@ -72,6 +72,14 @@ std::size_t addValuedToHistogram(
     return added;
 }
 
+bool anyNoValue(const std::uint8_t* noValue, std::size_t n)
+{
+    std::uint8_t any = 0;
+    for (std::size_t x = 0; x < n; ++x)
+        any |= noValue[x];
+    return any != 0;
+}
+
 void paintNoValue(const std::uint8_t* noValue, std::size_t n, std::uint32_t colour, std::uint32_t* out)
 {
     for (std::size_t x = 0; x < n; ++x)

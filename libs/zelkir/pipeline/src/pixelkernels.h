@@ -14,6 +14,9 @@ void addToHistogram(const std::uint16_t* row, std::size_t n, std::uint32_t* bins
 std::size_t addValuedToHistogram(
     const std::uint16_t* row, const std::uint8_t* noValue, std::size_t n, std::uint32_t* bins);
 
+/// True when some noValue[x] is non-zero.
+bool anyNoValue(const std::uint8_t* noValue, std::size_t n);
+
 /// out[x] = colour where noValue[x] is non-zero.
 void paintNoValue(const std::uint8_t* noValue, std::size_t n, std::uint32_t colour, std::uint32_t* out);
 
