@@ -1,12 +1,12 @@
 #include "fitsframesource.h"
 
 #include "calibrationkeywords.h"
+#include "fitspixels.h"
 #include "keywordvalue.h"
 #include "logging.h"
 #include "presetkeywords.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -49,14 +49,6 @@ CountRange narrowCountRange(
     return CountRange { quint16(low), quint16(high) };
 }
 
-void flipRows(std::vector<quint16>& counts, int width, int height)
-{
-    const auto rowLength = std::ptrdiff_t(width);
-    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(counts.begin() + top * rowLength, counts.begin() + (top + 1) * rowLength,
-            counts.begin() + bottom * rowLength);
-}
-
 } // namespace
 
 FitsFrameSource::FitsFrameSource(SourceInfo info, std::unique_ptr<Storage> storage, FitsHandle image,
@@ -90,11 +82,24 @@ FitsByteReader FitsFrameSource::byteReader(const Storage& storage)
     };
 }
 
+std::function<qint64()> FitsFrameSource::currentSize(Storage& storage)
+{
+    // The storage outlives the table that asks.
+    if (storage.path.isEmpty())
+        return [size = storage.fileSize] { return size; };
+    return [file = &storage.file] { return file->size(); };
+}
+
 std::unique_ptr<FrameSource> FitsFrameSource::openFile(const QString& path, QString* error)
 {
     auto storage = std::make_unique<Storage>();
     storage->path = path;
-    storage->fileSize = QFileInfo(path).size();
+    storage->file.setFileName(path);
+    if (!storage->file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        fail(error, QStringLiteral("The file cannot be read (%1).").arg(storage->file.errorString()));
+        return nullptr;
+    }
+    storage->fileSize = storage->file.size();
     return open(std::move(storage), error);
 }
 
@@ -145,7 +150,11 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
     info.format = QStringLiteral("FITS");
     info.width = layout.width;
     info.height = layout.height;
-    info.frameCount = layout.frameCount;
+    // A header may declare far more frames than the file can hold; the frames beyond its
+    // end do not exist, and counting them would cost whoever walks the frames.
+    const qint64 framesInFile
+        = (storage->fileSize - layout.dataStart + layout.bytesPerFrame() - 1) / layout.bytesPerFrame();
+    info.frameCount = int(std::min<qint64>(layout.frameCount, framesInFile));
     info.calibration = calibrationFromKeywords(info.keywords);
     info.presets = presetInfoFromKeywords(info.keywords);
     if (layout.isNarrow()) {
@@ -161,7 +170,7 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
     });
     FitsHandle tableHandle;
     if (frames != hdus.end() && fits_reopen_file(image.get(), tableHandle.receiver(), &status) == 0)
-        table = FitsFrameTable::open(std::move(tableHandle), frames->number, storage->fileSize);
+        table = FitsFrameTable::open(std::move(tableHandle), frames->number, currentSize(*storage));
     status = 0;
     // FRMRATE fits a standard eight-letter card; FRAMERATE arrives as a HIERARCH card.
     info.frameRate
@@ -170,7 +179,8 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
     if (!(info.frameRate > 0.0))
         info.frameRate = table ? table->frameRate() : std::nan("");
 
-    qCDebug(lcZelkirIo) << "FITS" << layout.width << "x" << layout.height << "x" << layout.frameCount
+    qCDebug(lcZelkirIo) << "FITS" << layout.width << "x" << layout.height << "x" << info.frameCount << "of"
+                        << layout.frameCount
                         << "BITPIX" << layout.bitpix << "HDU" << layout.hdu << (table ? "with" : "without")
                         << "frame table";
     return std::unique_ptr<FrameSource>(
@@ -179,53 +189,45 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
 
 bool FitsFrameSource::doReadFrame(int index, Frame& out, QString* error)
 {
-    if (!frameIsInFile(index)) {
+    const uchar* stored = readStored(index, error);
+    if (!stored)
+        return false;
+    const auto pixels = std::size_t(m_layout.pixelsPerFrame());
+    out.counts.resize(pixels);
+    if (m_layout.isNarrow()) {
+        FitsPixels::decodeNarrow(stored, m_layout, out.counts.data(), out.noValue);
+        out.scale = CountScale { m_layout.bzero - m_layout.bscale * m_layout.countShift(), m_layout.bscale };
+    } else {
+        m_wideValues.resize(pixels);
+        FitsPixels::decodeWide(stored, m_layout, m_wideValues.data());
+        out.scale = mapWideValues(m_wideValues.data(), pixels, m_declaredRange, out.counts.data(), out.noValue);
+    }
+    return true;
+}
+
+const uchar* FitsFrameSource::readStored(int index, QString* error)
+{
+    const qint64 length = m_layout.bytesPerFrame();
+    const qint64 offset = m_layout.dataStart + qint64(index) * length;
+    const auto missing = [&] {
         fail(error, QStringLiteral("Frame %1 is missing: the file is truncated.").arg(index + 1));
-        return false;
+        return nullptr;
+    };
+    if (m_storage->path.isEmpty()) {
+        if (offset + length > m_storage->fileSize)
+            return missing();
+        return reinterpret_cast<const uchar*>(m_storage->data.constData() + offset);
     }
-    const qint64 pixels = m_layout.pixelsPerFrame();
-    const qint64 firstElement = qint64(index) * pixels + 1;
-    out.counts.resize(std::size_t(pixels));
-    int status = 0;
-    const bool read
-        = m_layout.isNarrow() ? readNarrow(firstElement, out, &status) : readWide(firstElement, out, &status);
-    if (!read) {
-        fail(
-            error, QStringLiteral("Frame %1 cannot be read (%2).").arg(index + 1).arg(fitsErrorText(status)));
-        return false;
+    // The file may have shrunk since it was opened; only what it holds now is read.
+    QFile& file = m_storage->file;
+    if (offset + length > file.size())
+        return missing();
+    m_stored.resize(std::size_t(length));
+    if (!file.seek(offset) || file.read(reinterpret_cast<char*>(m_stored.data()), length) != length) {
+        fail(error, QStringLiteral("Frame %1 cannot be read (%2).").arg(index + 1).arg(file.errorString()));
+        return nullptr;
     }
-    if (m_layout.bottomUp)
-        flipRows(out.counts, m_layout.width, m_layout.height);
-    return true;
-}
-
-bool FitsFrameSource::frameIsInFile(int index) const
-{
-    return m_layout.dataStart + (qint64(index) + 1) * m_layout.bytesPerFrame() <= m_storage->fileSize;
-}
-
-bool FitsFrameSource::readNarrow(qint64 firstElement, Frame& out, int* status)
-{
-    // Another handle on the same file may have moved cfitsio to another HDU, which resets
-    // the scaling from the header; so the count shift is set again before every read.
-    int anyNull = 0;
-    fits_set_bscale(m_image.get(), 1.0, m_layout.countShift(), status);
-    fits_read_img(m_image.get(), TUSHORT, firstElement, m_layout.pixelsPerFrame(), nullptr, out.counts.data(),
-        &anyNull, status);
-    out.scale = CountScale { m_layout.bzero - m_layout.bscale * m_layout.countShift(), m_layout.bscale };
-    return *status == 0;
-}
-
-bool FitsFrameSource::readWide(qint64 firstElement, Frame& out, int* status)
-{
-    m_wideValues.resize(std::size_t(m_layout.pixelsPerFrame()));
-    double undefined = std::nan("");
-    int anyNull = 0;
-    if (fits_read_img(m_image.get(), TDOUBLE, firstElement, m_layout.pixelsPerFrame(), &undefined,
-            m_wideValues.data(), &anyNull, status))
-        return false;
-    out.scale = mapWideValues(m_wideValues.data(), m_wideValues.size(), m_declaredRange, out.counts.data());
-    return true;
+    return m_stored.data();
 }
 
 double FitsFrameSource::doFrameTime(int index)

@@ -9,6 +9,7 @@
 #include <zelkir/io/framesource.h>
 
 #include <QByteArray>
+#include <QFile>
 
 #include <memory>
 #include <optional>
@@ -31,9 +32,12 @@ private:
     struct Storage
     {
         QString path;
+        /// The file at `path`, unbuffered, for frame data.
+        QFile file;
         QByteArray data;
         void* memory = nullptr;
         size_t memorySize = 0;
+        /// At open; a file on disk is measured again before each frame is read.
         qint64 fileSize = -1;
     };
 
@@ -43,20 +47,22 @@ private:
     static std::unique_ptr<FrameSource> open(std::unique_ptr<Storage> storage, QString* error);
     /// Reads header blocks straight from the file or buffer, for FitsStructure.
     static FitsByteReader byteReader(const Storage& storage);
+    /// The size of the file or buffer in bytes, measured when asked.
+    static std::function<qint64()> currentSize(Storage& storage);
 
     bool doReadFrame(int index, Frame& out, QString* error) override;
     double doFrameTime(int index) override;
     int doFramePreset(int index) override;
 
-    bool frameIsInFile(int index) const;
-    bool readNarrow(qint64 firstElement, Frame& out, int* status);
-    bool readWide(qint64 firstElement, Frame& out, int* status);
+    /// The stored bytes of frame `index`, or null with a sentence in `*error`.
+    const uchar* readStored(int index, QString* error);
 
     std::unique_ptr<Storage> m_storage;
     FitsHandle m_image;
     std::unique_ptr<FitsFrameTable> m_table;
     const FitsImageLayout m_layout;
     std::optional<ValueRange> m_declaredRange;
+    std::vector<uchar> m_stored;
     std::vector<double> m_wideValues;
 };
 

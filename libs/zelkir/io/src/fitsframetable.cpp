@@ -32,15 +32,19 @@ int scalarColumn(fitsfile* file, const char* name)
 
 } // namespace
 
-FitsFrameTable::FitsFrameTable(FitsHandle file, int timeColumn, int presetColumn, qint64 rows)
+FitsFrameTable::FitsFrameTable(FitsHandle file, int timeColumn, int presetColumn, qint64 rows, qint64 dataStart,
+    qint64 rowBytes, std::function<qint64()> fileSize)
     : m_file(std::move(file))
     , m_timeColumn(timeColumn)
     , m_presetColumn(presetColumn)
     , m_rows(rows)
+    , m_dataStart(dataStart)
+    , m_rowBytes(rowBytes)
+    , m_fileSize(std::move(fileSize))
 {
 }
 
-std::unique_ptr<FitsFrameTable> FitsFrameTable::open(FitsHandle file, int hdu, qint64 fileSize)
+std::unique_ptr<FitsFrameTable> FitsFrameTable::open(FitsHandle file, int hdu, std::function<qint64()> fileSize)
 {
     int status = 0;
     int type = 0;
@@ -55,7 +59,7 @@ std::unique_ptr<FitsFrameTable> FitsFrameTable::open(FitsHandle file, int hdu, q
         || fits_get_hduaddrll(file.get(), &headStart, &dataStart, &dataEnd, &status) || rowBytes <= 0)
         return nullptr;
     // Only rows the file really holds: cfitsio's memory files do not stop it reading past them.
-    rows = std::min<LONGLONG>(rows, std::max<LONGLONG>(0, fileSize - dataStart) / rowBytes);
+    rows = std::min<LONGLONG>(rows, std::max<LONGLONG>(0, fileSize() - dataStart) / rowBytes);
     if (rows <= 0)
         return nullptr;
     const int timeColumn = scalarColumn(file.get(), "TIME");
@@ -64,8 +68,8 @@ std::unique_ptr<FitsFrameTable> FitsFrameTable::open(FitsHandle file, int hdu, q
         qCDebug(lcZelkirIo) << "FRAMES table without TIME or PRESET column";
         return nullptr;
     }
-    return std::unique_ptr<FitsFrameTable>(
-        new FitsFrameTable(std::move(file), timeColumn, presetColumn, rows));
+    return std::unique_ptr<FitsFrameTable>(new FitsFrameTable(
+        std::move(file), timeColumn, presetColumn, rows, dataStart, rowBytes, std::move(fileSize)));
 }
 
 double FitsFrameTable::time(qint64 row)
@@ -95,37 +99,66 @@ double FitsFrameTable::frameRate()
 
 bool FitsFrameTable::load(qint64 row)
 {
-    if (row < 0 || row >= m_rows)
+    // Rows the file no longer holds are gone, whatever was read of them before.
+    const qint64 rows = std::min(m_rows, std::max<qint64>(0, m_fileSize() - m_dataStart) / m_rowBytes);
+    if (row < 0 || row >= rows)
         return false;
     if (m_chunkStart >= 0 && row >= m_chunkStart && row < m_chunkStart + qint64(m_times.size()))
         return true;
     const qint64 start = row - row % ChunkRows;
-    const qint64 length = std::min(ChunkRows, m_rows - start);
+    const qint64 length = std::min(ChunkRows, rows - start);
     std::vector<double> times(std::size_t(length), std::nan(""));
     std::vector<int> presets(std::size_t(length), -1);
-    int status = 0;
-    int anyNull = 0;
-    double nullTime = std::nan("");
-    int nullPreset = -1;
-    if (m_timeColumn != 0)
-        fits_read_col(m_file.get(), TDOUBLE, m_timeColumn, start + 1, 1, length, &nullTime, times.data(),
-            &anyNull, &status);
-    if (status != 0) {
-        qCDebug(lcZelkirIo) << "FRAMES times from row" << start << "unreadable:" << fitsErrorText(status);
-        m_chunkStart = -1;
-        return false;
-    }
-    if (m_presetColumn != 0
-        && fits_read_col(m_file.get(), TINT, m_presetColumn, start + 1, 1, length, &nullPreset,
-            presets.data(), &anyNull, &status)) {
-        // Bad presets must not cost the times of the same rows.
-        qCDebug(lcZelkirIo) << "FRAMES presets from row" << start << "unreadable:" << fitsErrorText(status);
-        std::fill(presets.begin(), presets.end(), -1);
+    if (!readRows(start, length, times.data(), presets.data())) {
+        // cfitsio reads whole 2880-byte blocks. One cut short by the end of the file (a file
+        // without its last block's padding, or one that shrank) fails, yet stays in its
+        // buffers as far as it was read, with stale bytes beyond. So the buffers are dropped
+        // and the rows, all within the file, taken one by one: a row that fails is read
+        // again from the block just loaded, and is given up when that fails too.
+        qCDebug(lcZelkirIo) << "FRAMES rows from" << start << "unreadable at once; reading them one by one";
+        dropBuffers();
+        for (qint64 i = 0; i < length; ++i) {
+            double* time = &times[std::size_t(i)];
+            int* preset = &presets[std::size_t(i)];
+            if (!readRows(start + i, 1, time, preset) && !readRows(start + i, 1, time, preset))
+                dropBuffers();
+        }
+        dropBuffers();
     }
     m_times = std::move(times);
     m_presets = std::move(presets);
     m_chunkStart = start;
     return true;
+}
+
+bool FitsFrameTable::readRows(qint64 start, qint64 length, double* times, int* presets)
+{
+    bool complete = true;
+    int anyNull = 0;
+    double nullTime = std::nan("");
+    int nullPreset = -1;
+    int status = 0;
+    if (m_timeColumn != 0
+        && fits_read_col(
+            m_file.get(), TDOUBLE, m_timeColumn, start + 1, 1, length, &nullTime, times, &anyNull, &status)) {
+        std::fill(times, times + length, std::nan(""));
+        complete = false;
+    }
+    // Bad presets must not cost the times of the same rows, nor the other way round.
+    status = 0;
+    if (m_presetColumn != 0
+        && fits_read_col(m_file.get(), TINT, m_presetColumn, start + 1, 1, length, &nullPreset, presets,
+            &anyNull, &status)) {
+        std::fill(presets, presets + length, -1);
+        complete = false;
+    }
+    return complete;
+}
+
+void FitsFrameTable::dropBuffers()
+{
+    int status = 0;
+    fits_flush_buffer(m_file.get(), 1, &status);
 }
 
 } // namespace zelkir

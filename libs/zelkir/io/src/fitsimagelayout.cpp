@@ -41,6 +41,14 @@ bool readScaling(fitsfile* file, FitsImageLayout& layout, QString* error)
     return true;
 }
 
+void readBlank(fitsfile* file, FitsImageLayout& layout)
+{
+    LONGLONG blank = 0;
+    int status = 0;
+    if (layout.bitpix > 0 && fits_read_key(file, TLONGLONG, "BLANK", &blank, nullptr, &status) == 0)
+        layout.blank = blank;
+}
+
 void readOrientation(fitsfile* file, FitsImageLayout& layout)
 {
     char value[FLEN_VALUE] = {};
@@ -137,6 +145,7 @@ bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, Fi
     layout.hdu = image->number;
     layout.bitpix = bitpix;
     readOrientation(file, layout);
+    readBlank(file, layout);
     return readGeometry(file, naxis, axes, layout, error) && readScaling(file, layout, error);
 }
 

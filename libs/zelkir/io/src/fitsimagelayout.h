@@ -8,6 +8,9 @@
 
 #include <fitsio.h>
 
+#include <cmath>
+#include <optional>
+
 namespace zelkir {
 
 /// Where and how the image data of a FITS file lie.
@@ -21,13 +24,23 @@ struct FitsImageLayout
     int frameCount = 0;
     double bscale = 1.0;
     double bzero = 0.0;
+    /// The stored value of pixels without a value (BLANK), for integer data.
+    std::optional<qint64> blank;
     /// FITS stores the bottom row first unless ROWORDER says 'TOP-DOWN'.
     bool bottomUp = true;
     /// Byte offset of the data unit in the file.
     qint64 dataStart = 0;
 
-    /// 8- and 16-bit integers are read as exact counts; everything else is mapped.
-    bool isNarrow() const { return bitpix == BYTE_IMG || bitpix == SHORT_IMG; }
+    /// 8- and 16-bit integers are read as exact counts, unless scaling takes some of them
+    /// beyond the double range; everything else is mapped.
+    bool isNarrow() const
+    {
+        if (bitpix != BYTE_IMG && bitpix != SHORT_IMG)
+            return false;
+        const double lowest = bitpix == BYTE_IMG ? 0.0 : -32768.0;
+        const double highest = bitpix == BYTE_IMG ? 255.0 : 32767.0;
+        return std::isfinite(bzero + bscale * lowest) && std::isfinite(bzero + bscale * highest);
+    }
     /// Added to stored 16-bit values to make them unsigned counts.
     double countShift() const { return bitpix == SHORT_IMG ? 32768.0 : 0.0; }
     qint64 pixelsPerFrame() const { return qint64(width) * height; }

@@ -22,18 +22,25 @@ bool hasIndexSuffix(const QString& name, QLatin1String stem)
     return true;
 }
 
-QString longStringValue(fitsfile* file, const char* name)
+/// Joins the CONTINUE cards after card `n` to `text`, a string value ending in '&'. Reads
+/// each card once, so a header of any length is joined in time linear in its size.
+QString joinContinuedString(fitsfile* file, int n, int count, QString text)
 {
-    char* text = nullptr;
-    char comment[FLEN_COMMENT] = {};
-    int status = 0;
-    fits_read_key_longstr(file, name, &text, comment, &status);
-    QString value;
-    if (status == 0 && text)
-        value = QString::fromLatin1(text).trimmed();
-    if (text)
-        fits_free_memory(text, &status);
-    return value;
+    for (int next = n + 1; next <= count && text.endsWith(QLatin1Char('&')); ++next) {
+        char card[FLEN_CARD] = {};
+        int status = 0;
+        if (fits_read_record(file, next, card, &status) || qstrncmp(card, "CONTINUE", 8) != 0)
+            break;
+        const QString continued = QString::fromLatin1(card + 8).trimmed();
+        if (!continued.startsWith(QLatin1Char('\'')))
+            break;
+        text.chop(1);
+        text += fitsValueText(continued);
+        // Past the shown length, the rest would only be cut off again.
+        if (text.size() > MaxValueLength)
+            break;
+    }
+    return text;
 }
 
 void insertUnique(FileKeywords& keywords, QHash<QString, qsizetype>& positions, FileKeyword keyword)
@@ -136,11 +143,8 @@ int appendFitsKeywords(fitsfile* file, FileKeywords& keywords)
         if (isStructuralFitsKeyword(keyName))
             continue;
         QString text = fitsValueText(QString::fromLatin1(value));
-        if (text.endsWith(QLatin1Char('&')) && value[0] == '\'') {
-            const QString joined = longStringValue(file, name);
-            if (!joined.isEmpty())
-                text = joined;
-        }
+        if (text.endsWith(QLatin1Char('&')) && value[0] == '\'')
+            text = joinContinuedString(file, n, count, std::move(text));
         text.truncate(MaxValueLength);
         insertUnique(
             keywords, positions, FileKeyword { keyName, text, QString::fromLatin1(comment).trimmed() });

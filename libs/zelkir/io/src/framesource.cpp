@@ -26,6 +26,7 @@ bool FrameSource::readFrame(int index, Frame& out, QString* error)
     out.index = index;
     out.width = m_info.width;
     out.height = m_info.height;
+    out.noValue.clear();
     if (!doReadFrame(index, out, error))
         return false;
     out.time = doFrameTime(index);

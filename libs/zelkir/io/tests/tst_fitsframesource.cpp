@@ -2,6 +2,7 @@
 
 #include <zelkir/io/framesourcefactory.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +20,9 @@ constexpr int Frames = 2;
 
 double storedValue(int bitpix, double low, double high, std::size_t k, std::size_t count)
 {
-    double v = low + (high - low) * double(k) / double(count - 1);
+    // Weighted, not low + (high - low) * t, which overflows near the largest doubles.
+    const double t = double(k) / double(count - 1);
+    double v = low * (1.0 - t) + high * t;
     if (bitpix > 0)
         v = std::round(v);
     if (bitpix == -32)
@@ -49,11 +52,14 @@ private slots:
 
     void readsEveryBitpix_data();
     void readsEveryBitpix();
-    void undefinedPixelsReadAsZero();
+    void pixelsWithoutValue_data();
+    void pixelsWithoutValue();
     void framesFromAxes_data();
     void framesFromAxes();
     void topDownRowOrder();
     void keywordsForDisplay();
+    void longStringsJoinInLinearTime_data();
+    void longStringsJoinInLinearTime();
     void imageInExtension();
     void compressedImageIsRefused();
     void frameTable();
@@ -65,6 +71,10 @@ private slots:
     void countRangeFromDataRange();
     void calibrationAndPresets();
     void frameIndexOutOfRange();
+    void declaredFramesBeyondTheFile();
+    void lastBlockWithoutPadding_data();
+    void lastBlockWithoutPadding();
+    void shrunkFileFailsEveryTime();
 
 private:
     QString write(const FitsTestCube& cube, const QString& name = QStringLiteral("test.fits"));
@@ -125,6 +135,10 @@ void TestFitsFrameSource::readsEveryBitpix_data()
     QTest::newRow("float holding counts") << -32 << 1.0 << 0.0 << 0.0 << 4095.0 << true;
     QTest::newRow("double tiny") << -64 << 1.0 << 0.0 << 1.0e-3 << 2.0e-3 << false;
     QTest::newRow("double scaled") << -64 << 2.0 << 10.0 << -1.0 << 1.0 << false;
+    // Legal values whose span exceeds the largest double.
+    QTest::newRow("double near the largest") << -64 << 1.0 << 0.0 << -1.7e308 << 1.7e308 << false;
+    QTest::newRow("double, BSCALE 1e308") << -64 << 1e308 << 0.0 << -1.0 << 1.0 << false;
+    QTest::newRow("16-bit, BSCALE 1e308") << 16 << 1e308 << 0.0 << -1.0 << 1.0 << false;
 }
 
 void TestFitsFrameSource::readsEveryBitpix()
@@ -156,6 +170,7 @@ void TestFitsFrameSource::readsEveryBitpix()
         QCOMPARE(frame.width, Width);
         QCOMPARE(frame.height, Height);
         QCOMPARE(frame.counts.size(), std::size_t(Width * Height));
+        QVERIFY(frame.noValue.empty());
         if (exact)
             QCOMPARE(std::abs(frame.scale.scale), std::abs(bscale));
         const double tolerance = exact ? 0.0 : std::abs(frame.scale.scale) / 2.0;
@@ -176,20 +191,45 @@ void TestFitsFrameSource::readsEveryBitpix()
     }
 }
 
-void TestFitsFrameSource::undefinedPixelsReadAsZero()
+void TestFitsFrameSource::pixelsWithoutValue_data()
 {
+    QTest::addColumn<int>("bitpix");
+    QTest::addColumn<QList<FitsTestCard>>("cards");
+    QTest::addColumn<double>("missing");
+    QTest::newRow("float NaN") << -32 << QList<FitsTestCard> {} << std::nan("");
+    QTest::newRow("double infinity") << -64 << QList<FitsTestCard> {} << HUGE_VAL;
+    QTest::newRow("double minus infinity") << -64 << QList<FitsTestCard> {} << -HUGE_VAL;
+    QTest::newRow("8-bit BLANK") << 8 << QList<FitsTestCard> { { "BLANK", 255 } } << 255.0;
+    QTest::newRow("16-bit BLANK") << 16 << QList<FitsTestCard> { { "BLANK", -32768 } } << -32768.0;
+    QTest::newRow("32-bit BLANK") << 32 << QList<FitsTestCard> { { "BLANK", 7 } } << 7.0;
+}
+
+void TestFitsFrameSource::pixelsWithoutValue()
+{
+    QFETCH(int, bitpix);
+    QFETCH(QList<FitsTestCard>, cards);
+    QFETCH(double, missing);
     FitsTestCube cube;
-    cube.bitpix = -32;
+    cube.bitpix = bitpix;
+    cube.cards = cards;
     cube.stored = std::vector<double>(12, 20.0);
-    cube.stored[fitsElement(cube, 1, 0, 0)] = std::nan("");
+    cube.stored[fitsElement(cube, 1, 0, 0)] = missing;
+    cube.stored[fitsElement(cube, 3, 2, 0)] = missing;
     cube.stored[fitsElement(cube, 2, 0, 0)] = 30.0;
     const auto source = open(cube);
     QVERIFY(source);
     Frame frame;
-    QVERIFY(source->readFrame(0, frame, nullptr));
-    QCOMPARE(frame.at(1, 0), quint16(0));
-    QVERIFY(frame.at(0, 0) > 0);
-    QVERIFY(frame.at(2, 0) > frame.at(0, 0));
+    QString error;
+    QVERIFY2(source->readFrame(0, frame, &error), qPrintable(error));
+    QCOMPARE(frame.noValue.size(), frame.counts.size());
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x)
+            QCOMPARE(frame.hasValue(x, y), !((x == 1 && y == 0) || (x == 3 && y == 2)));
+    }
+    QCOMPARE(frame.scale.toPhysical(frame.at(0, 0)), 20.0);
+    QVERIFY(std::abs(frame.scale.toPhysical(frame.at(2, 0)) - 30.0) <= frame.scale.scale / 2);
+    // Neutral counts, within the others', so smoothing sees no spike.
+    QVERIFY(frame.at(1, 0) >= frame.at(0, 0) && frame.at(1, 0) <= frame.at(2, 0));
 }
 
 void TestFitsFrameSource::framesFromAxes_data()
@@ -265,6 +305,44 @@ void TestFitsFrameSource::keywordsForDisplay()
         QVERIFY2(!findKeyword(keywords, QLatin1String(structural)), structural);
     for (const FileKeyword& k : keywords)
         QVERIFY2(!k.name.isEmpty(), "blank keyword offered");
+}
+
+void TestFitsFrameSource::longStringsJoinInLinearTime_data()
+{
+    QTest::addColumn<int>("keywords");
+    QTest::addColumn<int>("continuations");
+    QTest::newRow("one value of 17000 cards") << 1 << 17000;
+    QTest::newRow("8000 values of two cards") << 8000 << 1;
+}
+
+void TestFitsFrameSource::longStringsJoinInLinearTime()
+{
+    QFETCH(int, keywords);
+    QFETCH(int, continuations);
+    const auto card = [](const QByteArray& text) { return text.leftJustified(80, ' ', true); };
+    QByteArray fits = card("SIMPLE  =                    T") + card("BITPIX  =                    8")
+        + card("NAXIS   =                    2") + card("NAXIS1  =                    1")
+        + card("NAXIS2  =                    1");
+    for (int k = 0; k < keywords; ++k) {
+        fits += card("L" + QByteArray::number(k).rightJustified(7, '0') + "= 'ab&'");
+        for (int c = 0; c < continuations; ++c)
+            fits += card(c + 1 < continuations ? "CONTINUE  'ab&'" : "CONTINUE  'cd'");
+    }
+    fits += card("END");
+    fits = fits.leftJustified((fits.size() + 2879) / 2880 * 2880, ' ') + QByteArray(2880, '\0');
+
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    const auto source = FrameSourceFactory::openData(fits, &error);
+    // Joining each card by searching the header again took seconds here.
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    QVERIFY2(source, qPrintable(error));
+    const QString name = QStringLiteral("L%1").arg(keywords - 1, 7, 10, QLatin1Char('0'));
+    const FileKeyword* last = findKeyword(source->fileKeywords(), name);
+    QVERIFY(last);
+    // Joined, and cut at the longest text shown.
+    QCOMPARE(last->value, continuations == 1 ? QStringLiteral("abcd") : QStringLiteral("ab").repeated(2048));
 }
 
 void TestFitsFrameSource::imageInExtension()
@@ -457,6 +535,107 @@ void TestFitsFrameSource::frameIndexOutOfRange()
         QString error;
         QVERIFY(!source->readFrame(index, frame, &error));
         QVERIFY(!error.isEmpty());
+    }
+}
+
+void TestFitsFrameSource::declaredFramesBeyondTheFile()
+{
+    FitsTestCube cube;
+    cube.axes = { 2, 2, 3 };
+    cube.cards = { { "SEQUENCE", true }, { "PRESETS", 15 } };
+    cube.stored = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 };
+    QFile file(write(cube));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const int card = bytes.indexOf("NAXIS3  = ");
+    QVERIFY(card > 0);
+    bytes.replace(card + 10, 20, QByteArray("2147483647").rightJustified(20, ' '));
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+    file.close();
+    QString error;
+    const auto source = FrameSourceFactory::open(file.fileName(), &error);
+    QVERIFY2(source, qPrintable(error));
+    // One 2880-byte data block holds 360 frames of 2 x 2 x 16 bits.
+    QCOMPARE(source->frameCount(), 360);
+    QCOMPARE(source->framePreset(359), 3);
+    Frame frame;
+    QVERIFY2(source->readFrame(2, frame, &error), qPrintable(error));
+    QCOMPARE(frame.scale.toPhysical(frame.at(1, 0)), 12.0);
+}
+
+void TestFitsFrameSource::lastBlockWithoutPadding_data()
+{
+    QTest::addColumn<bool>("inMemory");
+    QTest::addColumn<bool>("withTable");
+    QTest::newRow("file") << false << false;
+    QTest::newRow("memory") << true << false;
+    QTest::newRow("file with frame table") << false << true;
+}
+
+void TestFitsFrameSource::lastBlockWithoutPadding()
+{
+    QFETCH(bool, inMemory);
+    QFETCH(bool, withTable);
+    FitsTestCube cube;
+    cube.axes = { 5, 4, 3 };
+    for (int i = 0; i < 60; ++i)
+        cube.stored.push_back(i);
+    // The last stored bytes must not be zeros, which the padding is told apart from.
+    if (withTable)
+        cube.times = { 0.0, 0.3, 0.7 };
+    QFile file(write(cube));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    // Some writers stop at the last byte of data instead of filling the block.
+    const QByteArray bytes = file.readAll();
+    qint64 end = bytes.size();
+    while (end > 0 && bytes.at(end - 1) == 0)
+        --end;
+    QVERIFY(end % 2880 != 0);
+    QVERIFY(file.resize(end));
+    file.close();
+    QString error;
+    const auto source = inMemory ? FrameSourceFactory::openData(bytes.left(end), &error)
+                                 : FrameSourceFactory::open(file.fileName(), &error);
+    QVERIFY2(source, qPrintable(error));
+    QCOMPARE(source->frameCount(), 3);
+    Frame frame;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        for (int f : { 2, 0 }) {
+            QVERIFY2(source->readFrame(f, frame, &error), qPrintable(error));
+            QCOMPARE(frame.scale.toPhysical(frame.at(4, 0)), double(cube.stored[fitsElement(cube, 4, 0, f)]));
+        }
+        // The table's last rows lie in the short block.
+        if (withTable)
+            QCOMPARE(source->frameTime(2), 0.7);
+    }
+}
+
+void TestFitsFrameSource::shrunkFileFailsEveryTime()
+{
+    FitsTestCube cube;
+    cube.axes = { 40, 30, 4 };
+    for (int i = 0; i < 40 * 30 * 4; ++i)
+        cube.stored.push_back(i % 30000);
+    QFile file(write(cube));
+    QString error;
+    const auto source = FrameSourceFactory::open(file.fileName(), &error);
+    QVERIFY2(source, qPrintable(error));
+    Frame frame;
+    for (int f : { 3, 2, 1, 0 })
+        QVERIFY2(source->readFrame(f, frame, &error), qPrintable(error));
+    // Cut inside frame 2 (1-based), after the file was opened.
+    const qint64 frameBytes = 40 * 30 * 2;
+    QVERIFY(file.resize(file.size() - 2880 * ((4 * frameBytes + 2879) / 2880) + frameBytes * 3 / 2));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        for (int f : { 3, 2, 1 }) {
+            error.clear();
+            QVERIFY(!source->readFrame(f, frame, &error));
+            QVERIFY(!error.isEmpty());
+        }
+        QVERIFY2(source->readFrame(0, frame, &error), qPrintable(error));
+        for (int x = 0; x < 40; ++x)
+            QCOMPARE(frame.scale.toPhysical(frame.at(x, 29)), cube.stored[fitsElement(cube, x, 29, 0)]);
     }
 }
 

@@ -43,6 +43,13 @@ bool DisplayPipeline::render(const CountFrame& frame, ValidRange range, const Ar
         || frame.height != out.height)
         return false;
     m_histogram.compute(frame, range);
+    if (m_histogram.isEmpty()) {
+        // Only a frame whose every pixel lacks a value leaves a valid histogram empty.
+        m_levels.reset(0, 0);
+        m_clip = {};
+        paintNoValue(frame, out);
+        return true;
+    }
 
     if (m_settings.mode == ScaleMode::Linear) {
         m_clip = LinearScale::clipPoints(m_histogram, m_settings.linearIgnore);
@@ -54,16 +61,29 @@ bool DisplayPipeline::render(const CountFrame& frame, ValidRange range, const Ar
     if (m_settings.mode == ScaleMode::Dde) {
         m_detail->render(frame, range, m_histogram, m_levels, m_levelColours, m_settings.showSaturationColors,
             m_settings.ddeSharpness, out);
-        return true;
+    } else {
+        buildColourTable();
+        const auto width = static_cast<std::size_t>(frame.width);
+        for (int y = 0; y < frame.height; ++y) {
+            kernels::mapThroughTable(
+                frame.counts + y * frame.stride, width, m_colourTable.data(), out.pixels + y * out.stride);
+        }
     }
+    if (frame.noValue)
+        paintNoValue(frame, out);
+    return true;
+}
 
-    buildColourTable();
+// After the palette, so no enhancement mode has to know about missing data.
+void DisplayPipeline::paintNoValue(const CountFrame& frame, const ArgbImage& out) const
+{
+    const std::uint32_t colour = m_palette.noValueColour();
     const auto width = static_cast<std::size_t>(frame.width);
     for (int y = 0; y < frame.height; ++y) {
-        kernels::mapThroughTable(
-            frame.counts + y * frame.stride, width, m_colourTable.data(), out.pixels + y * out.stride);
+        const std::uint8_t* noValue = frame.noValue + y * frame.stride;
+        if (kernels::anyNoValue(noValue, width))
+            kernels::paintNoValue(noValue, width, colour, out.pixels + y * out.stride);
     }
-    return true;
 }
 
 // One colour per count that occurs in the frame, so the pixel loop needs no clamping.

@@ -55,6 +55,7 @@ void Histogram::clear()
     m_total = 0;
     m_minimum = m_maximum = m_rawMinimum = m_rawMaximum = 0;
     m_mean = 0.0;
+    m_noValuePixels = 0;
     m_population = {};
 }
 
@@ -68,14 +69,34 @@ bool Histogram::compute(const CountFrame& frame, ValidRange range)
     // A bin for every 16-bit count: the pixel loop needs no clamping, and the raw span it
     // yields lets the colour table cover every pixel without clamping either.
     const auto width = static_cast<std::size_t>(frame.width);
+    const std::uint64_t pixels = std::uint64_t(frame.width) * std::uint64_t(frame.height);
     std::uint32_t* bins = m_bins.data();
-    for (int y = 0; y < frame.height; ++y)
-        kernels::addToHistogram(frame.counts + y * frame.stride, width, bins);
+    std::uint64_t counted = pixels;
+    if (frame.noValue) {
+        // Missing data usually covers a few rows; the others take the plain loop.
+        counted = 0;
+        for (int y = 0; y < frame.height; ++y) {
+            const std::uint16_t* row = frame.counts + y * frame.stride;
+            const std::uint8_t* noValue = frame.noValue + y * frame.stride;
+            if (kernels::anyNoValue(noValue, width)) {
+                counted += kernels::addValuedToHistogram(row, noValue, width, bins);
+            } else {
+                kernels::addToHistogram(row, width, bins);
+                counted += width;
+            }
+        }
+        m_noValuePixels = pixels - counted;
+        if (counted == 0)
+            return true;
+    } else {
+        for (int y = 0; y < frame.height; ++y)
+            kernels::addToHistogram(frame.counts + y * frame.stride, width, bins);
+    }
     const auto rawLow = static_cast<std::uint16_t>(firstOccupied(bins));
     const auto rawHigh = static_cast<std::uint16_t>(lastOccupied(bins));
     m_rawMinimum = rawLow;
     m_rawMaximum = rawHigh;
-    m_total = std::uint64_t(frame.width) * std::uint64_t(frame.height);
+    m_total = counted;
 
     // Fold the counts beyond the range into its ends.
     for (int value = rawLow; value < range.low; ++value) {
@@ -123,6 +144,7 @@ FrameStatistics Histogram::statistics() const
     result.minimum = m_minimum;
     result.maximum = m_maximum;
     result.mean = m_mean;
+    result.noValuePixels = m_noValuePixels;
     if (m_total != 0) {
         result.underflowPixels = m_bins[m_range.low];
         result.overflowPixels = m_bins[m_range.high];

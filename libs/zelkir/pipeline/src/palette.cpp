@@ -25,16 +25,16 @@ int nearestDistanceSquared(const std::array<std::uint32_t, Palette::Levels>& ram
     return best;
 }
 
-// Picks the first candidate that no ramp level comes close to, so a saturated pixel never
+// Picks the first candidate that no ramp level comes close to, so a marked pixel never
 // reads as an ordinary level; falls back to the candidate farthest from the ramp.
 std::uint32_t distinctColour(const std::array<std::uint32_t, Palette::Levels>& ramp,
-    std::initializer_list<std::uint32_t> candidates, std::uint32_t avoid)
+    std::initializer_list<std::uint32_t> candidates, std::initializer_list<std::uint32_t> avoid)
 {
     constexpr int clearDistance = 96 * 96;
     std::uint32_t farthest = *candidates.begin();
     int farthestDistance = -1;
     for (std::uint32_t candidate : candidates) {
-        if (candidate == avoid)
+        if (std::find(avoid.begin(), avoid.end(), candidate) != avoid.end())
             continue;
         const int distance = nearestDistanceSquared(ramp, candidate);
         if (distance >= clearDistance)
@@ -53,7 +53,7 @@ Palette::Palette()
 {
     for (int i = 0; i < Levels; ++i)
         m_colours[i] = argb(i, i, i);
-    chooseDefaultSaturationColours();
+    chooseDefaultMarkColours();
 }
 
 Palette::Palette(const std::array<std::uint32_t, Levels>& colours)
@@ -61,7 +61,7 @@ Palette::Palette(const std::array<std::uint32_t, Levels>& colours)
 {
     for (std::uint32_t& colour : m_colours)
         colour |= 0xFF000000u;
-    chooseDefaultSaturationColours();
+    chooseDefaultMarkColours();
 }
 
 std::uint32_t Palette::colour(int level) const
@@ -95,21 +95,27 @@ void Palette::setExtension(std::vector<ControlPoint> points, std::vector<NamedCo
     m_namedColours = std::move(named);
     m_colourLists = std::move(lists);
     m_attributes = std::move(attributes);
-    chooseDefaultSaturationColours();
+    chooseDefaultMarkColours();
     if (const auto underflow = namedColour("underflow"))
         m_underflow = *underflow | 0xFF000000u;
     if (const auto overflow = namedColour("overflow"))
         m_overflow = *overflow | 0xFF000000u;
+    if (const auto noValue = namedColour("novalue"))
+        m_noValue = *noValue | 0xFF000000u;
 }
 
-void Palette::chooseDefaultSaturationColours()
+void Palette::chooseDefaultMarkColours()
 {
     // Cold colours for underflow, warm ones for overflow, as people read them.
     m_underflow = distinctColour(m_colours,
-        { argb(0, 0, 160), argb(0, 160, 160), argb(0, 160, 0), argb(160, 0, 160), argb(128, 128, 128) }, 0);
+        { argb(0, 0, 160), argb(0, 160, 160), argb(0, 160, 0), argb(160, 0, 160), argb(128, 128, 128) }, {});
     m_overflow = distinctColour(m_colours,
         { argb(200, 0, 0), argb(255, 0, 255), argb(255, 128, 0), argb(0, 255, 0), argb(128, 128, 128) },
-        m_underflow);
+        { m_underflow });
+    // Missing data is neither cold nor hot: colours people do not read as temperatures.
+    m_noValue = distinctColour(m_colours,
+        { argb(0, 255, 0), argb(255, 0, 255), argb(0, 255, 255), argb(255, 255, 0), argb(128, 128, 128) },
+        { m_underflow, m_overflow });
 }
 
 } // namespace zelkir

@@ -34,6 +34,33 @@ void addToHistogram(const std::uint16_t* row, std::size_t n, std::uint32_t* bins
         ++bins[row[x]];
 }
 
+std::size_t addValuedToHistogram(
+    const std::uint16_t* row, const std::uint8_t* noValue, std::size_t n, std::uint32_t* bins)
+{
+    // Branch-free: a pixel without a value adds 0 to its bin.
+    std::size_t added = 0;
+    for (std::size_t x = 0; x < n; ++x) {
+        const std::uint32_t valued = noValue[x] == 0;
+        bins[row[x]] += valued;
+        added += valued;
+    }
+    return added;
+}
+
+bool anyNoValue(const std::uint8_t* noValue, std::size_t n)
+{
+    std::uint8_t any = 0;
+    for (std::size_t x = 0; x < n; ++x)
+        any |= noValue[x];
+    return any != 0;
+}
+
+void paintNoValue(const std::uint8_t* noValue, std::size_t n, std::uint32_t colour, std::uint32_t* out)
+{
+    for (std::size_t x = 0; x < n; ++x)
+        out[x] = noValue[x] != 0 ? colour : out[x];
+}
+
 void mapThroughTable(const std::uint16_t* row, std::size_t n, const std::uint32_t* table, std::uint32_t* out)
 {
     if (useAvx2()) {

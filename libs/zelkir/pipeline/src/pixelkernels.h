@@ -10,6 +10,16 @@ namespace zelkir::kernels {
 /// Adds a row to a histogram of 65536 bins indexed by count.
 void addToHistogram(const std::uint16_t* row, std::size_t n, std::uint32_t* bins);
 
+/// Adds the row's pixels whose noValue entry is 0 to the histogram; returns how many.
+std::size_t addValuedToHistogram(
+    const std::uint16_t* row, const std::uint8_t* noValue, std::size_t n, std::uint32_t* bins);
+
+/// True when some noValue[x] is non-zero.
+bool anyNoValue(const std::uint8_t* noValue, std::size_t n);
+
+/// out[x] = colour where noValue[x] is non-zero.
+void paintNoValue(const std::uint8_t* noValue, std::size_t n, std::uint32_t colour, std::uint32_t* out);
+
 /// out[x] = table[row[x]]; the table must hold an entry for every count in the row.
 void mapThroughTable(const std::uint16_t* row, std::size_t n, const std::uint32_t* table, std::uint32_t* out);
 

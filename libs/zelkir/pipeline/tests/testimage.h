@@ -14,6 +14,7 @@ struct TestImage
     int height = 0;
     int stride = 0;
     std::vector<std::uint16_t> counts;
+    std::vector<std::uint8_t> noValue; // empty, or laid out as counts
 
     TestImage(int w, int h, const std::function<int(int x, int y)>& count, int padding = 0)
         : width(w)
@@ -26,7 +27,19 @@ struct TestImage
                 counts[std::size_t(y) * stride + x] = std::uint16_t(count(x, y));
     }
 
-    zelkir::CountFrame frame() const { return { counts.data(), width, height, stride }; }
+    // Marks the pixels for which `missing` holds as having no value.
+    void markNoValue(const std::function<bool(int x, int y)>& missing)
+    {
+        noValue.assign(counts.size(), 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                noValue[std::size_t(y) * stride + x] = missing(x, y) ? 1 : 0;
+    }
+
+    zelkir::CountFrame frame() const
+    {
+        return { counts.data(), width, height, stride, noValue.empty() ? nullptr : noValue.data() };
+    }
     std::uint16_t at(int x, int y) const { return counts[std::size_t(y) * stride + x]; }
 };
 

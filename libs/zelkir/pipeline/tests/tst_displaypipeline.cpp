@@ -147,6 +147,65 @@ private slots:
         }
     }
 
+    void pixelsWithoutValue_data() { addModeRows(); }
+
+    void pixelsWithoutValue()
+    {
+        QFETCH(ScaleMode, mode);
+        const Palette palette = ironbow();
+        const auto missing = [](int x, int y) { return x >= 10 && x < 14 && y >= 5 && y < 9; };
+        // Under the pixels without value: a neutral count, or spikes that must change nothing.
+        TestImage neutral(40, 20, [&](int x, int) { return 4000 + x * 10; });
+        TestImage spikes(40, 20, [&](int x, int y) { return missing(x, y) ? (x % 2) * 65535 : 4000 + x * 10; });
+        neutral.markNoValue(missing);
+        spikes.markNoValue(missing);
+        DisplayPipeline pipeline;
+        pipeline.setPalette(palette);
+        pipeline.setSettings(settingsFor(mode, true));
+        TestOutput spikesOut(40, 20);
+        QVERIFY(pipeline.render(spikes.frame(), FourteenBit, spikesOut.image()));
+        const FrameStatistics statistics = pipeline.statistics();
+        const LevelMap spikeLevels = pipeline.levelMap();
+        TestOutput neutralOut(40, 20);
+        QVERIFY(pipeline.render(neutral.frame(), FourteenBit, neutralOut.image()));
+
+        QCOMPARE(statistics.pixels, std::uint64_t(800 - 16));
+        QCOMPARE(statistics.noValuePixels, std::uint64_t(16));
+        QCOMPARE(int(statistics.minimum), 4000);
+        QCOMPARE(int(statistics.maximum), 4390);
+        QCOMPARE(statistics.underflowPixels + statistics.overflowPixels, std::uint64_t(0));
+        QCOMPARE(spikeLevels.first(), pipeline.levelMap().first());
+        QCOMPARE(spikeLevels.last(), pipeline.levelMap().last());
+        for (int count = spikeLevels.first(); count <= spikeLevels.last(); ++count)
+            QCOMPARE(spikeLevels.level(count), pipeline.levelMap().level(count));
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                QCOMPARE(spikesOut.at(x, y) == palette.noValueColour(), missing(x, y));
+                QCOMPARE(neutralOut.at(x, y) == palette.noValueColour(), missing(x, y));
+            }
+        }
+        // The detail filter sees the counts under the mask; the other modes do not.
+        if (mode != ScaleMode::Dde)
+            QVERIFY(spikesOut.pixels == neutralOut.pixels);
+    }
+
+    void frameWithoutAnyValue_data() { addModeRows(); }
+
+    void frameWithoutAnyValue()
+    {
+        QFETCH(ScaleMode, mode);
+        TestImage image(7, 5, [](int x, int y) { return x * 1000 + y; }, 2);
+        image.markNoValue([](int, int) { return true; });
+        DisplayPipeline pipeline;
+        pipeline.setSettings(settingsFor(mode));
+        TestOutput out(7, 5);
+        QVERIFY(pipeline.render(image.frame(), FourteenBit, out.image()));
+        for (std::uint32_t pixel : out.pixels)
+            QCOMPARE(pixel, pipeline.palette().noValueColour());
+        QCOMPARE(pipeline.statistics().pixels, std::uint64_t(0));
+        QCOMPARE(pipeline.statistics().noValuePixels, std::uint64_t(35));
+    }
+
     void stridesInAndOut_data() { addModeRows(); }
 
     void stridesInAndOut()

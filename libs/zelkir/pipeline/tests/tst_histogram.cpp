@@ -110,6 +110,39 @@ private slots:
         QCOMPARE(int(histogram.minimum()), 7000);
     }
 
+    void leavesOutPixelsWithoutValue_data()
+    {
+        QTest::addColumn<bool>("anyValue");
+        QTest::newRow("some pixels without value") << true;
+        QTest::newRow("no pixel with a value") << false;
+    }
+
+    void leavesOutPixelsWithoutValue()
+    {
+        QFETCH(bool, anyValue);
+        // The pixels without value hold the extremes, which must not show anywhere.
+        TestImage image(
+            10, 3, [](int x, int) { return x < 2 ? 0 : x >= 8 ? 16383 : 1000 + x; }, 3);
+        image.markNoValue([&](int x, int) { return !anyValue || x < 2 || x >= 8; });
+        Histogram histogram;
+        QVERIFY(histogram.compute(image.frame(), { 0, 16383 }));
+        const FrameStatistics statistics = histogram.statistics();
+        QCOMPARE(statistics.noValuePixels, std::uint64_t(anyValue ? 12 : 30));
+        QCOMPARE(statistics.pixels, std::uint64_t(anyValue ? 18 : 0));
+        QCOMPARE(histogram.isEmpty(), !anyValue);
+        QCOMPARE(int(statistics.minimum), anyValue ? 1002 : 0);
+        QCOMPARE(int(statistics.maximum), anyValue ? 1007 : 0);
+        QCOMPARE(statistics.mean, anyValue ? 1004.5 : 0.0);
+        QCOMPARE(histogram.count(0), 0u);
+        QCOMPARE(histogram.count(16383), 0u);
+        // And the next frame starts clean.
+        const TestImage next(2, 2, [](int, int) { return 5; });
+        QVERIFY(histogram.compute(next.frame(), { 0, 16383 }));
+        QCOMPARE(histogram.total(), std::uint64_t(4));
+        QCOMPARE(histogram.noValuePixels(), std::uint64_t(0));
+        QCOMPARE(histogram.count(1004), 0u);
+    }
+
     void refusesInvalidInput_data()
     {
         QTest::addColumn<int>("width");

@@ -63,9 +63,9 @@ private slots:
             QCOMPARE(colour >> 24, 0xFFu);
     }
 
-    void defaultSaturationColoursStandApart_data() { lookup_data(); }
+    void defaultMarkColoursStandApart_data() { lookup_data(); }
 
-    void defaultSaturationColoursStandApart()
+    void defaultMarkColoursStandApart()
     {
         QFETCH(QString, name);
         const auto loaded = PaletteLoader::loadFile(name);
@@ -76,14 +76,18 @@ private slots:
         QCOMPARE(palette.underflowColour() >> 24, 0xFFu);
         QVERIFY2(nearestRampDistance(palette, palette.underflowColour()) >= 96 * 96, qPrintable(name));
         QVERIFY2(nearestRampDistance(palette, palette.overflowColour()) >= 96 * 96, qPrintable(name));
+        QVERIFY(palette.noValueColour() != palette.underflowColour());
+        QVERIFY(palette.noValueColour() != palette.overflowColour());
+        QVERIFY2(nearestRampDistance(palette, palette.noValueColour()) >= 96 * 96, qPrintable(name));
     }
 
     void namedColoursReplaceDefaults()
     {
         Palette palette;
         const std::uint32_t defaultOverflow = palette.overflowColour();
-        palette.setExtension({}, { { "underflow", argb(1, 2, 3) } }, {}, {});
+        palette.setExtension({}, { { "underflow", argb(1, 2, 3) }, { "novalue", argb(4, 5, 6) } }, {}, {});
         QCOMPARE(palette.underflowColour(), argb(1, 2, 3));
+        QCOMPARE(palette.noValueColour(), argb(4, 5, 6));
         QCOMPARE(palette.overflowColour(), defaultOverflow);
     }
 };

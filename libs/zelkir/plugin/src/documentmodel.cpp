@@ -262,7 +262,7 @@ void DocumentModel::updateCursorValue()
         const Frame& frame = m_frame->frame;
         const int x = m_cursorPos.x();
         const int y = m_cursorPos.y();
-        if (x >= 0 && y >= 0 && x < frame.width && y < frame.height)
+        if (x >= 0 && y >= 0 && x < frame.width && y < frame.height && frame.hasValue(x, y))
             value = convert(frame.scale.toPhysical(frame.at(x, y)), unit(), frame.preset);
     }
     // NaN never equals itself, so compare the "no value" case explicitly.

@@ -123,7 +123,8 @@ RenderedFramePtr FrameWorker::doRender(const RenderRequest& request)
             = QCoreApplication::translate("zelkir::FrameWorker", "Not enough memory for the image.");
         return result;
     }
-    const CountFrame counts { frame.counts.data(), frame.width, frame.height, frame.width };
+    const CountFrame counts { frame.counts.data(), frame.width, frame.height, frame.width,
+        frame.noValue.empty() ? nullptr : frame.noValue.data() };
     const ArgbImage out { reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
         image.bytesPerLine() / 4 };
     ValidRange range { m_source->countRange().minimum, m_source->countRange().maximum };

@@ -65,7 +65,7 @@ private Q_SLOTS:
 
     void cursorValueInUnits_data();
     void cursorValueInUnits();
-    void cursorOutsideIsNaN();
+    void cursorOutsideOrWithoutValueIsNaN();
     void uncalibratedFileHasCountsOnly();
     void frameInformation();
     void displaySettingsRenderAgain();
@@ -168,12 +168,20 @@ void TestDocumentModel::cursorValueInUnits()
         qPrintable(QStringLiteral("%1 instead of %2").arg(m_document->cursorValue()).arg(expected)));
 }
 
-void TestDocumentModel::cursorOutsideIsNaN()
+void TestDocumentModel::cursorOutsideOrWithoutValueIsNaN()
 {
-    QVERIFY(open(m_calibrated));
+    FitsTestCube cube = calibratedCube();
+    cube.cards.append({ "BLANK", -32768 });
+    cube.stored[fitsElement(cube, 2, 1, 0)] = -32768;
+    const QString path = m_dir.filePath(QStringLiteral("blank.fits"));
+    QString error;
+    QVERIFY2(writeFitsTestFile(path, cube, &error), qPrintable(error));
+    QVERIFY(open(path));
+    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_FACTORY));
     m_document->setCursorPos(QPoint(1, 1));
     QVERIFY(qIsFinite(m_document->cursorValue()));
-    for (const QPoint& outside : { QPoint(-1, 0), QPoint(4, 0), QPoint(0, 3), QPoint(100000, -100000) }) {
+    for (const QPoint& outside :
+        { QPoint(2, 1), QPoint(-1, 0), QPoint(4, 0), QPoint(0, 3), QPoint(100000, -100000) }) {
         m_document->setCursorPos(outside);
         QVERIFY(qIsNaN(m_document->cursorValue()));
     }

@@ -36,8 +36,9 @@ public:
     const EnhancementSettings& settings() const { return m_settings; }
 
     /// Renders one frame into out (same width and height). Counts outside range are treated
-    /// as the range's nearer end. Returns false, writing nothing, when the frame, the image
-    /// or the range is invalid or the sizes differ.
+    /// as the range's nearer end. Pixels without a value (CountFrame::noValue) are left out
+    /// of the histogram and drawn in the palette's no-value colour. Returns false, writing
+    /// nothing, when the frame, the image or the range is invalid or the sizes differ.
     bool render(const CountFrame& frame, ValidRange range, const ArgbImage& out);
 
     /// The last rendered frame's histogram and statistics (empty before the first frame).
@@ -54,6 +55,7 @@ public:
 
 private:
     void buildColourTable();
+    void paintNoValue(const CountFrame& frame, const ArgbImage& out) const;
 
     Palette m_palette;
     EnhancementSettings m_settings;

@@ -13,6 +13,12 @@ struct CountFrame
     int height = 0;
     /// Counts (not bytes) from the start of one row to the start of the next; at least width.
     std::ptrdiff_t stride = 0;
+    /// Optional, laid out as counts (same stride): non-zero where a pixel has no value (a
+    /// file's NaN or BLANK). Such pixels are left out of histograms and statistics and drawn
+    /// in the palette's no-value colour; their counts should be neutral (e.g. the frame's
+    /// mean) so that filters over neighbouring pixels see no spike. Null when every pixel
+    /// has a value.
+    const std::uint8_t* noValue = nullptr;
 };
 
 /// The counts the sensor can deliver, both ends included. A count at or beyond an end is
@@ -35,9 +41,12 @@ struct ArgbImage
 };
 
 /// Per-frame figures for frame information, from the counts clamped into the valid range.
+/// Pixels without a value take no part; when no pixel has one, all figures are 0.
 struct FrameStatistics
 {
+    /// Pixels with a value.
     std::uint64_t pixels = 0;
+    std::uint64_t noValuePixels = 0;
     std::uint16_t minimum = 0;
     std::uint16_t maximum = 0;
     double mean = 0.0;

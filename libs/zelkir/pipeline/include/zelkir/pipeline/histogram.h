@@ -8,7 +8,8 @@
 namespace zelkir {
 
 /// The histogram of one frame's counts, one bin per count of the valid range; counts beyond
-/// an end of the range are counted at that end. Its memory is reused from frame to frame.
+/// an end of the range are counted at that end, pixels without a value not at all. Its
+/// memory is reused from frame to frame.
 class Histogram
 {
 public:
@@ -22,8 +23,9 @@ public:
 
     Histogram();
 
-    /// Counts every pixel of the frame. Returns false, leaving the histogram empty, when the
-    /// frame or the range is invalid.
+    /// Counts every pixel of the frame that has a value. Returns false, leaving the
+    /// histogram empty, when the frame or the range is invalid; a frame without any value
+    /// leaves it empty too, but returns true.
     bool compute(const CountFrame& frame, ValidRange range);
     void clear();
 
@@ -36,6 +38,8 @@ public:
 
     /// Pixels counted, and the smallest, largest and mean of the clamped counts.
     std::uint64_t total() const { return m_total; }
+    /// Pixels of the frame left out for having no value.
+    std::uint64_t noValuePixels() const { return m_noValuePixels; }
     std::uint16_t minimum() const { return m_minimum; }
     std::uint16_t maximum() const { return m_maximum; }
     double mean() const { return m_mean; }
@@ -66,6 +70,7 @@ private:
     std::uint16_t m_rawMinimum = 0;
     std::uint16_t m_rawMaximum = 0;
     double m_mean = 0.0;
+    std::uint64_t m_noValuePixels = 0;
     Population m_population;
 };
 

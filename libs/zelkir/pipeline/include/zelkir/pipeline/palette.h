@@ -57,6 +57,9 @@ public:
     /// strong colours that stands clearly apart from every level of the ramp.
     std::uint32_t underflowColour() const { return m_underflow; }
     std::uint32_t overflowColour() const { return m_overflow; }
+    /// Colour of pixels without a value: the named colour "novalue" when the file has it,
+    /// else a strong colour apart from the ramp and from both saturation colours.
+    std::uint32_t noValueColour() const { return m_noValue; }
 
     /// Extras of the extended file form; empty for a basic palette.
     bool isExtended() const { return m_extended; }
@@ -68,17 +71,18 @@ public:
     /// The value of the text attribute "title", empty when absent.
     std::string title() const;
 
-    /// Adds the extended form's extras; named "underflow"/"overflow" colours replace the
-    /// default saturation colours.
+    /// Adds the extended form's extras; named "underflow", "overflow" and "novalue" colours
+    /// replace the defaults.
     void setExtension(std::vector<ControlPoint> points, std::vector<NamedColour> named,
         std::vector<ColourList> lists, std::vector<Attribute> attributes);
 
 private:
-    void chooseDefaultSaturationColours();
+    void chooseDefaultMarkColours();
 
     std::array<std::uint32_t, Levels> m_colours {};
     std::uint32_t m_underflow = 0;
     std::uint32_t m_overflow = 0;
+    std::uint32_t m_noValue = 0;
     bool m_extended = false;
     std::vector<ControlPoint> m_controlPoints;
     std::vector<NamedColour> m_namedColours;
