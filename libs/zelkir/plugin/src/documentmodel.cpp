@@ -98,6 +98,12 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
 
 DocumentModel::~DocumentModel() = default;
 
+QString DocumentModel::filePath() const
+{
+    const FilePlayer* player = filePlayer();
+    return player ? player->path() : QString();
+}
+
 FilePlayer* DocumentModel::filePlayer() const
 {
     return qobject_cast<FilePlayer*>(m_producer);

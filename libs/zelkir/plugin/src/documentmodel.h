@@ -34,6 +34,8 @@ class DocumentModel final : public QObject
     Q_PROPERTY(Status status READ status NOTIFY statusChanged)
     /// Why opening failed, for the user; empty otherwise.
     Q_PROPERTY(QString errorString READ errorString NOTIFY statusChanged)
+    /// The file shown; empty for cameras.
+    Q_PROPERTY(QString filePath READ filePath CONSTANT)
 
     Q_PROPERTY(QImage image READ image NOTIFY imageChanged)
     Q_PROPERTY(QSize imageSize READ imageSize NOTIFY imageSizeChanged)
@@ -106,6 +108,7 @@ public:
 
     Status status() const { return m_status; }
     QString errorString() const { return m_errorString; }
+    QString filePath() const;
     QImage image() const { return m_image; }
     QSize imageSize() const { return m_imageSize; }
     QVariantList rois() const { return {}; }
