@@ -30,7 +30,6 @@ public:
     /// A preset 0..7 restricts the selection to frames of that preset; -1 takes every frame.
     /// Sources that are not sequencing take every frame too.
     void setPreset(int preset);
-    int preset() const { return m_preset; }
 
     bool accepts(int frame) const;
     /// The accepted frame nearest to `frame` after clamping it into the bounds, looking
