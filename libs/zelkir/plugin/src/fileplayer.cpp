@@ -62,7 +62,8 @@ void FilePlayer::onOpened()
     goTo(m_selection.first());
 }
 
-void FilePlayer::setRenderSettings(const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
+void FilePlayer::setRenderSettings(
+    const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
 {
     m_settings = settings;
     m_palette = std::move(palette);
@@ -238,7 +239,8 @@ void FilePlayer::apply(const FrameSchedule::Step& step)
 
 void FilePlayer::onRendered()
 {
-    const std::optional<RenderedFramePtr> taken = m_worker ? m_worker->results().rendered.take() : std::nullopt;
+    const std::optional<RenderedFramePtr> taken
+        = m_worker ? m_worker->results().rendered.take() : std::nullopt;
     if (m_closed || !taken)
         return;
     const RenderedFramePtr& frame = *taken;
@@ -264,7 +266,8 @@ void FilePlayer::readFailed(const RenderedFramePtr& frame)
     m_selection.limitFrameCount(readable);
     // Opening bounds the frames by the file's size, so frames it declared that fail now
     // were lost since.
-    const QString error = tr("The file changed on disk: frames from %1 on can no longer be read.").arg(readable);
+    const QString error
+        = tr("The file changed on disk: frames from %1 on can no longer be read.").arg(readable);
     if (error != m_readError) {
         m_readError = error;
         Q_EMIT readErrorChanged();

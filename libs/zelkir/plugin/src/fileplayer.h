@@ -58,7 +58,8 @@ public:
     QString path() const { return m_path; }
     /// Opens the file on the worker; opened() or openFailed() follows.
     void start() override;
-    void setRenderSettings(const EnhancementSettings& settings, std::shared_ptr<const Palette> palette) override;
+    void setRenderSettings(
+        const EnhancementSettings& settings, std::shared_ptr<const Palette> palette) override;
     /// Restricts playback to one preset's frames (-1: all), moving to the nearest such frame.
     void setPresetFilter(int preset) override;
 

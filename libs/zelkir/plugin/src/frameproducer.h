@@ -29,7 +29,8 @@ public:
     /// caller returns to the event loop.
     virtual void start() = 0;
     /// Settings for every frame rendered from now on; the current frame is rendered again.
-    virtual void setRenderSettings(const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
+    virtual void setRenderSettings(
+        const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
         = 0;
     /// Produces only the frames of one preset (0..7); -1: every frame.
     virtual void setPresetFilter(int preset) = 0;

@@ -101,8 +101,7 @@ void FrameSchedule::clear()
 
 bool FrameSchedule::invariantsHold() const
 {
-    if (m_pending >= 0
-        && (!inFlight() || (m_pending == m_inFlight && m_inFlightGeneration == m_generation)))
+    if (m_pending >= 0 && (!inFlight() || (m_pending == m_inFlight && m_inFlightGeneration == m_generation)))
         return false;
     if (m_ahead
         && (inFlight() || m_pending >= 0 || m_ahead->generation != m_generation || m_ahead->index == shown()))

@@ -33,7 +33,8 @@ public:
     };
 
     /// Starts the thread. A null `opener` opens files by their content.
-    FrameWorker(SourceOpener opener, std::function<void()> notifyOpened, std::function<void()> notifyRendered);
+    FrameWorker(
+        SourceOpener opener, std::function<void()> notifyOpened, std::function<void()> notifyRendered);
     /// stop().
     ~FrameWorker();
     FrameWorker(const FrameWorker&) = delete;

@@ -1,7 +1,7 @@
 #include <zelkir/zelkir.h>
 
-#include "paletteimageprovider.h"
 #include "palettecatalog.h"
+#include "paletteimageprovider.h"
 
 #include <zelkui/zelkui.h>
 

@@ -522,7 +522,8 @@ void TestFilePlayer::hugeFrameCount()
     QCOMPARE(currentFrame(player) % 4, 2);
     player.setPlaySpeed(0);
     QTRY_VERIFY_WITH_TIMEOUT(
-        !frames.isEmpty() && frames.last().at(0).value<RenderedFramePtr>()->index == currentFrame(player), 5000);
+        !frames.isEmpty() && frames.last().at(0).value<RenderedFramePtr>()->index == currentFrame(player),
+        5000);
 }
 
 QTEST_GUILESS_MAIN(TestFilePlayer)

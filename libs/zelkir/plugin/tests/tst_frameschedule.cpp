@@ -44,37 +44,41 @@ void TestFrameSchedule::calls_data()
     const QList<Call> start { { C::Move, 0, -1, -1, 0, 0 }, { C::Receive, 0, -1, 0, 0, -1, 0 } };
 
     QTest::newRow("seek") << QList<Call> { { C::Move, 4, -1, -1, 0, 4 }, { C::Receive, 4, -1, 4, 0, -1, 4 } };
-    QTest::newRow("behind the clock") << start + QList<Call> {
-        { C::Move, 1, -1, -1, 0, 1 },
-        { C::Move, 2, -1 },
-        { C::Move, 3, -1, -1, 0, -1, -1, 1 },
-        { C::Move, 4, -1, -1, 0, -1, -1, 1 },
-        // Frame 1 comes too late: dropped, and the newest position goes out.
-        { C::Receive, 4, -1, 1, 0, 4, -1, 1 },
-        { C::Receive, 4, -1, 4, 0, -1, 4 },
-    };
-    QTest::newRow("ahead during playback") << start + QList<Call> {
-        { C::Prefetch, 0, 1, -1, 0, 1 },
-        { C::Receive, 0, 1, 1, 0 },
-        // The tick shows it at once and renders the one after.
-        { C::Move, 1, 2, -1, 0, 2, 1 },
-        { C::Receive, 1, 2, 2, 0 },
-        { C::ForgetAhead, 1, 2 },
-        { C::Move, 2, 3, -1, 0, 2 },
-    };
-    QTest::newRow("new settings") << start + QList<Call> {
-        { C::Move, 5, -1, -1, 0, 5 },
-        { C::Renew, 5, -1 },
-        // The old result is never shown; the frame is rendered again.
-        { C::Receive, 5, -1, 5, 0, 5 },
-        { C::Receive, 5, -1, 5, 1, -1, 5 },
-    };
-    QTest::newRow("back on the frame shown") << start + QList<Call> {
-        { C::Move, 1, -1, -1, 0, 1 },
-        { C::Move, 2, -1 },
-        { C::Move, 0, -1, -1, 0, -1, -1, 1 },
-        { C::Receive, 0, -1, 1, 0, -1, -1, 1 },
-    };
+    QTest::newRow("behind the clock") << start
+            + QList<Call> {
+                  { C::Move, 1, -1, -1, 0, 1 },
+                  { C::Move, 2, -1 },
+                  { C::Move, 3, -1, -1, 0, -1, -1, 1 },
+                  { C::Move, 4, -1, -1, 0, -1, -1, 1 },
+                  // Frame 1 comes too late: dropped, and the newest position goes out.
+                  { C::Receive, 4, -1, 1, 0, 4, -1, 1 },
+                  { C::Receive, 4, -1, 4, 0, -1, 4 },
+              };
+    QTest::newRow("ahead during playback") << start
+            + QList<Call> {
+                  { C::Prefetch, 0, 1, -1, 0, 1 },
+                  { C::Receive, 0, 1, 1, 0 },
+                  // The tick shows it at once and renders the one after.
+                  { C::Move, 1, 2, -1, 0, 2, 1 },
+                  { C::Receive, 1, 2, 2, 0 },
+                  { C::ForgetAhead, 1, 2 },
+                  { C::Move, 2, 3, -1, 0, 2 },
+              };
+    QTest::newRow("new settings") << start
+            + QList<Call> {
+                  { C::Move, 5, -1, -1, 0, 5 },
+                  { C::Renew, 5, -1 },
+                  // The old result is never shown; the frame is rendered again.
+                  { C::Receive, 5, -1, 5, 0, 5 },
+                  { C::Receive, 5, -1, 5, 1, -1, 5 },
+              };
+    QTest::newRow("back on the frame shown") << start
+            + QList<Call> {
+                  { C::Move, 1, -1, -1, 0, 1 },
+                  { C::Move, 2, -1 },
+                  { C::Move, 0, -1, -1, 0, -1, -1, 1 },
+                  { C::Receive, 0, -1, 1, 0, -1, -1, 1 },
+              };
 }
 
 void TestFrameSchedule::calls()

@@ -96,7 +96,8 @@ void TestFrameSelection::presetFilter()
     for (int i = 0; i < 12; ++i)
         listed.push_back(qint8(i % 4));
     // The same frames, listed or from the cycle alone, and the cycle after the list.
-    for (const std::vector<qint8>& presets : { listed, std::vector<qint8>(), std::vector<qint8>(listed.begin(), listed.begin() + 5) }) {
+    for (const std::vector<qint8>& presets :
+        { listed, std::vector<qint8>(), std::vector<qint8>(listed.begin(), listed.begin() + 5) }) {
         FrameSelection selection;
         selection.reset(12, zelkir::FramePresets(cycle, presets));
         selection.setPreset(2);
