@@ -110,7 +110,8 @@ private Q_SLOTS:
     void onRendered();
 
 private:
-    bool isPlayable() const { return m_opened && !m_closed; }
+    /// Open, not closed, and with frames left to read.
+    bool isPlayable() const { return m_opened && !m_closed && m_selection.frameCount() > 0; }
     void onTick();
     void goTo(int frame);
     /// Where playback goes on the next tick; -1 while stopped.
