@@ -1,10 +1,7 @@
 #include "documentmodel.h"
 
-#include "fileplayer.h"
-#include "frameinfomodel.h"
 #include "frameinfonames.h"
-#include "imageenhancementmodel.h"
-#include "palettelist.h"
+#include "frameproducer.h"
 
 #include <QtMath>
 
@@ -79,46 +76,37 @@ QString numberText(double value)
 
 } // namespace
 
-DocumentModel::DocumentModel(const QString& path, PaletteList* palettes, DisplayClock* clock, QObject* parent)
+DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QObject* parent)
     : QObject(parent)
-    , m_path(path)
     , m_palettes(palettes ? palettes : new PaletteList(nullptr, this))
     , m_enhancement(new ImageEnhancementModel(this))
     , m_frameInfo(new FrameInfoModel(this))
-    , m_player(new FilePlayer(clock, this))
+    , m_producer(producer)
     , m_cursorValue(std::numeric_limits<double>::quiet_NaN())
 {
+    m_producer->setParent(this);
     m_paletteIndex = qMax(0, m_palettes->indexOf(PaletteCatalog::grayscaleName()));
-    connect(m_player, &FilePlayer::sourceOpened, this, &DocumentModel::onSourceOpened);
-    connect(m_player, &FilePlayer::openFailed, this, &DocumentModel::onOpenFailed);
-    connect(m_player, &FilePlayer::frameReady, this, &DocumentModel::onFrameReady);
-    connect(m_player, &FilePlayer::closedChanged, this, &DocumentModel::onPlayerClosed);
+    connect(m_producer, &FrameProducer::opened, this, &DocumentModel::onSourceOpened);
+    connect(m_producer, &FrameProducer::openFailed, this, &DocumentModel::onOpenFailed);
+    connect(m_producer, &FrameProducer::frameReady, this, &DocumentModel::onFrameReady);
+    connect(m_producer, &FrameProducer::closedChanged, this, &DocumentModel::onProducerClosed);
     connect(
         m_enhancement, &ImageEnhancementModel::settingsChanged, this, &DocumentModel::updateRenderSettings);
     updateRenderSettings();
-    m_player->open(path);
+    m_producer->start();
 }
 
 DocumentModel::~DocumentModel() = default;
 
-QAbstractItemModel* DocumentModel::frameInfo() const
+QString DocumentModel::filePath() const
 {
-    return m_frameInfo;
+    const FilePlayer* player = filePlayer();
+    return player ? player->path() : QString();
 }
 
-QObject* DocumentModel::palettes() const
+FilePlayer* DocumentModel::filePlayer() const
 {
-    return m_palettes;
-}
-
-QObject* DocumentModel::imageEnhancement() const
-{
-    return m_enhancement;
-}
-
-QObject* DocumentModel::filePlayer() const
-{
-    return m_player;
+    return qobject_cast<FilePlayer*>(m_producer);
 }
 
 void DocumentModel::setStatus(Status status, const QString& error)
@@ -132,14 +120,14 @@ void DocumentModel::setStatus(Status status, const QString& error)
 
 void DocumentModel::onSourceOpened(const OpenResultPtr& result)
 {
-    m_source = result->source;
-    m_calibration = Calibration(m_source->calibration());
+    m_source = result;
+    m_calibration = Calibration(m_source->info.calibration);
     m_units.clear();
     for (zelkir::Unit unit : m_calibration.availableUnits())
         m_units.append(documentUnit(unit));
     if (m_units.isEmpty())
         m_units.append(COUNTS);
-    m_imageSize = QSize(m_source->width(), m_source->height());
+    m_imageSize = QSize(m_source->info.width, m_source->info.height);
     setStatus(Ready);
     Q_EMIT imageSizeChanged();
     Q_EMIT availableUnitsChanged();
@@ -154,7 +142,7 @@ void DocumentModel::onOpenFailed(const QString& message)
     Q_EMIT openFailed(text);
 }
 
-void DocumentModel::onPlayerClosed()
+void DocumentModel::onProducerClosed()
 {
     if (m_status != Failed)
         setStatus(Closed);
@@ -168,6 +156,9 @@ void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
         if (!m_frame && m_status == Ready) {
             setStatus(Failed, frame->error);
             Q_EMIT openFailed(frame->error);
+        } else if (frame->readableFrames == 0) {
+            // Nothing the source still holds can be shown: no image rather than a stale one.
+            clearFrame();
         }
         return;
     }
@@ -175,6 +166,15 @@ void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
     m_image = frame->image;
     Q_EMIT imageChanged();
     updateFrameInfo();
+    updateCursorValue();
+}
+
+void DocumentModel::clearFrame()
+{
+    m_frame.reset();
+    m_image = QImage();
+    Q_EMIT imageChanged();
+    m_frameInfo->setEntries({});
     updateCursorValue();
 }
 
@@ -201,7 +201,7 @@ void DocumentModel::updateRenderSettings()
     EnhancementSettings settings = m_enhancement->settings();
     settings.showSaturationColors = m_showSaturationColors;
     std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
-    m_player->setRenderSettings(settings, palette ? palette : std::make_shared<const Palette>());
+    m_producer->setRenderSettings(settings, palette ? palette : std::make_shared<const Palette>());
 }
 
 QStringList DocumentModel::availableUnitStrings() const
@@ -287,7 +287,7 @@ void DocumentModel::updateFrameInfo()
     if (isSequencing())
         entries.append({ FrameInfoNames::preset(), QString::number(frame.preset) });
     if (m_source) {
-        for (const FileKeyword& keyword : m_source->fileKeywords()) {
+        for (const FileKeyword& keyword : m_source->info.keywords) {
             if (!keyword.name.isEmpty())
                 entries.append({ keyword.name, keyword.value });
         }
@@ -297,17 +297,17 @@ void DocumentModel::updateFrameInfo()
 
 bool DocumentModel::isSequencing() const
 {
-    return m_source && m_source->presetInfo().sequencing;
+    return m_source && m_source->info.presets.sequencing;
 }
 
 bool DocumentModel::isSuperframing() const
 {
-    return m_source && m_source->presetInfo().superframing;
+    return m_source && m_source->info.presets.superframing;
 }
 
 int DocumentModel::availablePresets() const
 {
-    return m_source ? m_source->presetInfo().availablePresets : 0x01;
+    return m_source ? m_source->info.presets.availablePresets : 0x01;
 }
 
 void DocumentModel::setActivePreset(int preset)
@@ -320,7 +320,7 @@ void DocumentModel::setActivePreset(int preset)
     m_activePreset = preset;
     Q_EMIT activePresetChanged();
     // A superframe holds every preset of a cycle, so it plays all frames.
-    m_player->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
+    m_producer->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
 }
 
 } // namespace zelkir

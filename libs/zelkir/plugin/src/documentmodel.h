@@ -1,50 +1,54 @@
 #pragma once
 
+#include "fileplayer.h"
+#include "frameinfomodel.h"
+#include "imageenhancementmodel.h"
+#include "palettelist.h"
 #include "renderjob.h"
 
 #include <zelkir/io/calibration.h>
 
-#include <QAbstractItemModel>
 #include <QImage>
 #include <QObject>
 #include <QPoint>
 #include <QSize>
 #include <QStringList>
 #include <QVariantList>
+#include <qqmlregistration.h>
 
 namespace zelkir {
 
-class DisplayClock;
-class FilePlayer;
-class FrameInfoModel;
-class ImageEnhancementModel;
-class PaletteList;
+class FrameProducer;
 
-/// One open file (and, later, one connected camera): the displayed image with its palette,
-/// enhancement, units and frame information. Files have a `filePlayer` and no `realtime`.
+/// One open file or connected camera: the displayed image with its palette, enhancement,
+/// units and frame information, the same for every source of frames. Files have a
+/// `filePlayer` and no `realtime`.
 ///
-/// Opening happens on the player's worker thread: the document starts in status Loading
-/// and reports opened() or openFailed(), never before the caller returns to the event loop.
+/// The document starts its producer and stays in status Loading until the producer reports
+/// opened() or openFailed(), never before the caller returns to the event loop.
 class DocumentModel final : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by HalvoModel")
     Q_PROPERTY(Status status READ status NOTIFY statusChanged)
     /// Why opening failed, for the user; empty otherwise.
     Q_PROPERTY(QString errorString READ errorString NOTIFY statusChanged)
+    /// The file shown; empty for cameras.
     Q_PROPERTY(QString filePath READ filePath CONSTANT)
 
     Q_PROPERTY(QImage image READ image NOTIFY imageChanged)
     Q_PROPERTY(QSize imageSize READ imageSize NOTIFY imageSizeChanged)
     /// Regions of interest drawn over the image; always empty for files.
     Q_PROPERTY(QVariantList rois READ rois NOTIFY roisChanged)
-    Q_PROPERTY(QAbstractItemModel* frameInfo READ frameInfo CONSTANT)
+    Q_PROPERTY(zelkir::FrameInfoModel* frameInfo READ frameInfo CONSTANT)
 
     Q_PROPERTY(bool showSaturationColors READ showSaturationColors WRITE setShowSaturationColors NOTIFY
             showSaturationColorsChanged)
     /// Index into palettes.paletteNames; out-of-range writes are refused.
     Q_PROPERTY(int paletteIndex READ paletteIndex WRITE setPaletteIndex NOTIFY paletteIndexChanged)
-    Q_PROPERTY(QObject* palettes READ palettes CONSTANT)
-    Q_PROPERTY(QObject* imageEnhancement READ imageEnhancement CONSTANT)
+    Q_PROPERTY(zelkir::PaletteList* palettes READ palettes CONSTANT)
+    Q_PROPERTY(zelkir::ImageEnhancementModel* imageEnhancement READ imageEnhancement CONSTANT)
 
     /// Texts of the units this file offers: counts always, radiance and temperature when calibrated.
     Q_PROPERTY(QStringList availableUnitStrings READ availableUnitStrings NOTIFY availableUnitsChanged)
@@ -67,7 +71,8 @@ class DocumentModel final : public QObject
     /// visits only that preset's frames.
     Q_PROPERTY(int activePreset READ activePreset WRITE setActivePreset NOTIFY activePresetChanged)
 
-    Q_PROPERTY(QObject* filePlayer READ filePlayer CONSTANT)
+    /// The file's playback; null for cameras.
+    Q_PROPERTY(zelkir::FilePlayer* filePlayer READ filePlayer CONSTANT)
     /// The camera side; null for files.
     Q_PROPERTY(QObject* realtime READ realtime CONSTANT)
 
@@ -96,25 +101,24 @@ public:
     };
     Q_ENUM(Unit)
 
-    /// Starts opening `path`. `palettes` is shared and not owned; `clock` (owned) drives
-    /// playback, null for a timer.
-    DocumentModel(
-        const QString& path, PaletteList* palettes, DisplayClock* clock = nullptr, QObject* parent = nullptr);
+    /// Shows what `producer` (owned) renders and starts it. `palettes` is shared and not
+    /// owned; null gives Grayscale alone.
+    DocumentModel(FrameProducer* producer, PaletteList* palettes, QObject* parent = nullptr);
     ~DocumentModel() override;
 
     Status status() const { return m_status; }
     QString errorString() const { return m_errorString; }
-    QString filePath() const { return m_path; }
+    QString filePath() const;
     QImage image() const { return m_image; }
     QSize imageSize() const { return m_imageSize; }
     QVariantList rois() const { return {}; }
-    QAbstractItemModel* frameInfo() const;
+    FrameInfoModel* frameInfo() const { return m_frameInfo; }
     bool showSaturationColors() const { return m_showSaturationColors; }
     void setShowSaturationColors(bool show);
     int paletteIndex() const { return m_paletteIndex; }
     void setPaletteIndex(int index);
-    QObject* palettes() const;
-    QObject* imageEnhancement() const;
+    PaletteList* palettes() const { return m_palettes; }
+    ImageEnhancementModel* imageEnhancement() const { return m_enhancement; }
     QStringList availableUnitStrings() const;
     int unitIndex() const { return m_unitIndex; }
     void setUnitIndex(int index);
@@ -130,9 +134,9 @@ public:
     int availablePresets() const;
     int activePreset() const { return m_activePreset; }
     void setActivePreset(int preset);
-    QObject* filePlayer() const;
-    FilePlayer* player() const { return m_player; }
+    FilePlayer* filePlayer() const;
     QObject* realtime() const { return nullptr; }
+    FrameProducer* producer() const { return m_producer; }
 
     /// The value of a physical pixel value in `unit` and the chosen temperature scale.
     double convert(double physical, Unit unit, int preset) const;
@@ -158,21 +162,22 @@ private:
     void onSourceOpened(const OpenResultPtr& result);
     void onOpenFailed(const QString& message);
     void onFrameReady(const RenderedFramePtr& frame);
-    void onPlayerClosed();
+    void onProducerClosed();
+    void clearFrame();
     void updateRenderSettings();
     void updateCursorValue();
     void updateFrameInfo();
     void setStatus(Status status, const QString& error = QString());
 
-    const QString m_path;
     PaletteList* const m_palettes;
     ImageEnhancementModel* const m_enhancement;
     FrameInfoModel* const m_frameInfo;
-    FilePlayer* const m_player;
+    FrameProducer* const m_producer;
 
     Status m_status = Loading;
     QString m_errorString;
-    std::shared_ptr<FrameSource> m_source;
+    /// What the producer said of its source once opened.
+    OpenResultPtr m_source;
     Calibration m_calibration;
     QList<Unit> m_units { COUNTS };
     RenderedFramePtr m_frame;

@@ -1,6 +1,5 @@
 #include "fileplayer.h"
 
-#include "frameworker.h"
 #include "logging.h"
 #include "numberinput.h"
 #include "timerdisplayclock.h"
@@ -11,9 +10,10 @@
 
 namespace zelkir {
 
-FilePlayer::FilePlayer(DisplayClock* clock, QObject* parent)
-    : QObject(parent)
+FilePlayer::FilePlayer(QString path, DisplayClock* clock, SourceOpener opener, QObject* parent)
+    : FrameProducer(parent)
     , m_clock(clock ? clock : new TimerDisplayClock)
+    , m_path(std::move(path))
 {
     qRegisterMetaType<RenderedFramePtr>();
     qRegisterMetaType<OpenResultPtr>();
@@ -21,9 +21,10 @@ FilePlayer::FilePlayer(DisplayClock* clock, QObject* parent)
     m_clock->setParent(this);
     connect(m_clock, &DisplayClock::tick, this, &FilePlayer::onTick);
 
-    // The worker tells of results from its own thread; the player takes them on its own.
+    // The worker tells of results from its own thread, never once close() has returned;
+    // the player takes them on its own.
     m_worker = std::make_unique<FrameWorker>(
-        m_results, [this] { QMetaObject::invokeMethod(this, "onOpened", Qt::QueuedConnection); },
+        std::move(opener), [this] { QMetaObject::invokeMethod(this, "onOpened", Qt::QueuedConnection); },
         [this] { QMetaObject::invokeMethod(this, "onRendered", Qt::QueuedConnection); });
 }
 
@@ -32,34 +33,32 @@ FilePlayer::~FilePlayer()
     close();
 }
 
-void FilePlayer::open(const QString& path)
+void FilePlayer::start()
 {
-    if (m_closed)
-        return;
-    m_path = path;
-    m_worker->open(path);
+    if (!m_closed)
+        m_worker->open(m_path);
 }
 
 void FilePlayer::onOpened()
 {
-    const std::optional<OpenResultPtr> taken = m_results.opened.take();
+    const std::optional<OpenResultPtr> taken = m_worker ? m_worker->results().opened.take() : std::nullopt;
     if (m_closed || !taken)
         return;
     const OpenResultPtr& result = *taken;
-    if (!result->source) {
+    if (!result->ok) {
         qCInfo(lcPlayer) << "cannot open" << m_path << ":" << result->error;
         Q_EMIT openFailed(result->error);
         return;
     }
-    m_source = result->source;
-    m_shown = -1;
-    m_selection.reset(m_source->frameCount(), result->framePresets);
+    m_opened = true;
+    m_schedule.clear();
+    m_selection.reset(result->info.frameCount, result->presets);
     Q_EMIT frameCountChanged();
     Q_EMIT boundStartChanged();
     Q_EMIT boundEndChanged();
-    if (qIsFinite(m_source->info().frameRate) && m_source->info().frameRate > 0.0)
-        setTargetDisplayRate(m_source->info().frameRate);
-    Q_EMIT sourceOpened(result);
+    if (qIsFinite(result->info.frameRate) && result->info.frameRate > 0.0)
+        setTargetDisplayRate(result->info.frameRate);
+    Q_EMIT opened(result);
     goTo(m_selection.first());
 }
 
@@ -68,17 +67,18 @@ void FilePlayer::setRenderSettings(
 {
     m_settings = settings;
     m_palette = std::move(palette);
-    ++m_generation;
-    m_ahead.reset();
-    if (m_source && !m_closed)
-        request(m_frameNumber);
+    const FrameSchedule::Step step = m_schedule.renew(m_frameNumber);
+    if (isPlayable())
+        apply(step);
+    else
+        m_schedule.clear();
 }
 
 void FilePlayer::setPresetFilter(int preset)
 {
     m_selection.setPreset(preset);
-    m_ahead.reset();
-    if (m_source)
+    m_schedule.forgetAhead();
+    if (isPlayable())
         goTo(m_selection.nearest(m_frameNumber));
 }
 
@@ -87,10 +87,11 @@ void FilePlayer::setPlaySpeed(int speed)
     if (m_playSpeed == speed)
         return;
     m_playSpeed = speed;
-    m_ahead.reset();
+    m_schedule.forgetAhead();
     updateClock();
     Q_EMIT playSpeedChanged();
-    prefetch();
+    if (isPlayable())
+        apply(m_schedule.prefetch(m_frameNumber, nextFrame()));
 }
 
 void FilePlayer::setTargetDisplayRate(const QVariant& rate)
@@ -108,43 +109,47 @@ void FilePlayer::setLoopPlayback(bool loop)
     if (m_loop == loop)
         return;
     m_loop = loop;
-    m_ahead.reset();
+    m_schedule.forgetAhead();
     Q_EMIT loopPlaybackChanged();
 }
 
 void FilePlayer::setBoundStart(int frame)
 {
+    const int oldCount = frameCount();
     const int oldStart = boundStart();
     const int oldEnd = boundEnd();
     m_selection.setBoundStart(frame);
-    emitBoundsIfChanged(oldStart, oldEnd);
+    emitRangeIfChanged(oldCount, oldStart, oldEnd);
 }
 
 void FilePlayer::setBoundEnd(int frame)
 {
+    const int oldCount = frameCount();
     const int oldStart = boundStart();
     const int oldEnd = boundEnd();
     m_selection.setBoundEnd(frame);
-    emitBoundsIfChanged(oldStart, oldEnd);
+    emitRangeIfChanged(oldCount, oldStart, oldEnd);
 }
 
-void FilePlayer::emitBoundsIfChanged(int oldStart, int oldEnd)
+void FilePlayer::emitRangeIfChanged(int oldCount, int oldStart, int oldEnd)
 {
-    if (oldStart == boundStart() && oldEnd == boundEnd())
+    if (oldCount == frameCount() && oldStart == boundStart() && oldEnd == boundEnd())
         return;
-    m_ahead.reset();
+    m_schedule.forgetAhead();
+    if (oldCount != frameCount())
+        Q_EMIT frameCountChanged();
     if (oldStart != boundStart())
         Q_EMIT boundStartChanged();
     if (oldEnd != boundEnd())
         Q_EMIT boundEndChanged();
-    if (m_source)
+    if (isPlayable())
         goTo(m_selection.nearest(m_frameNumber));
 }
 
 void FilePlayer::setFrameNumber(const QVariant& frame)
 {
     const std::optional<double> value = numberFromInput(frame);
-    if (!value || !m_source)
+    if (!value || !isPlayable())
         return;
     // Clamped as a double first: huge numbers do not fit an int.
     const double limited = qBound(-1.0, std::round(*value), double(std::numeric_limits<int>::max()));
@@ -153,7 +158,7 @@ void FilePlayer::setFrameNumber(const QVariant& frame)
 
 void FilePlayer::step(int frames)
 {
-    if (!m_source)
+    if (!isPlayable())
         return;
     setPlaySpeed(0);
     goTo(m_selection.advance(m_frameNumber, frames, false).frame);
@@ -166,13 +171,13 @@ void FilePlayer::jumpTo(int frame)
 
 void FilePlayer::jumpToFirst()
 {
-    if (m_source)
+    if (isPlayable())
         goTo(m_selection.first());
 }
 
 void FilePlayer::jumpToLast()
 {
-    if (m_source)
+    if (isPlayable())
         goTo(m_selection.last());
 }
 
@@ -184,124 +189,111 @@ void FilePlayer::close()
     m_closed = true;
     if (m_clock)
         m_clock->stop();
-    // Joins the worker thread: nothing of the file is touched there afterwards.
+    // Returns at once: the worker finishes what it is doing and lets go of the file itself.
     m_worker.reset();
-    m_source.reset();
-    m_ahead.reset();
-    m_inFlight = false;
-    m_pending = -1;
+    m_schedule.clear();
     Q_EMIT closedChanged();
+}
+
+void FilePlayer::setPosition(int frame)
+{
+    if (frame == m_frameNumber)
+        return;
+    m_frameNumber = frame;
+    Q_EMIT frameNumberChanged();
 }
 
 void FilePlayer::goTo(int frame)
 {
-    if (frame < 0 || m_closed)
+    if (frame < 0 || !isPlayable())
         return;
-    if (frame != m_frameNumber) {
-        m_frameNumber = frame;
-        Q_EMIT frameNumberChanged();
-    }
-    if (m_ahead && m_ahead->index == frame && m_ahead->generation == m_generation) {
-        RenderedFramePtr ready = std::move(m_ahead);
-        m_ahead.reset();
-        show(ready);
-        prefetch();
-        return;
-    }
-    m_ahead.reset();
-    if (frame == m_shown && m_shownGeneration == m_generation) {
-        // Back on the frame already shown: whatever was waiting is no longer wanted.
-        if (m_pending >= 0)
-            dropFrame();
-        m_pending = -1;
-        return;
-    }
-    request(frame);
+    setPosition(frame);
+    apply(m_schedule.moveTo(frame, nextFrame()));
 }
 
-void FilePlayer::request(int frame)
+int FilePlayer::nextFrame() const
 {
-    if (m_inFlight) {
-        if (m_pending >= 0 && m_pending != frame)
-            dropFrame();
-        const bool onItsWay = m_inFlightIndex == frame && m_inFlightGeneration == m_generation;
-        m_pending = onItsWay ? -1 : frame;
-        return;
-    }
-    send(frame);
-}
-
-void FilePlayer::send(int frame)
-{
-    if (!m_worker)
-        return;
-    RenderRequest job;
-    job.index = frame;
-    job.generation = m_generation;
-    job.settings = m_settings;
-    job.palette = m_palette;
-    m_inFlight = true;
-    m_inFlightIndex = frame;
-    m_inFlightGeneration = m_generation;
-    m_worker->render(std::move(job));
-}
-
-void FilePlayer::prefetch()
-{
-    if (m_playSpeed == 0 || m_inFlight || m_ahead || !m_source || m_closed)
-        return;
+    if (m_playSpeed == 0)
+        return -1;
     const FrameSelection::Move next = m_selection.advance(m_frameNumber, m_playSpeed, m_loop);
-    if (next.frame >= 0 && next.frame != m_frameNumber)
-        send(next.frame);
+    return next.frame != m_frameNumber ? next.frame : -1;
 }
 
-void FilePlayer::dropFrame()
+void FilePlayer::apply(const FrameSchedule::Step& step)
 {
-    ++m_droppedFrames;
-    Q_EMIT droppedFramesChanged();
+    if (step.dropped > 0) {
+        m_droppedFrames += step.dropped;
+        Q_EMIT droppedFramesChanged();
+    }
+    if (step.render >= 0 && m_worker) {
+        RenderRequest job;
+        job.index = step.render;
+        job.generation = m_schedule.generation();
+        job.settings = m_settings;
+        job.palette = m_palette;
+        m_worker->render(std::move(job));
+    }
+    if (step.show)
+        Q_EMIT frameReady(step.show);
 }
 
 void FilePlayer::onRendered()
 {
-    const std::optional<RenderedFramePtr> taken = m_results.rendered.take();
+    const std::optional<RenderedFramePtr> taken
+        = m_worker ? m_worker->results().rendered.take() : std::nullopt;
     if (m_closed || !taken)
         return;
     const RenderedFramePtr& frame = *taken;
-    if (!frame->ok)
+    if (!frame->ok) {
         qCInfo(lcPlayer) << "frame" << frame->index << "of" << m_path << ":" << frame->error;
-    m_inFlight = false;
-    // Results of outdated settings are dropped silently: the frame was asked for again.
-    if (frame->generation == m_generation) {
-        if (frame->index == m_frameNumber) {
-            if (m_pending == frame->index)
-                m_pending = -1;
-            show(frame);
-        } else if (m_playSpeed != 0 && m_pending < 0
-            && frame->index == m_selection.advance(m_frameNumber, m_playSpeed, m_loop).frame) {
-            m_ahead = frame;
-        } else {
-            dropFrame();
+        if (frame->readableFrames >= 0) {
+            readFailed(frame);
+            return;
         }
     }
-    if (m_pending >= 0) {
-        const int next = m_pending;
-        m_pending = -1;
-        send(next);
-    } else {
-        prefetch();
-    }
+    apply(m_schedule.receive(frame, m_frameNumber, nextFrame()));
 }
 
-void FilePlayer::show(const RenderedFramePtr& frame)
+void FilePlayer::readFailed(const RenderedFramePtr& frame)
 {
-    m_shown = frame->index;
-    m_shownGeneration = frame->generation;
-    Q_EMIT frameReady(frame);
+    // The position never runs on past what can be shown: playback stops on the last
+    // frame still readable, and the frames after it leave the range.
+    const int readable = qMin(frame->readableFrames, frameCount());
+    const int oldCount = frameCount();
+    const int oldStart = boundStart();
+    const int oldEnd = boundEnd();
+    setPlaySpeed(0);
+    m_selection.limitFrameCount(readable);
+    // Opening bounds the frames by the file's size, so frames it declared that fail now
+    // were lost since.
+    const QString error
+        = tr("The file changed on disk: frames from %1 on can no longer be read.").arg(readable);
+    if (error != m_readError) {
+        m_readError = error;
+        Q_EMIT readErrorChanged();
+    }
+    if (readable == 0) {
+        // Nothing left to show: the failed frame goes out so the image is taken down.
+        m_schedule.clear();
+        setPosition(0);
+        emitRangeIfChanged(oldCount, oldStart, oldEnd);
+        Q_EMIT frameReady(frame);
+        return;
+    }
+    const int shown = m_schedule.shown();
+    const int target = m_selection.nearest(shown >= 0 && shown < readable ? shown : readable - 1);
+    if (target >= 0)
+        setPosition(target);
+    FrameSchedule::Step step = m_schedule.receive(frame, m_frameNumber, -1);
+    step.dropped = 0;
+    apply(step);
+    emitRangeIfChanged(oldCount, oldStart, oldEnd);
+    goTo(target);
 }
 
 void FilePlayer::onTick()
 {
-    if (m_playSpeed == 0 || !m_source || m_closed)
+    if (m_playSpeed == 0 || !isPlayable())
         return;
     const FrameSelection::Move move = m_selection.advance(m_frameNumber, m_playSpeed, m_loop);
     goTo(move.frame);

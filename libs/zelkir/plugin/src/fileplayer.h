@@ -1,12 +1,13 @@
 #pragma once
 
+#include "frameproducer.h"
+#include "frameschedule.h"
 #include "frameselection.h"
 #include "frameworker.h"
-#include "renderjob.h"
 
-#include <QObject>
 #include <QPointer>
 #include <QVariant>
+#include <qqmlregistration.h>
 
 #include <memory>
 
@@ -19,10 +20,13 @@ class DisplayClock;
 /// clock the position keeps moving and the frames in between are dropped, never queued.
 ///
 /// Frame numbers are 0-based. Everything but the worker lives on the thread that made the
-/// player (the GUI thread).
-class FilePlayer final : public QObject
+/// player (the GUI thread), which never waits for the worker.
+// The base named in full, so that the QML type description finds it.
+class FilePlayer final : public zelkir::FrameProducer
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the plugin")
     /// Frames moved per display tick: 0 stopped, 1 play, -1 backwards, +-N fast.
     Q_PROPERTY(int playSpeed READ playSpeed WRITE setPlaySpeed NOTIFY playSpeedChanged)
     /// Display ticks per second. Writable with a number or with text; anything that is not
@@ -38,24 +42,26 @@ class FilePlayer final : public QObject
     Q_PROPERTY(int frameCount READ frameCount NOTIFY frameCountChanged)
     /// Display positions whose frame was never shown because decoding fell behind.
     Q_PROPERTY(int droppedFrames READ droppedFrames NOTIFY droppedFramesChanged)
-    Q_PROPERTY(bool closed READ isClosed NOTIFY closedChanged)
+    /// Empty while reads succeed; a sentence for the user once frames the file held can no
+    /// longer be read.
+    Q_PROPERTY(QString readError READ readError NOTIFY readErrorChanged)
 
 public:
     static constexpr double DefaultDisplayRate = 30.0;
 
-    /// Takes ownership of `clock`; null gives a timer clock.
-    explicit FilePlayer(DisplayClock* clock = nullptr, QObject* parent = nullptr);
+    /// Plays the file at `path` once started. Takes ownership of `clock` (null: a timer
+    /// clock); `opener` opens the file on the worker (null: by the file's content).
+    explicit FilePlayer(
+        QString path, DisplayClock* clock = nullptr, SourceOpener opener = {}, QObject* parent = nullptr);
     ~FilePlayer() override;
 
-    /// Opens `path` on the worker; sourceOpened() or openFailed() follows, never before
-    /// the caller returns to the event loop.
-    void open(const QString& path);
-    const std::shared_ptr<FrameSource>& source() const { return m_source; }
-
-    /// Settings for every frame rendered from now on; the current frame is rendered again.
-    void setRenderSettings(const EnhancementSettings& settings, std::shared_ptr<const Palette> palette);
+    QString path() const { return m_path; }
+    /// Opens the file on the worker; opened() or openFailed() follows.
+    void start() override;
+    void setRenderSettings(
+        const EnhancementSettings& settings, std::shared_ptr<const Palette> palette) override;
     /// Restricts playback to one preset's frames (-1: all), moving to the nearest such frame.
-    void setPresetFilter(int preset);
+    void setPresetFilter(int preset) override;
 
     int playSpeed() const { return m_playSpeed; }
     void setPlaySpeed(int speed);
@@ -72,9 +78,10 @@ public:
     int currentFrame() const { return m_frameNumber; }
     int frameCount() const { return m_selection.frameCount(); }
     int droppedFrames() const { return m_droppedFrames; }
-    bool isClosed() const { return m_closed; }
+    QString readError() const { return m_readError; }
+    bool isClosed() const override { return m_closed; }
     /// The frame rendered ahead of the position during playback, -1 when none is waiting.
-    int frameAhead() const { return m_ahead ? m_ahead->index : -1; }
+    int frameAhead() const { return m_schedule.ahead(); }
 
     /// Moves `frames` frames (negative: back) and stops playback.
     Q_INVOKABLE void step(int frames);
@@ -82,8 +89,9 @@ public:
     Q_INVOKABLE void jumpTo(int frame);
     Q_INVOKABLE void jumpToFirst();
     Q_INVOKABLE void jumpToLast();
-    /// Stops playback and the worker and lets go of the file. Further calls do nothing.
-    Q_INVOKABLE void close();
+    /// Stops playback and the worker and lets go of the file, without waiting for a read
+    /// under way. Further calls do nothing.
+    Q_INVOKABLE void close() override;
 
 Q_SIGNALS:
     void playSpeedChanged();
@@ -94,12 +102,7 @@ Q_SIGNALS:
     void frameNumberChanged();
     void frameCountChanged();
     void droppedFramesChanged();
-    void closedChanged();
-
-    void sourceOpened(const zelkir::OpenResultPtr& result);
-    void openFailed(const QString& message);
-    /// A frame was rendered for the current position (or could not be read).
-    void frameReady(const zelkir::RenderedFramePtr& frame);
+    void readErrorChanged();
 
 private Q_SLOTS:
     // Queued by name from the worker thread, so that Qt alone allocates the call.
@@ -107,42 +110,35 @@ private Q_SLOTS:
     void onRendered();
 
 private:
+    /// Open, not closed, and with frames left to read.
+    bool isPlayable() const { return m_opened && !m_closed && m_selection.frameCount() > 0; }
     void onTick();
     void goTo(int frame);
-    void request(int frame);
-    void send(int frame);
-    void prefetch();
-    void show(const RenderedFramePtr& frame);
-    void dropFrame();
+    /// Where playback goes on the next tick; -1 while stopped.
+    int nextFrame() const;
+    void apply(const FrameSchedule::Step& step);
+    void readFailed(const RenderedFramePtr& frame);
+    void setPosition(int frame);
     void updateClock();
-    void emitBoundsIfChanged(int oldStart, int oldEnd);
+    void emitRangeIfChanged(int oldCount, int oldStart, int oldEnd);
 
     QPointer<DisplayClock> m_clock;
-    QString m_path;
-    FrameWorker::Results m_results;
+    const QString m_path;
     std::unique_ptr<FrameWorker> m_worker;
-    std::shared_ptr<FrameSource> m_source;
     FrameSelection m_selection;
+    FrameSchedule m_schedule;
 
     EnhancementSettings m_settings;
     std::shared_ptr<const Palette> m_palette;
-    quint64 m_generation = 0;
 
+    bool m_opened = false;
     int m_playSpeed = 0;
     double m_displayRate = DefaultDisplayRate;
     bool m_loop = false;
     int m_frameNumber = 0;
     int m_droppedFrames = 0;
+    QString m_readError;
     bool m_closed = false;
-
-    bool m_inFlight = false;
-    int m_inFlightIndex = -1;
-    quint64 m_inFlightGeneration = 0;
-    int m_pending = -1;
-    /// The frame shown last and a frame rendered ahead of the position during playback.
-    int m_shown = -1;
-    quint64 m_shownGeneration = 0;
-    RenderedFramePtr m_ahead;
 };
 
 } // namespace zelkir

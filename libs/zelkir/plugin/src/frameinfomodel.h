@@ -3,14 +3,17 @@
 #include <QAbstractListModel>
 #include <QList>
 #include <QString>
+#include <qqmlregistration.h>
 
 namespace zelkir {
 
 /// The information entries of the current frame: roles `name` (unique) and `value`
 /// (display text).
-class FrameInfoModel final : public QAbstractListModel
+class FrameInfoModel : public QAbstractListModel
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the plugin")
     Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
 
 public:

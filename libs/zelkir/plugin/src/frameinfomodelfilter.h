@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <qqmlregistration.h>
 
 namespace zelkir {
 
@@ -14,6 +15,7 @@ class NameFilterProxyModel;
 class FrameInfoModelFilter : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
     /// A list model with roles `name` and `value`; null for none.
     Q_PROPERTY(QAbstractItemModel* input READ input WRITE setInput NOTIFY inputChanged)
     /// The picked entries of `input`, in its order, with the same roles.

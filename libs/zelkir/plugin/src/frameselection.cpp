@@ -1,17 +1,22 @@
 #include "frameselection.h"
 
-#include <cstdlib>
-
 namespace zelkir {
 
-void FrameSelection::reset(int frameCount, std::vector<qint8> framePresets)
+void FrameSelection::reset(int frameCount, FramePresets presets)
 {
     m_frameCount = qMax(0, frameCount);
     m_start = 0;
     m_end = m_frameCount - 1;
-    m_framePresets = std::move(framePresets);
-    if (m_framePresets.size() != std::size_t(m_frameCount))
-        m_framePresets.clear();
+    m_presets = std::move(presets);
+}
+
+void FrameSelection::limitFrameCount(int count)
+{
+    if (count < 0 || count >= m_frameCount)
+        return;
+    m_frameCount = count;
+    m_end = qMin(m_end, m_frameCount - 1);
+    m_start = qMax(0, qMin(m_start, m_end));
 }
 
 void FrameSelection::setBoundStart(int frame)
@@ -34,25 +39,19 @@ void FrameSelection::setBoundEnd(int frame)
 
 void FrameSelection::setPreset(int preset)
 {
-    m_preset = preset >= 0 && preset < 8 ? preset : -1;
+    m_preset = preset >= 0 && preset < PresetInfo::MaxPresets ? preset : -1;
 }
 
 bool FrameSelection::accepts(int frame) const
 {
-    if (frame < m_start || frame > m_end)
-        return false;
-    if (m_preset < 0 || m_framePresets.empty())
-        return true;
-    return m_framePresets[std::size_t(frame)] == m_preset;
+    return frame >= m_start && frame <= m_end && nextAccepted(frame, 1) == frame;
 }
 
 int FrameSelection::nextAccepted(int from, int direction) const
 {
-    for (int frame = from; frame >= m_start && frame <= m_end; frame += direction) {
-        if (accepts(frame))
-            return frame;
-    }
-    return -1;
+    if (from < m_start || from > m_end)
+        return -1;
+    return filters() ? m_presets.find(m_preset, from, direction, m_start, m_end) : from;
 }
 
 int FrameSelection::nearest(int frame) const
@@ -74,33 +73,41 @@ int FrameSelection::last() const
     return m_frameCount == 0 ? -1 : nextAccepted(m_end, -1);
 }
 
+qint64 FrameSelection::acceptedCount() const
+{
+    if (m_frameCount == 0)
+        return 0;
+    return filters() ? m_presets.count(m_preset, m_start, m_end) : qint64(m_end) - m_start + 1;
+}
+
+qint64 FrameSelection::rankOf(int frame) const
+{
+    return filters() ? m_presets.count(m_preset, m_start, frame) - 1 : qint64(frame) - m_start;
+}
+
+int FrameSelection::frameAt(qint64 rank) const
+{
+    return filters() ? m_presets.nth(m_preset, m_start, rank) : int(m_start + rank);
+}
+
 FrameSelection::Move FrameSelection::advance(int from, int steps, bool loop) const
 {
     Move move;
     move.frame = nearest(from);
     if (move.frame < 0 || steps == 0)
         return move;
-    const int direction = steps > 0 ? 1 : -1;
-    long long remaining = std::llabs(static_cast<long long>(steps));
-    // Looping is periodic in the number of accepted frames, so a long jump walks less than
-    // one lap.
-    if (loop && remaining > m_end - m_start + 1) {
-        int accepted = 0;
-        for (int frame = m_start; frame <= m_end; ++frame)
-            accepted += accepts(frame) ? 1 : 0;
-        remaining %= accepted;
+    // By rank among the accepted frames, so a long jump costs no more than a short one.
+    const qint64 count = acceptedCount();
+    qint64 target = rankOf(move.frame) + steps;
+    if (loop) {
+        target %= count;
+        if (target < 0)
+            target += count;
+    } else if (target < 0 || target >= count) {
+        move.ended = true;
+        target = target < 0 ? 0 : count - 1;
     }
-    for (; remaining > 0; --remaining) {
-        int next = nextAccepted(move.frame + direction, direction);
-        if (next < 0) {
-            if (!loop) {
-                move.ended = true;
-                return move;
-            }
-            next = direction > 0 ? first() : last();
-        }
-        move.frame = next;
-    }
+    move.frame = frameAt(target);
     return move;
 }
 

@@ -3,23 +3,26 @@
 #include "mailbox.h"
 #include "renderjob.h"
 
-#include <zelkir/pipeline/displaypipeline.h>
+#include <zelkir/io/framesource.h>
 
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <optional>
-#include <thread>
+#include <memory>
 
 namespace zelkir {
+
+/// Opens a source: the path and, when the caller has one, a place for a sentence on failure.
+using SourceOpener = std::function<std::unique_ptr<FrameSource>(const QString& path, QString* error)>;
 
 /// Opens a file and decodes and renders its frames on a thread of its own.
 ///
 /// Jobs wait in single slots: a new request replaces one not yet started, so the worker
-/// never falls behind by more than the job at hand. Results go into the caller's
-/// mailboxes, after which the matching notification runs on the worker thread (typically
-/// posting a queued call to the GUI thread). Only standard mutexes and a joined
-/// std::thread pass data between the threads.
+/// never falls behind by more than the job at hand. Results go into the mailboxes of
+/// results(), after which the matching notification runs on the worker thread (typically
+/// posting a queued call to the GUI thread). Only standard mutexes pass data between the
+/// threads.
+///
+/// Nobody waits for the thread: stop() returns at once, the thread finishes the job at
+/// hand, lets go of the source and frees itself. No notification starts after stop().
 class FrameWorker final
 {
 public:
@@ -29,41 +32,26 @@ public:
         Mailbox<RenderedFramePtr> rendered;
     };
 
-    /// Starts the thread. `results` must outlive the worker.
-    FrameWorker(Results& results, std::function<void()> notifyOpened, std::function<void()> notifyRendered);
-    /// Stops and joins the thread.
+    /// Starts the thread. A null `opener` opens files by their content.
+    FrameWorker(
+        SourceOpener opener, std::function<void()> notifyOpened, std::function<void()> notifyRendered);
+    /// stop().
     ~FrameWorker();
     FrameWorker(const FrameWorker&) = delete;
     FrameWorker& operator=(const FrameWorker&) = delete;
 
-    /// Opens `path` (a previous file is let go of); the outcome lands in `results.opened`.
+    Results& results();
+    /// Opens `path` (a previous source is let go of); the outcome lands in results().opened.
     void open(const QString& path);
-    /// Decodes and renders one frame into `results.rendered`.
+    /// Decodes and renders one frame into results().rendered.
     void render(RenderRequest request);
-    /// Finishes the job at hand, drops waiting ones and joins the thread. Idempotent.
+    /// Drops waiting jobs and lets the thread end after the job at hand. Idempotent.
     void stop();
 
 private:
-    void run();
-    void doOpen(const QString& path);
-    RenderedFramePtr doRender(const RenderRequest& request);
-
-    Results& m_results;
-    const std::function<void()> m_notifyOpened;
-    const std::function<void()> m_notifyRendered;
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::optional<QString> m_openPath;
-    std::optional<RenderRequest> m_request;
-    bool m_stopping = false;
-
-    // Touched on the worker thread only.
-    std::shared_ptr<FrameSource> m_source;
-    std::shared_ptr<const Palette> m_palette;
-    DisplayPipeline m_pipeline;
-
-    std::thread m_thread;
+    struct Shared;
+    class Thread;
+    std::shared_ptr<Shared> m_shared;
 };
 
 } // namespace zelkir

@@ -2,7 +2,6 @@
 
 #include "documentmodel.h"
 #include "fileplayer.h"
-#include "palettelist.h"
 
 #include <QDir>
 #include <QQmlEngine>
@@ -41,11 +40,6 @@ HalvoModel::HalvoModel(QObject* parent)
 
 HalvoModel::~HalvoModel() = default;
 
-QObject* HalvoModel::palettes() const
-{
-    return m_palettes;
-}
-
 QString HalvoModel::configDir()
 {
     if (m_configDir.isEmpty()) {
@@ -63,7 +57,8 @@ DocumentModel* HalvoModel::createDocument(const QVariant& file)
     const QString path = localPath(file);
     if (path.isEmpty())
         return nullptr;
-    auto* document = new DocumentModel(path, m_palettes, nullptr, this);
+    // Files are played back; cameras will get a producer of their own here.
+    auto* document = new DocumentModel(new FilePlayer(path), m_palettes, this);
     // Only deleteDocument() or this model end a document, never QML's garbage collector.
     QQmlEngine::setObjectOwnership(document, QQmlEngine::CppOwnership);
     m_documents.append(document);
@@ -76,8 +71,8 @@ void HalvoModel::deleteDocument(QObject* document)
     auto* ours = qobject_cast<DocumentModel*>(document);
     if (!ours || !m_documents.removeOne(ours))
         return;
-    // The worker stops now; the object itself goes once QML has let go of it.
-    ours->player()->close();
+    // The producer stops now; the object itself goes once QML has let go of it.
+    ours->producer()->close();
     ours->deleteLater();
     Q_EMIT documentCountChanged();
 }

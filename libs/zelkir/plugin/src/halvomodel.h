@@ -1,21 +1,24 @@
 #pragma once
 
+#include "palettelist.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QVariant>
+#include <qqmlregistration.h>
 
 namespace zelkir {
 
 class DocumentModel;
-class PaletteList;
 
 /// The viewers' back end: opens documents and offers the palettes and the configuration
 /// folder. Documents belong to it until deleteDocument().
 class HalvoModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QObject* palettes READ palettes CONSTANT)
+    QML_ELEMENT
+    Q_PROPERTY(zelkir::PaletteList* palettes READ palettes CONSTANT)
     /// The folder for the program's settings files; created when first asked for. Empty when
     /// it cannot be created.
     Q_PROPERTY(QString configDir READ configDir NOTIFY configDirChanged)
@@ -25,7 +28,7 @@ public:
     explicit HalvoModel(QObject* parent = nullptr);
     ~HalvoModel() override;
 
-    QObject* palettes() const;
+    PaletteList* palettes() const { return m_palettes; }
     QString configDir();
     int documentCount() const { return int(m_documents.size()); }
 

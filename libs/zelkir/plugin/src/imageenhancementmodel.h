@@ -4,13 +4,16 @@
 
 #include <QObject>
 #include <QStringList>
+#include <qqmlregistration.h>
 
 namespace zelkir {
 
 /// The enhancement settings of one document, for QML. Out-of-range writes are clamped.
-class ImageEnhancementModel final : public QObject
+class ImageEnhancementModel : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the plugin")
     Q_PROPERTY(QStringList availableScaleModeStrings READ availableScaleModeStrings CONSTANT)
     /// Index into availableScaleModeStrings; out-of-range writes are refused.
     Q_PROPERTY(int scaleModeIndex READ scaleModeIndex WRITE setScaleModeIndex NOTIFY scaleModeChanged)

@@ -3,6 +3,7 @@
 #include "palettecatalog.h"
 
 #include <QObject>
+#include <qqmlregistration.h>
 
 namespace zelkir {
 
@@ -10,6 +11,8 @@ namespace zelkir {
 class PaletteList final : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the plugin")
     /// The names in display order; an index into it is a document's paletteIndex.
     Q_PROPERTY(QStringList paletteNames READ paletteNames CONSTANT)
     Q_PROPERTY(int count READ count CONSTANT)

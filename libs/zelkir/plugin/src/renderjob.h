@@ -1,7 +1,9 @@
 #pragma once
 
+#include "framepresets.h"
+
 #include <zelkir/io/frame.h>
-#include <zelkir/io/framesource.h>
+#include <zelkir/io/sourceinfo.h>
 #include <zelkir/pipeline/enhancementsettings.h>
 #include <zelkir/pipeline/frame.h>
 #include <zelkir/pipeline/palette.h>
@@ -11,7 +13,6 @@
 #include <QString>
 
 #include <memory>
-#include <vector>
 
 namespace zelkir {
 
@@ -33,18 +34,22 @@ struct RenderedFrame
     quint64 generation = 0;
     bool ok = false;
     QString error;
+    /// After a failed read of a frame the source declares: how many frames from the start
+    /// can still be read. -1 otherwise.
+    int readableFrames = -1;
     QImage image;
     Frame frame;
     FrameStatistics statistics;
 };
 
-/// The outcome of opening a file on the worker: the source, or a sentence for the user.
+/// The outcome of opening a source: what it is, or a sentence for the user.
 struct OpenResult
 {
-    std::shared_ptr<FrameSource> source;
+    bool ok = false;
     QString error;
-    /// The preset of every frame while the file is sequencing; empty otherwise.
-    std::vector<qint8> framePresets;
+    SourceInfo info;
+    /// The presets of the frames of a sequencing source.
+    FramePresets presets;
 };
 
 using RenderedFramePtr = std::shared_ptr<const RenderedFrame>;

@@ -1,4 +1,5 @@
 #include "documentmodel.h"
+#include "fakesource.h"
 #include "fileplayer.h"
 #include "frameinfomodel.h"
 #include "imageenhancementmodel.h"
@@ -72,7 +73,8 @@ private Q_SLOTS:
     void presetsOfSequencingFile();
     void unreadableFileReportsFailure_data();
     void unreadableFileReportsFailure();
-    void laterFramesMissingKeepLastImage();
+    void imageFollowsPositionWhenFramesAreLost_data();
+    void imageFollowsPositionWhenFramesAreLost();
 
 private:
     /// Opens `path` and waits for its first image.
@@ -102,7 +104,7 @@ void TestDocumentModel::cleanup()
 
 bool TestDocumentModel::open(const QString& path)
 {
-    m_document = std::make_unique<DocumentModel>(path, nullptr, new ManualClock);
+    m_document = std::make_unique<DocumentModel>(new zelkir::FilePlayer(path, new ManualClock), nullptr);
     QSignalSpy image(m_document.get(), &DocumentModel::imageChanged);
     return image.wait(5000) && m_document->status() == DocumentModel::Ready;
 }
@@ -231,7 +233,7 @@ void TestDocumentModel::displaySettingsRenderAgain()
     QSignalSpy image(m_document.get(), &DocumentModel::imageChanged);
     const QImage linear = m_document->image();
 
-    auto* enhancement = qobject_cast<zelkir::ImageEnhancementModel*>(m_document->imageEnhancement());
+    zelkir::ImageEnhancementModel* enhancement = m_document->imageEnhancement();
     enhancement->setScaleModeIndex(zelkir::ImageEnhancementModel::SCALE_PLATEAU);
     QVERIFY(image.wait());
     QVERIFY(m_document->image() != linear);
@@ -239,7 +241,7 @@ void TestDocumentModel::displaySettingsRenderAgain()
     m_document->setShowSaturationColors(true);
     QVERIFY(image.wait());
 
-    auto* player = qobject_cast<zelkir::FilePlayer*>(m_document->filePlayer());
+    zelkir::FilePlayer* player = m_document->filePlayer();
     player->setFrameNumber(5);
     QVERIFY(image.wait());
     auto* info = qobject_cast<zelkir::FrameInfoModel*>(m_document->frameInfo());
@@ -254,7 +256,7 @@ void TestDocumentModel::presetsOfSequencingFile()
     QCOMPARE(m_document->availablePresets(), 0x0F);
     QCOMPARE(m_document->activePreset(), int(DocumentModel::PRESET_ALL));
 
-    auto* player = qobject_cast<zelkir::FilePlayer*>(m_document->filePlayer());
+    zelkir::FilePlayer* player = m_document->filePlayer();
     m_document->setActivePreset(DocumentModel::PRESET_2);
     QCOMPARE(m_document->activePreset(), int(DocumentModel::PRESET_2));
     QCOMPARE(player->currentFrame(), 2);
@@ -290,7 +292,7 @@ void TestDocumentModel::unreadableFileReportsFailure()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(5000, '\x7f'));
     }
-    DocumentModel document(path, nullptr, new ManualClock);
+    DocumentModel document(new zelkir::FilePlayer(path, new ManualClock), nullptr);
     QSignalSpy failed(&document, &DocumentModel::openFailed);
     QSignalSpy status(&document, &DocumentModel::statusChanged);
     QCOMPARE(document.status(), DocumentModel::Loading);
@@ -304,18 +306,52 @@ void TestDocumentModel::unreadableFileReportsFailure()
     QVERIFY(qIsNaN(document.cursorValue()));
 }
 
-void TestDocumentModel::laterFramesMissingKeepLastImage()
+void TestDocumentModel::imageFollowsPositionWhenFramesAreLost_data()
 {
-    const QString path = m_dir.filePath(QStringLiteral("half.fits"));
-    QVERIFY(writeTruncatedCopy(m_movie, path, QFileInfo(m_movie).size() / 2));
-    QVERIFY(open(path));
-    auto* player = qobject_cast<zelkir::FilePlayer*>(m_document->filePlayer());
-    QSignalSpy frames(player, &zelkir::FilePlayer::frameReady);
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("file missing its second half") << QStringLiteral("half");
+    QTest::newRow("frames lost while open") << QStringLiteral("lost");
+    QTest::newRow("emptied while open") << QStringLiteral("emptied");
+}
+
+void TestDocumentModel::imageFollowsPositionWhenFramesAreLost()
+{
+    QFETCH(QString, kind);
+    auto control = std::make_shared<FakeSourceControl>();
+    if (kind == QLatin1String("half")) {
+        const QString path = m_dir.filePath(QStringLiteral("half.fits"));
+        QVERIFY(writeTruncatedCopy(m_movie, path, QFileInfo(m_movie).size() / 2));
+        QVERIFY(open(path));
+    } else {
+        m_document = std::make_unique<DocumentModel>(
+            new zelkir::FilePlayer(QString(), new ManualClock, fakeSourceOpener(control, 30)), nullptr);
+        QSignalSpy image(m_document.get(), &DocumentModel::imageChanged);
+        QVERIFY(image.wait());
+        control->readable = kind == QLatin1String("lost") ? 9 : 0;
+    }
+    zelkir::FilePlayer* player = m_document->filePlayer();
+    QSignalSpy error(player, &zelkir::FilePlayer::readErrorChanged);
     player->jumpToLast();
-    QVERIFY(frames.wait());
-    QVERIFY(!frames.last().at(0).value<zelkir::RenderedFramePtr>()->ok);
+    QVERIFY(error.wait());
+    QVERIFY(!player->readError().isEmpty());
     QCOMPARE(m_document->status(), DocumentModel::Ready);
-    QCOMPARE(m_document->image().size(), QSize(SampleFiles::movieWidth, SampleFiles::movieHeight));
+    zelkir::FrameInfoModel* info = m_document->frameInfo();
+    m_document->setCursorPos(QPoint(1, 1));
+    if (kind == QLatin1String("emptied")) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_document->image().isNull(), 5000);
+        QCOMPARE(info->rowCount(), 0);
+        QVERIFY(qIsNaN(m_document->cursorValue()));
+        // Nothing is asked of the file any more, so it never turns into a failed opening.
+        m_document->setShowSaturationColors(true);
+        QTest::qWait(50);
+        QCOMPARE(m_document->status(), DocumentModel::Ready);
+        return;
+    }
+    const QString position = QString::number(player->currentFrame());
+    QTRY_COMPARE_WITH_TIMEOUT(info->value(QStringLiteral("Frame Number")), position, 5000);
+    QVERIFY(player->currentFrame() < player->frameCount());
+    QVERIFY(!m_document->image().isNull());
+    QVERIFY(qIsFinite(m_document->cursorValue()));
 }
 
 QTEST_GUILESS_MAIN(TestDocumentModel)

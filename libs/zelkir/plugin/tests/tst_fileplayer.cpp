@@ -1,7 +1,10 @@
+#include "documentmodel.h"
+#include "fakesource.h"
 #include "fileplayer.h"
 #include "manualclock.h"
 #include "samplefiles.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -41,11 +44,17 @@ private Q_SLOTS:
     void closeStopsEverything();
     void unreadableFilesFail_data();
     void unreadableFilesFail();
+    void framesLostWhilePlaying_data();
+    void framesLostWhilePlaying();
+    void closingNeverWaits_data();
+    void closingNeverWaits();
+    void hugeFrameCount();
 
 private:
     /// Waits for the frame of the current position to be shown and returns it.
     RenderedFramePtr waitForCurrentFrame();
     int currentFrame() const { return m_player->frameNumber().toInt(); }
+    static int currentFrame(const FilePlayer& player) { return player.currentFrame(); }
 
     QTemporaryDir m_dir;
     QString m_movie;
@@ -65,10 +74,10 @@ void TestFilePlayer::initTestCase()
 void TestFilePlayer::init()
 {
     m_clock = new ManualClock;
-    m_player = std::make_unique<FilePlayer>(m_clock);
+    m_player = std::make_unique<FilePlayer>(m_movie, m_clock);
     m_frames = std::make_unique<QSignalSpy>(m_player.get(), &FilePlayer::frameReady);
-    QSignalSpy opened(m_player.get(), &FilePlayer::sourceOpened);
-    m_player->open(m_movie);
+    QSignalSpy opened(m_player.get(), &FilePlayer::opened);
+    m_player->start();
     QVERIFY(opened.wait());
     QVERIFY(waitForCurrentFrame());
     m_frames->clear();
@@ -384,17 +393,137 @@ void TestFilePlayer::unreadableFilesFail()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("SIMPLE  = nonsense, not a picture at all\n");
     }
-    FilePlayer player(new ManualClock);
+    FilePlayer player(path, new ManualClock);
     QSignalSpy failed(&player, &FilePlayer::openFailed);
-    player.open(path);
+    player.start();
     // Reported through the event loop, never before open() returns.
     QCOMPARE(failed.count(), 0);
     QVERIFY(failed.wait());
     QVERIFY(!failed.at(0).at(0).toString().isEmpty());
-    QVERIFY(!player.source());
+    QCOMPARE(player.frameCount(), 0);
     player.setFrameNumber(3);
     player.setPlaySpeed(1);
     QCOMPARE(player.frameNumber().toInt(), 0);
+}
+
+void TestFilePlayer::framesLostWhilePlaying_data()
+{
+    QTest::addColumn<int>("readable");
+    QTest::newRow("truncated") << 12;
+    QTest::newRow("emptied") << 0;
+}
+
+void TestFilePlayer::framesLostWhilePlaying()
+{
+    QFETCH(int, readable);
+    auto control = std::make_shared<FakeSourceControl>();
+    auto* clock = new ManualClock;
+    FilePlayer player(QString(), clock, fakeSourceOpener(control, Frames));
+    QSignalSpy frames(&player, &FilePlayer::frameReady);
+    QSignalSpy opened(&player, &FilePlayer::opened);
+    auto shown = [&frames]() -> RenderedFramePtr {
+        return frames.isEmpty() ? nullptr : frames.last().at(0).value<RenderedFramePtr>();
+    };
+    player.start();
+    QVERIFY(opened.wait());
+    player.setPlaySpeed(1);
+    for (int i = 0; i < 5; ++i) {
+        clock->advance();
+        QTRY_VERIFY_WITH_TIMEOUT(shown() && shown()->index == currentFrame(player), 5000);
+    }
+    control->readable = readable;
+    QSignalSpy errors(&player, &FilePlayer::readErrorChanged);
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            clock->advance();
+            return !player.readError().isEmpty();
+        },
+        5000));
+    QCOMPARE(errors.count(), 1);
+    QVERIFY2(player.readError().contains(QString::number(readable)), qPrintable(player.readError()));
+    QCOMPARE(player.playSpeed(), 0);
+    QCOMPARE(player.frameCount(), readable);
+    QCOMPARE(player.boundEnd(), qMax(0, readable - 1));
+    // What is shown is the position: the last frame still readable, or nothing.
+    QTRY_VERIFY_WITH_TIMEOUT(shown()->index == currentFrame(player) || readable == 0, 5000);
+    const RenderedFramePtr last = shown();
+    QCOMPARE(last->ok, readable > 0);
+    if (readable > 0) {
+        QVERIFY(currentFrame(player) < readable);
+        player.jumpToLast();
+        QCOMPARE(currentFrame(player), readable - 1);
+        QTRY_COMPARE_WITH_TIMEOUT(shown()->index, readable - 1, 5000);
+        QVERIFY(shown()->ok);
+    } else {
+        QCOMPARE(last->readableFrames, 0);
+    }
+}
+
+void TestFilePlayer::closingNeverWaits_data()
+{
+    QTest::addColumn<bool>("whileOpening");
+    QTest::newRow("opening") << true;
+    QTest::newRow("reading") << false;
+}
+
+void TestFilePlayer::closingNeverWaits()
+{
+    QFETCH(bool, whileOpening);
+    auto control = std::make_shared<FakeSourceControl>();
+    auto* player = new FilePlayer(QString(), new ManualClock, fakeSourceOpener(control, Frames));
+    auto document = std::make_unique<zelkir::DocumentModel>(player, nullptr);
+    if (!whileOpening) {
+        QSignalSpy frames(player, &FilePlayer::frameReady);
+        QVERIFY(frames.wait());
+    }
+    control->hold();
+    if (!whileOpening)
+        player->jumpTo(7);
+    QVERIFY(control->waitForBlocked(5000));
+
+    QElapsedTimer timer;
+    timer.start();
+    player->close();
+    document.reset();
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    QVERIFY(!control->destroyed);
+    // The worker finishes on its own and lets go of the source.
+    control->release();
+    QVERIFY(control->waitForDestroyed(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(control.use_count(), 1L, 5000);
+}
+
+void TestFilePlayer::hugeFrameCount()
+{
+    constexpr int Huge = std::numeric_limits<int>::max();
+    zelkir::PresetInfo presets;
+    presets.sequencing = true;
+    presets.availablePresets = 0x0F;
+    auto control = std::make_shared<FakeSourceControl>();
+    auto* clock = new ManualClock;
+    FilePlayer player(QString(), clock, fakeSourceOpener(control, Huge, presets));
+    QSignalSpy opened(&player, &FilePlayer::opened);
+    QSignalSpy frames(&player, &FilePlayer::frameReady);
+    player.start();
+    QVERIFY(opened.wait(5000));
+    QCOMPARE(player.frameCount(), Huge);
+    QCOMPARE(player.boundEnd(), Huge - 1);
+    // Presets are listed for a bounded number of frames only.
+    QVERIFY(control->reads < 100);
+    player.jumpToLast();
+    QCOMPARE(currentFrame(player), Huge - 1);
+    player.setPresetFilter(2);
+    QCOMPARE(currentFrame(player) % 4, 2);
+    player.step(-1);
+    QCOMPARE(currentFrame(player) % 4, 2);
+    player.setLoopPlayback(true);
+    player.setPlaySpeed(Huge);
+    clock->advance();
+    QCOMPARE(currentFrame(player) % 4, 2);
+    player.setPlaySpeed(0);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !frames.isEmpty() && frames.last().at(0).value<RenderedFramePtr>()->index == currentFrame(player),
+        5000);
 }
 
 QTEST_GUILESS_MAIN(TestFilePlayer)

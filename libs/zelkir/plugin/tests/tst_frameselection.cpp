@@ -2,9 +2,9 @@
 
 #include <QTest>
 
-using zelkir::FrameSelection;
+#include <limits>
 
-Q_DECLARE_METATYPE(std::vector<qint8>)
+using zelkir::FrameSelection;
 
 class TestFrameSelection : public QObject
 {
@@ -16,6 +16,7 @@ private Q_SLOTS:
     void bounds_data();
     void bounds();
     void presetFilter();
+    void hugeSelection();
 };
 
 void TestFrameSelection::advance_data()
@@ -88,29 +89,71 @@ void TestFrameSelection::bounds()
 void TestFrameSelection::presetFilter()
 {
     // Four presets cycling: 0 1 2 3 0 1 2 3 ...
-    std::vector<qint8> presets;
+    zelkir::PresetInfo cycle;
+    cycle.sequencing = true;
+    cycle.availablePresets = 0x0F;
+    std::vector<qint8> listed;
     for (int i = 0; i < 12; ++i)
-        presets.push_back(qint8(i % 4));
+        listed.push_back(qint8(i % 4));
+    // The same frames, listed or from the cycle alone, and the cycle after the list.
+    for (const std::vector<qint8>& presets :
+        { listed, std::vector<qint8>(), std::vector<qint8>(listed.begin(), listed.begin() + 5) }) {
+        FrameSelection selection;
+        selection.reset(12, zelkir::FramePresets(cycle, presets));
+        selection.setPreset(2);
+
+        QCOMPARE(selection.first(), 2);
+        QCOMPARE(selection.last(), 10);
+        QCOMPARE(selection.nearest(3), 6);
+        QCOMPARE(selection.nearest(11), 10);
+        QVERIFY(selection.accepts(6));
+        QVERIFY(!selection.accepts(7));
+        QCOMPARE(selection.advance(2, 1, false).frame, 6);
+        QCOMPARE(selection.advance(10, 1, true).frame, 2);
+        QCOMPARE(selection.advance(6, 2, true).frame, 2);
+        QCOMPARE(selection.advance(6, 13, true).frame, 10);
+        QCOMPARE(selection.advance(10, -2, false).frame, 2);
+        QVERIFY(selection.advance(10, 1, false).ended);
+
+        selection.setPreset(-1);
+        QCOMPARE(selection.advance(2, 1, false).frame, 3);
+    }
+
+    // Listed presets win over the cycle; a preset missing from both is never found.
     FrameSelection selection;
-    selection.reset(12, presets);
+    selection.reset(12, zelkir::FramePresets(cycle, { 0, 0, 0, 2, 1, 1 }));
     selection.setPreset(2);
+    QCOMPARE(selection.first(), 3);
+    QCOMPARE(selection.advance(3, 1, false).frame, 6);
+    QCOMPARE(selection.advance(10, 1, true).frame, 3);
+    selection.setPreset(5);
+    QCOMPARE(selection.first(), -1);
+    QCOMPARE(selection.advance(4, 1, true).frame, -1);
+}
 
-    QCOMPARE(selection.first(), 2);
-    QCOMPARE(selection.last(), 10);
-    QCOMPARE(selection.nearest(3), 6);
-    QCOMPARE(selection.nearest(11), 10);
-    QCOMPARE(selection.advance(2, 1, false).frame, 6);
-    QCOMPARE(selection.advance(10, 1, true).frame, 2);
-    QCOMPARE(selection.advance(6, 2, true).frame, 2);
-    QCOMPARE(selection.advance(6, 13, true).frame, 10);
-    QVERIFY(selection.advance(10, 1, false).ended);
-
-    selection.setPreset(-1);
-    QCOMPARE(selection.advance(2, 1, false).frame, 3);
-    // A preset table that does not match the frame count restricts nothing.
-    selection.reset(5, presets);
+void TestFrameSelection::hugeSelection()
+{
+    // Billions of frames: every answer comes without walking them.
+    constexpr int Huge = std::numeric_limits<int>::max();
+    zelkir::PresetInfo cycle;
+    cycle.sequencing = true;
+    cycle.availablePresets = 0x0F;
+    FrameSelection selection;
+    selection.reset(Huge, zelkir::FramePresets(cycle, {}));
+    QCOMPARE(selection.last(), Huge - 1);
+    QCOMPARE(selection.advance(0, Huge, false).frame, Huge - 1);
+    QCOMPARE(selection.advance(Huge - 1, -Huge, true).frame, Huge - 1);
     selection.setPreset(2);
-    QCOMPARE(selection.advance(0, 1, false).frame, 1);
+    QCOMPARE(selection.last(), Huge - 1);
+    QCOMPARE(selection.advance(2, Huge, true).frame % 4, 2);
+    QCOMPARE(selection.advance(Huge - 1, 1, true).frame, 2);
+
+    selection.limitFrameCount(37);
+    QCOMPARE(selection.frameCount(), 37);
+    QCOMPARE(selection.boundEnd(), 36);
+    QCOMPARE(selection.last(), 34);
+    selection.limitFrameCount(100);
+    QCOMPARE(selection.frameCount(), 37);
 }
 
 QTEST_APPLESS_MAIN(TestFrameSelection)

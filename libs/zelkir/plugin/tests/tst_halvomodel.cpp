@@ -74,13 +74,13 @@ void TestHalvoModel::deleteDocumentFreesIt()
     QPointer<QObject> player = document->filePlayer();
     QSignalSpy opened(document.data(), &DocumentModel::opened);
     QVERIFY(opened.wait());
-    document->player()->setPlaySpeed(1);
+    document->filePlayer()->setPlaySpeed(1);
 
     model.deleteDocument(document);
     QCOMPARE(model.documentCount(), 0);
     // Still readable until the event loop runs, then gone with its player.
     QVERIFY(document);
-    QVERIFY(document->player()->isClosed());
+    QVERIFY(document->filePlayer()->isClosed());
     QCOMPARE(document->status(), DocumentModel::Closed);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!document);

@@ -98,6 +98,7 @@ TestCase {
         compare(document.activePreset, DocumentModel.PRESET_ALL)
         compare(document.filePlayer.frameCount, sampleFrames)
         compare(document.filePlayer.boundEnd, sampleFrames - 1)
+        compare(document.filePlayer.readError, "")
     }
 
     function test_cursorValue() {

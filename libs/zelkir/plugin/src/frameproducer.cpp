@@ -1,0 +1,7 @@
+#include "frameproducer.h"
+
+namespace zelkir {
+
+FrameProducer::~FrameProducer() = default;
+
+} // namespace zelkir
