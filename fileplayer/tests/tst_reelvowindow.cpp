@@ -47,6 +47,37 @@ public:
     }
 };
 
+/// Changes files under an open window, as another program writing to them would.
+class FileChanger : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit FileChanger(const QString& dir, QObject* parent = nullptr)
+        : QObject(parent)
+        , m_dir(dir)
+    {
+    }
+
+    /// A fresh copy of the file at `url` in the test's folder, as a URL; empty on failure.
+    Q_INVOKABLE QString copy(const QString& url, const QString& name)
+    {
+        const QString target = m_dir + QLatin1Char('/') + name;
+        QFile::remove(target);
+        return QFile::copy(QUrl(url).toLocalFile(), target) ? QUrl::fromLocalFile(target).toString() : QString();
+    }
+
+    /// Cuts the file at `url` to `fraction` of its size.
+    Q_INVOKABLE bool truncate(const QString& url, double fraction)
+    {
+        QFile file(QUrl(url).toLocalFile());
+        return file.resize(qint64(double(file.size()) * fraction));
+    }
+
+private:
+    const QString m_dir;
+};
+
 class Setup : public QObject
 {
     Q_OBJECT
@@ -80,6 +111,7 @@ public Q_SLOTS:
         context->setContextProperty(
             QStringLiteral("brokenUrl"), fileUrl(m_dir.filePath(QStringLiteral("broken.fits"))));
         context->setContextProperty(QStringLiteral("dropper"), &m_dropper);
+        context->setContextProperty(QStringLiteral("fileChanger"), &m_changer);
     }
 
 private:
@@ -87,6 +119,7 @@ private:
 
     QTemporaryDir m_dir;
     Dropper m_dropper;
+    FileChanger m_changer { m_dir.path() };
     bool m_ok = false;
 };
 

@@ -307,6 +307,31 @@ TestCase {
         compare(field.text, String(frame))
     }
 
+    // A file cut while it plays: playback rests on a frame that is still there, the slider
+    // agrees with the image, and the user is told; closing the notice hides it.
+    function test_fileCutWhilePlaying() {
+        const url = fileChanger.copy(sampleUrl, "cut.fits")
+        verify(url !== "")
+        open(url)
+        const player = window.document.filePlayer
+        const notice = find("readErrorNotice")
+        verify(!notice.visible)
+        const frames = player.frameCount
+        player.targetDisplayRate = 30
+        mouseClick(find("playButton"))
+        tryVerify(function () { return Number(player.frameNumber) > 2 }, 5000)
+        verify(fileChanger.truncate(url, 0.5))
+        tryVerify(function () { return notice.visible }, 10000)
+        tryCompare(player, "playSpeed", 0)
+        verify(player.frameCount < frames && player.frameCount > 0, player.frameCount)
+        verify(Number(player.frameNumber) < player.frameCount)
+        compare(find("positionSlider").to, player.boundEnd)
+        compare(find("frameNumberField").text, String(player.frameNumber))
+        compare(find("readErrorText").text, player.readError)
+        mouseClick(find("readErrorCloseButton"))
+        verify(!notice.visible)
+    }
+
     function test_paletteChoice() {
         open(sampleUrl)
         const button = find("paletteButton")
