@@ -276,13 +276,17 @@ void DocumentModel::updateFrameInfo()
 {
     const Frame& frame = m_frame->frame;
     const FrameStatistics& statistics = m_frame->statistics;
+    // Figures of a frame without a single value would be made up.
+    const auto figure = [&](double count) {
+        return statistics.pixels > 0 ? numberText(frame.scale.toPhysical(count)) : QString();
+    };
     QList<FrameInfoModel::Entry> entries {
         { FrameInfoNames::frameNumber(), QString::number(m_frame->index) },
         { FrameInfoNames::time(), qIsFinite(frame.time) ? QString::number(frame.time, 'f', 3) : QString() },
         { FrameInfoNames::size(), QStringLiteral("%1 x %2").arg(frame.width).arg(frame.height) },
-        { FrameInfoNames::minimum(), numberText(frame.scale.toPhysical(statistics.minimum)) },
-        { FrameInfoNames::maximum(), numberText(frame.scale.toPhysical(statistics.maximum)) },
-        { FrameInfoNames::mean(), numberText(frame.scale.toPhysical(statistics.mean)) },
+        { FrameInfoNames::minimum(), figure(statistics.minimum) },
+        { FrameInfoNames::maximum(), figure(statistics.maximum) },
+        { FrameInfoNames::mean(), figure(statistics.mean) },
     };
     if (isSequencing())
         entries.append({ FrameInfoNames::preset(), QString::number(frame.preset) });

@@ -187,6 +187,15 @@ void TestDocumentModel::cursorOutsideOrWithoutValueIsNaN()
         m_document->setCursorPos(outside);
         QVERIFY(qIsNaN(m_document->cursorValue()));
     }
+    QCOMPARE(m_document->frameInfo()->value(QStringLiteral("Minimum")), QStringLiteral("1000"));
+
+    // A frame without a single value has no minimum, maximum or mean to show.
+    std::fill(cube.stored.begin(), cube.stored.end(), -32768.0);
+    const QString blank = m_dir.filePath(QStringLiteral("allblank.fits"));
+    QVERIFY2(writeFitsTestFile(blank, cube, &error), qPrintable(error));
+    QVERIFY(open(blank));
+    for (const char* name : { "Minimum", "Maximum", "Mean" })
+        QCOMPARE(m_document->frameInfo()->value(QLatin1String(name)), QString());
 }
 
 void TestDocumentModel::uncalibratedFileHasCountsOnly()
