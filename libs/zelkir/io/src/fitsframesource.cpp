@@ -67,6 +67,7 @@ FitsFrameSource::FitsFrameSource(SourceInfo info, std::unique_ptr<Storage> stora
     , m_table(std::move(table))
     , m_layout(layout)
     , m_declaredRange(declaredRange(fileKeywords()))
+    , m_tileBytes(m_layout.tiles ? byteReader(*m_storage) : FitsByteReader())
 {
 }
 
@@ -138,7 +139,13 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
     SourceInfo info;
     if (!locateFitsImage(image.get(), hdus, layout, info.keywords, error))
         return nullptr;
-    if (layout.dataStart + layout.bytesPerFrame() > storage->fileSize) {
+    if (layout.tiles) {
+        const QString damage = layout.tiles->checkFrame(byteReader(*storage), 0, storage->fileSize);
+        if (!damage.isEmpty()) {
+            fail(error, QStringLiteral("The tile-compressed FITS image is damaged: %1.").arg(damage));
+            return nullptr;
+        }
+    } else if (layout.dataStart + layout.bytesPerFrame() > storage->fileSize) {
         fail(error, QStringLiteral("The FITS file is truncated: not even its first frame is complete."));
         return nullptr;
     }
@@ -179,7 +186,10 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
 
 bool FitsFrameSource::doReadFrame(int index, Frame& out, QString* error)
 {
-    if (!frameIsInFile(index)) {
+    if (m_layout.tiles) {
+        if (!tilesAreSound(index, error))
+            return false;
+    } else if (!frameIsInFile(index)) {
         fail(error, QStringLiteral("Frame %1 is missing: the file is truncated.").arg(index + 1));
         return false;
     }
@@ -202,6 +212,15 @@ bool FitsFrameSource::doReadFrame(int index, Frame& out, QString* error)
 bool FitsFrameSource::frameIsInFile(int index) const
 {
     return m_layout.dataStart + (qint64(index) + 1) * m_layout.bytesPerFrame() <= m_storage->fileSize;
+}
+
+bool FitsFrameSource::tilesAreSound(int index, QString* error) const
+{
+    // cfitsio trusts the tile table; each frame's tiles are checked before it decompresses.
+    const QString damage = m_layout.tiles->checkFrame(m_tileBytes, index, m_storage->fileSize);
+    if (!damage.isEmpty())
+        fail(error, QStringLiteral("Frame %1 cannot be read: %2.").arg(index + 1).arg(damage));
+    return damage.isEmpty();
 }
 
 bool FitsFrameSource::readNarrow(qint64 firstElement, Frame& out, int* status)

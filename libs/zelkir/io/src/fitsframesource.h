@@ -49,6 +49,8 @@ private:
     int doFramePreset(int index) override;
 
     bool frameIsInFile(int index) const;
+    /// For compressed images: whether the tiles of frame `index` may be decompressed.
+    bool tilesAreSound(int index, QString* error) const;
     bool readNarrow(qint64 firstElement, Frame& out, int* status);
     bool readWide(qint64 firstElement, Frame& out, int* status);
 
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<FitsFrameTable> m_table;
     const FitsImageLayout m_layout;
     std::optional<ValueRange> m_declaredRange;
+    FitsByteReader m_tileBytes;
     std::vector<double> m_wideValues;
 };
 

@@ -1,6 +1,7 @@
 #include "fitsstructure.h"
 
 #include <QHash>
+#include <QStringList>
 
 #include <algorithm>
 #include <limits>
@@ -92,18 +93,210 @@ std::optional<qint64> integer(const Header& header, const QByteArray& name, qint
     return value;
 }
 
-QString stringValue(const Header& header, const QByteArray& name)
+/// A quoted value without its quotes and trailing blanks; leading blanks stay, as cfitsio
+/// keeps them.
+QByteArray rawString(const Header& header, const QByteArray& name)
 {
     QByteArray text = header.values.value(name).trimmed();
     if (!text.startsWith('\''))
-        return QString();
+        return QByteArray();
     text = text.mid(1);
     const int end = text.indexOf('\'');
-    return QString::fromLatin1(end >= 0 ? text.left(end) : text).trimmed();
+    if (end >= 0)
+        text.truncate(end);
+    while (text.endsWith(' '))
+        text.chop(1);
+    return text;
+}
+
+QString stringValue(const Header& header, const QByteArray& name)
+{
+    return QString::fromLatin1(rawString(header, name)).trimmed();
+}
+
+// Compressed images: the limits of cfitsio's decompressor, and beyond any real tiling.
+constexpr qint64 MaxCompressedAxes = 6;
+constexpr qint64 MaxTilePixels = qint64(1) << 24;
+constexpr qint64 DitherSeeds = 10000;
+
+/// The bytes a binary table column takes per row, from its TFORM; also whether it holds
+/// heap descriptors and the size of their elements. -1 when the form is not valid.
+qint64 columnWidth(const QByteArray& form, FitsTileTable::DataColumn* descriptor)
+{
+    int at = 0;
+    while (at < form.size() && form.at(at) >= '0' && form.at(at) <= '9')
+        ++at;
+    if (at > 9 || at >= form.size())
+        return -1;
+    const qint64 repeat = at == 0 ? 1 : form.left(at).toLongLong();
+    const char type = form.at(at);
+    const QByteArray rest = form.mid(at + 1);
+    auto elementBytes = [](char code) -> int {
+        switch (code) {
+        case 'L': case 'B': case 'A': return 1;
+        case 'I': return 2;
+        case 'J': case 'E': return 4;
+        case 'K': case 'D': case 'C': return 8;
+        case 'M': return 16;
+        default: return 0;
+        }
+    };
+    if (type == 'P' || type == 'Q') {
+        // cfitsio tells the two kinds apart by the first two characters alone.
+        if (form.left(at) != "" && form.left(at) != "1")
+            return -1;
+        if (rest.isEmpty() || elementBytes(rest.at(0)) == 0)
+            return -1;
+        const QByteArray maximum = rest.mid(1);
+        if (!maximum.isEmpty() && !(maximum.startsWith('(') && maximum.endsWith(')')))
+            return -1;
+        if (descriptor) {
+            descriptor->wide = type == 'Q';
+            descriptor->elementBytes = elementBytes(rest.at(0));
+        }
+        return type == 'Q' ? 16 : 8;
+    }
+    if (descriptor)
+        descriptor->elementBytes = 0;
+    if (type == 'X')
+        return rest.isEmpty() ? (repeat + 7) / 8 : -1;
+    const int bytes = elementBytes(type);
+    if (bytes == 0 || (!rest.isEmpty() && type != 'A'))
+        return -1;
+    return repeat * bytes;
+}
+
+/// Checks the header of a compressed image against what cfitsio will do with it.
+std::shared_ptr<FitsTileTable> describeTiles(const Header& header, qint64 dataStart, qint64 rowBytes,
+    qint64 rows, qint64 pcount, QString& damage)
+{
+    auto table = std::make_shared<FitsTileTable>();
+    table->rowBytes = rowBytes;
+    table->rows = rows;
+    table->dataStart = dataStart;
+    // cfitsio looks keywords up from wherever it last read, so a repeated one could
+    // mean different things to it and to this check.
+    for (const QByteArray& name : header.names) {
+        if ((name.startsWith('Z') || name.startsWith('T'))
+            && std::count(header.names.begin(), header.names.end(), name) > 1) {
+            damage = QStringLiteral("the keyword %1 appears twice").arg(QString::fromLatin1(name));
+            return nullptr;
+        }
+    }
+    const QString type = stringValue(header, "ZCMPTYPE");
+    static const QStringList known { QStringLiteral("RICE_1"), QStringLiteral("RICE_ONE"),
+        QStringLiteral("GZIP_1"), QStringLiteral("GZIP_2"), QStringLiteral("HCOMPRESS_1"),
+        QStringLiteral("PLIO_1"), QStringLiteral("NOCOMPRESS") };
+    if (!known.contains(type)) {
+        damage = QStringLiteral("its compression type '%1' is unknown").arg(type);
+        return nullptr;
+    }
+    const std::optional<qint64> bitpix = integer(header, "ZBITPIX", -64, 64);
+    if (!bitpix || (*bitpix != 8 && *bitpix != 16 && *bitpix != 32 && *bitpix != 64 && *bitpix != -32
+            && *bitpix != -64)) {
+        damage = QStringLiteral("its ZBITPIX is invalid");
+        return nullptr;
+    }
+    table->bitpix = int(*bitpix);
+    const std::optional<qint64> axes = integer(header, "ZNAXIS", 1, MaxCompressedAxes);
+    if (!axes) {
+        damage = QStringLiteral("its ZNAXIS is missing or outside 1 to %1").arg(MaxCompressedAxes);
+        return nullptr;
+    }
+    qint64 tiles = 1;
+    qint64 tilePixels = 1;
+    for (int axis = 1; axis <= *axes; ++axis) {
+        const QByteArray number = QByteArray::number(axis);
+        const std::optional<qint64> length = integer(header, "ZNAXIS" + number, 1, std::numeric_limits<int>::max());
+        if (!length) {
+            damage = QStringLiteral("its ZNAXIS%1 is missing or invalid").arg(axis);
+            return nullptr;
+        }
+        std::optional<qint64> tile = axis == 1 ? *length : 1;
+        if (header.values.contains("ZTILE" + number))
+            tile = integer(header, "ZTILE" + number, 1, *length);
+        if (!tile) {
+            damage = QStringLiteral("its ZTILE%1 is outside 1 to ZNAXIS%1").arg(axis);
+            return nullptr;
+        }
+        table->axes.push_back(*length);
+        table->tile.push_back(*tile);
+        tiles *= (*length + *tile - 1) / *tile;
+        tilePixels *= *tile;
+        if (tiles > rows || tilePixels > MaxTilePixels) {
+            damage = QStringLiteral("its tiles are too many or too large");
+            return nullptr;
+        }
+    }
+    if (tiles != rows) {
+        damage = QStringLiteral("its table has %1 rows for %2 tiles").arg(rows).arg(tiles);
+        return nullptr;
+    }
+    if (type.startsWith(QLatin1String("RICE"))) {
+        // The block size steps the decoder's loop; cfitsio swaps it with BYTEPIX when small.
+        const std::optional<qint64> block = integer(header, "ZVAL1", 16, 32);
+        const std::optional<qint64> bytes = integer(header, "ZVAL2", 1, 8);
+        if (!block || (*block != 16 && *block != 32)
+            || (header.values.contains("ZVAL2") && (!bytes || (*bytes & (*bytes - 1)) != 0))) {
+            damage = QStringLiteral("its Rice parameters are invalid");
+            return nullptr;
+        }
+    }
+    if (header.values.contains("ZDITHER0") && !integer(header, "ZDITHER0", 1, DitherSeeds)) {
+        // cfitsio indexes its table of random numbers with it.
+        damage = QStringLiteral("its ZDITHER0 is outside 1 to %1").arg(DitherSeeds);
+        return nullptr;
+    }
+
+    const qint64 fields = integer(header, "TFIELDS", 0, MaxTableFields).value_or(0);
+    qint64 offset = 0;
+    for (int field = 1; field <= fields; ++field) {
+        const QByteArray number = QByteArray::number(field);
+        FitsTileTable::DataColumn column;
+        const qint64 width = columnWidth(rawString(header, "TFORM" + number), &column);
+        if (width < 0 || width > rowBytes - offset) {
+            damage = QStringLiteral("its column %1 has an invalid TFORM").arg(field);
+            return nullptr;
+        }
+        column.present = true;
+        column.offset = offset;
+        offset += width;
+        const QString name = stringValue(header, "TTYPE" + number).toUpper();
+        FitsTileTable::DataColumn* target = name == QLatin1String("COMPRESSED_DATA") ? &table->compressed
+            : name == QLatin1String("GZIP_COMPRESSED_DATA")                         ? &table->gzipCompressed
+            : name == QLatin1String("UNCOMPRESSED_DATA")                            ? &table->uncompressed
+                                                                                     : nullptr;
+        if (target) {
+            if (target->present || column.elementBytes == 0) {
+                damage = QStringLiteral("its column %1 is not a single heap descriptor").arg(name);
+                return nullptr;
+            }
+            *target = column;
+        }
+    }
+    if (offset != rowBytes) {
+        damage = QStringLiteral("its columns do not add up to NAXIS1");
+        return nullptr;
+    }
+    if (!table->compressed.present) {
+        damage = QStringLiteral("it has no COMPRESSED_DATA column");
+        return nullptr;
+    }
+    const qint64 tableBytes = rowBytes * rows;
+    const qint64 heapOffset = header.values.contains("THEAP")
+        ? integer(header, "THEAP", tableBytes, tableBytes + pcount).value_or(-1)
+        : tableBytes;
+    if (heapOffset < 0) {
+        damage = QStringLiteral("its THEAP lies outside the data");
+        return nullptr;
+    }
+    table->heapStart = dataStart + heapOffset;
+    table->heapBytes = tableBytes + pcount - heapOffset;
+    return table;
 }
 
 /// Checks one header and works out how many data bytes follow it; false when broken.
-bool describe(const Header& header, int number, FitsHduSummary& hdu, qint64& dataBytes)
+bool describe(const Header& header, int number, qint64 dataStart, FitsHduSummary& hdu, qint64& dataBytes)
 {
     hdu.number = number;
     if (number == 1) {
@@ -149,7 +342,16 @@ bool describe(const Header& header, int number, FitsHduSummary& hdu, qint64& dat
     if (hdu.kind == FitsHduSummary::Kind::Table) {
         if (!integer(header, "TFIELDS", 0, MaxTableFields))
             return false;
-        hdu.compressedImage = header.values.value("ZIMAGE") == "T";
+        // cfitsio takes any value beginning with T.
+        hdu.compressedImage = header.values.value("ZIMAGE").startsWith('T');
+        if (hdu.compressedImage) {
+            if (*axes != 2 || *bitpix != 8 || gcount != 1) {
+                hdu.damage = QStringLiteral("its table is not a plain binary table");
+            } else {
+                hdu.tiles = describeTiles(header, dataStart, integer(header, "NAXIS1", 0, MaxDataBytes).value_or(0),
+                    integer(header, "NAXIS2", 0, MaxDataBytes).value_or(0), pcount, hdu.damage);
+            }
+        }
     }
     hdu.extname = stringValue(header, "EXTNAME");
     const qint64 bytesPerValue = (*bitpix < 0 ? -*bitpix : *bitpix) / 8;
@@ -161,6 +363,75 @@ bool describe(const Header& header, int number, FitsHduSummary& hdu, qint64& dat
 
 } // namespace
 
+qint64 FitsTileTable::tilePixels(qint64 row) const
+{
+    // Tiles at the far edges are cut to the image.
+    qint64 pixels = 1;
+    for (std::size_t axis = 0; axis < axes.size(); ++axis) {
+        const qint64 perAxis = (axes[axis] + tile[axis] - 1) / tile[axis];
+        const qint64 start = row % perAxis * tile[axis];
+        row /= perAxis;
+        pixels *= std::min(tile[axis], axes[axis] - start);
+    }
+    return pixels;
+}
+
+std::pair<qint64, qint64> FitsTileTable::frameRows(qint64 frame) const
+{
+    // Tiles run first axis fastest; a frame's tiles are those of one tile index on every
+    // axis after the second, one contiguous run of rows.
+    const qint64 perPlane = ((axes[0] + tile[0] - 1) / tile[0]) * ((axes[1] + tile[1] - 1) / tile[1]);
+    qint64 index = 0;
+    qint64 stride = 1;
+    for (std::size_t axis = 2; axis < axes.size(); ++axis) {
+        const qint64 position = frame % axes[axis];
+        frame /= axes[axis];
+        index += position / tile[axis] * stride;
+        stride *= (axes[axis] + tile[axis] - 1) / tile[axis];
+    }
+    return { index * perPlane, perPlane };
+}
+
+QString FitsTileTable::checkFrame(const FitsByteReader& read, qint64 frame, qint64 fileSize) const
+{
+    const auto [first, count] = frameRows(frame);
+    const QByteArray bytes = read(dataStart + first * rowBytes, count * rowBytes);
+    if (bytes.size() < count * rowBytes)
+        return QStringLiteral("its tile table is cut short");
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    auto bigEndian = [](const uchar* at, int size) {
+        qint64 value = 0;
+        for (int i = 0; i < size; ++i)
+            value = (value << 8) | at[i];
+        // Sign-extend 32-bit fields.
+        return size == 4 ? qint64(qint32(quint32(value))) : value;
+    };
+    for (qint64 row = 0; row < count; ++row) {
+        // Generous: no coder makes a tile more than twice its raw size.
+        const qint64 pixels = tilePixels(first + row);
+        const qint64 maxCompressed = 2 * pixels * std::max(4, std::abs(bitpix) / 8) + 1024;
+        bool anyData = false;
+        for (const DataColumn* column : { &compressed, &gzipCompressed, &uncompressed }) {
+            if (!column->present)
+                continue;
+            const uchar* at = data + row * rowBytes + column->offset;
+            const int field = column->wide ? 8 : 4;
+            const qint64 elements = bigEndian(at, field);
+            const qint64 offset = bigEndian(at + field, field);
+            const qint64 limit = column == &uncompressed ? pixels : maxCompressed / column->elementBytes;
+            if (elements < 0 || offset < 0 || elements > limit || offset > heapBytes
+                || elements * column->elementBytes > heapBytes - offset)
+                return QStringLiteral("tile %1 points outside its heap or is too large").arg(first + row + 1);
+            if (heapStart + offset + elements * column->elementBytes > fileSize)
+                return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
+            anyData = anyData || elements > 0;
+        }
+        if (!anyData)
+            return QStringLiteral("tile %1 is empty").arg(first + row + 1);
+    }
+    return QString();
+}
+
 std::vector<FitsHduSummary> FitsStructure::scan(const FitsByteReader& read)
 {
     std::vector<FitsHduSummary> hdus;
@@ -171,9 +442,11 @@ std::vector<FitsHduSummary> FitsStructure::scan(const FitsByteReader& read)
             break;
         FitsHduSummary hdu;
         qint64 dataBytes = 0;
-        if (!describe(*header, number, hdu, dataBytes))
+        if (!describe(*header, number, offset + header->blocks * Block, hdu, dataBytes))
             break;
         hdus.push_back(hdu);
+        if (!hdu.damage.isEmpty())
+            break;
         offset += header->blocks * Block + (dataBytes + Block - 1) / Block * Block;
     }
     return hdus;
