@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -234,14 +236,20 @@ std::shared_ptr<FitsTileTable> describeTiles(const Header& header, qint64 dataSt
     }
     if (type.startsWith(QLatin1String("RICE"))) {
         // The block size steps the decoder's loop; cfitsio swaps it with BYTEPIX when small.
+        // Old files name their second parameter NOISEBIT, and have four bytes per pixel.
+        const bool oldFormat = stringValue(header, "ZNAME2") == QLatin1String("NOISEBIT");
         const std::optional<qint64> block = integer(header, "ZVAL1", 16, 32);
         const std::optional<qint64> bytes = integer(header, "ZVAL2", 1, 8);
         if (!block || (*block != 16 && *block != 32)
-            || (header.values.contains("ZVAL2") && (!bytes || (*bytes & (*bytes - 1)) != 0))) {
+            || (!oldFormat && header.values.contains("ZVAL2") && (!bytes || (*bytes & (*bytes - 1)) != 0))) {
             damage = QStringLiteral("its Rice parameters are invalid");
             return nullptr;
         }
+        table->riceBlock = int(*block);
+        table->riceBytes = oldFormat || !bytes ? 4 : int(*bytes);
     }
+    table->plio = type == QLatin1String("PLIO_1");
+    table->gzip = type.startsWith(QLatin1String("GZIP"));
     if (header.values.contains("ZDITHER0") && !integer(header, "ZDITHER0", 1, DitherSeeds)) {
         // cfitsio indexes its table of random numbers with it.
         damage = QStringLiteral("its ZDITHER0 is outside 1 to %1").arg(DitherSeeds);
@@ -267,7 +275,10 @@ std::shared_ptr<FitsTileTable> describeTiles(const Header& header, qint64 dataSt
             : name == QLatin1String("UNCOMPRESSED_DATA")                            ? &table->uncompressed
                                                                                      : nullptr;
         if (target) {
-            if (target->present || column.elementBytes == 0) {
+            // cfitsio reads the words of a tile as the coder wants them, converting any
+            // other column type; only the coder's own type makes the walk above exact.
+            const int wordBytes = target == &table->compressed ? (table->plio ? 2 : 1) : column.elementBytes;
+            if (target->present || column.elementBytes == 0 || column.elementBytes != wordBytes) {
                 damage = QStringLiteral("its column %1 is not a single heap descriptor").arg(name);
                 return nullptr;
             }
@@ -361,6 +372,91 @@ bool describe(const Header& header, int number, qint64 dataStart, FitsHduSummary
     return true;
 }
 
+/// Walks a Rice-coded tile of `pixels` pixels exactly as cfitsio's decoder reads it, but
+/// stops at the end of the `length` bytes; true when the decoder would stay within them.
+bool riceStreamFits(const uchar* bytes, qint64 length, qint64 pixels, int block, int pixelBytes)
+{
+    const int fsBits = pixelBytes == 1 ? 3 : pixelBytes == 2 ? 4 : 5;
+    const int fsMax = pixelBytes == 1 ? 6 : pixelBytes == 2 ? 14 : 25;
+    const int directBits = 1 << fsBits;
+    // cfitsio decodes 8-byte pixels as 4-byte ones.
+    qint64 at = std::min(pixelBytes, 4);
+    bool overrun = false;
+    auto next = [&]() -> unsigned {
+        if (at >= length) {
+            overrun = true;
+            return 0;
+        }
+        return bytes[at++];
+    };
+    unsigned b = next();
+    int nbits = 8;
+    for (qint64 i = 0; i < pixels && !overrun;) {
+        nbits -= fsBits;
+        while (nbits < 0) {
+            b = (b << 8) | next();
+            nbits += 8;
+        }
+        const int fs = int(b >> nbits) - 1;
+        b &= (1u << nbits) - 1;
+        const qint64 end = std::min(i + block, pixels);
+        if (fs < 0) {
+            i = end;
+        } else if (fs == fsMax) {
+            for (; i < end && !overrun; ++i) {
+                int k = directBits - nbits;
+                for (k -= 8; k >= 0; k -= 8)
+                    b = next();
+                if (nbits > 0)
+                    b = next() & ((1u << nbits) - 1);
+                else
+                    b = 0;
+            }
+        } else {
+            for (; i < end && !overrun; ++i) {
+                while (b == 0 && !overrun) {
+                    nbits += 8;
+                    b = next();
+                }
+                if (overrun || b > 255)
+                    return false;
+                const int significant = 32 - __builtin_clz(b);
+                const int zeros = nbits - significant;
+                nbits -= zeros + 1;
+                b ^= 1u << nbits;
+                nbits -= fs;
+                while (nbits < 0) {
+                    b = (b << 8) | next();
+                    nbits += 8;
+                }
+                b &= (1u << nbits) - 1;
+            }
+        }
+    }
+    return !overrun;
+}
+
+/// True when `length` bytes hold one whole gzip stream that inflates to at most `limit`
+/// bytes, so cfitsio's unbounded inflate loop ends.
+bool gzipStreamFits(const QByteArray& bytes, qint64 limit)
+{
+    z_stream stream {};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK)
+        return false;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    stream.avail_in = uInt(bytes.size());
+    unsigned char scratch[16384];
+    int result = Z_OK;
+    while (result == Z_OK && qint64(stream.total_out) <= limit) {
+        stream.next_out = scratch;
+        stream.avail_out = sizeof scratch;
+        result = inflate(&stream, Z_NO_FLUSH);
+    }
+    const bool whole = result == Z_STREAM_END && qint64(stream.total_out) <= limit;
+    inflateEnd(&stream);
+    return whole;
+}
+
 } // namespace
 
 qint64 FitsTileTable::tilePixels(qint64 row) const
@@ -425,6 +521,16 @@ QString FitsTileTable::checkFrame(const FitsByteReader& read, qint64 frame, qint
             if (heapStart + offset + elements * column->elementBytes > fileSize)
                 return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
             anyData = anyData || elements > 0;
+            const bool gzipped = column == &gzipCompressed || (column == &compressed && gzip);
+            if (elements == 0 || !(gzipped || (column == &compressed && riceBlock > 0)))
+                continue;
+            const QByteArray tileBytes = read(heapStart + offset, elements);
+            if (tileBytes.size() < elements)
+                return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
+            if (gzipped ? !gzipStreamFits(tileBytes, pixels * 8)
+                        : !riceStreamFits(reinterpret_cast<const uchar*>(tileBytes.constData()), elements,
+                            pixels, riceBlock, riceBytes))
+                return QStringLiteral("the code of tile %1 is damaged").arg(first + row + 1);
         }
         if (!anyData)
             return QStringLiteral("tile %1 is empty").arg(first + row + 1);

@@ -30,6 +30,15 @@ struct FitsTileTable
         int elementBytes = 1;
     };
 
+    /// cfitsio's Rice decoder checks for the end of its input only between blocks, so
+    /// Rice tiles are walked through first. 0 for other coders.
+    int riceBlock = 0;
+    int riceBytes = 4;
+    /// PLIO's tiles are 16-bit words, every other coder's bytes.
+    bool plio = false;
+    /// cfitsio inflates gzip tiles without a bound, and loops for ever on a cut-short
+    /// stream, so they are inflated here first.
+    bool gzip = false;
     int bitpix = 0;
     /// ZNAXISn and ZTILEn.
     std::vector<qint64> axes;
