@@ -436,6 +436,49 @@ bool riceStreamFits(const uchar* bytes, qint64 length, qint64 pixels, int block,
     return !overrun;
 }
 
+/// Follows a PLIO line list as cfitsio's decoder does, with `words` 16-bit words for
+/// `pixels` pixels; true when the decoder reads only within them. It takes the list's
+/// length and start from the list's own header.
+bool plioListFits(const QByteArray& bytes, qint64 pixels)
+{
+    const qint64 words = bytes.size() / 2;
+    auto word = [&](qint64 number) { // 1-based, as the decoder counts
+        const auto* at = reinterpret_cast<const uchar*>(bytes.constData()) + 2 * (number - 1);
+        return qint64(qint16(quint16((at[0] << 8) | at[1])));
+    };
+    if (words < 3)
+        return false;
+    qint64 length = word(3);
+    qint64 first = 4;
+    if (length <= 0) {
+        if (words < 5)
+            return false;
+        length = word(5) * 32768 + word(4);
+        first = word(2) + 1;
+    }
+    if (pixels <= 0 || length <= 0)
+        return true;
+    if (first < 1 || length > words)
+        return false;
+    qint64 x = 1;
+    for (qint64 at = first; at <= length && x <= pixels; ++at) {
+        const qint64 value = word(at);
+        const qint64 opcode = value / 4096;
+        const qint64 data = value & 4095;
+        if (opcode == 0 || opcode == 4 || opcode == 5) {
+            x += data;
+        } else if (opcode == 6 || opcode == 7) {
+            ++x;
+        } else if (opcode == 1) {
+            // Takes the next word as the high bits of a value, and skips it.
+            if (at + 1 > words)
+                return false;
+            ++at;
+        }
+    }
+    return true;
+}
+
 /// True when `length` bytes hold one whole gzip stream that inflates to at most `limit`
 /// bytes, so cfitsio's unbounded inflate loop ends.
 bool gzipStreamFits(const QByteArray& bytes, qint64 limit)
@@ -522,14 +565,18 @@ QString FitsTileTable::checkFrame(const FitsByteReader& read, qint64 frame, qint
                 return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
             anyData = anyData || elements > 0;
             const bool gzipped = column == &gzipCompressed || (column == &compressed && gzip);
-            if (elements == 0 || !(gzipped || (column == &compressed && riceBlock > 0)))
+            const bool walked = column == &compressed && (riceBlock > 0 || plio);
+            if (elements == 0 || !(gzipped || walked))
                 continue;
-            const QByteArray tileBytes = read(heapStart + offset, elements);
-            if (tileBytes.size() < elements)
+            const qint64 length = elements * column->elementBytes;
+            const QByteArray tileBytes = read(heapStart + offset, length);
+            if (tileBytes.size() < length)
                 return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
-            if (gzipped ? !gzipStreamFits(tileBytes, pixels * 8)
-                        : !riceStreamFits(reinterpret_cast<const uchar*>(tileBytes.constData()), elements,
-                            pixels, riceBlock, riceBytes))
+            const bool fits = gzipped ? gzipStreamFits(tileBytes, pixels * 8)
+                : plio                ? plioListFits(tileBytes, pixels)
+                                      : riceStreamFits(reinterpret_cast<const uchar*>(tileBytes.constData()),
+                                          elements, pixels, riceBlock, riceBytes);
+            if (!fits)
                 return QStringLiteral("the code of tile %1 is damaged").arg(first + row + 1);
         }
         if (!anyData)

@@ -52,8 +52,11 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QByteArray m_file;
+    /// 16 x 8 x 3 with one tile per row (24 rows of one 'P' descriptor), by cfitsio's
+    /// compression type.
+    QByteArray compressedFile(int compression);
+
     QByteArray m_compressed;
-    QByteArray m_gzipped;
 };
 
 void TestFitsStructure::initTestCase()
@@ -71,22 +74,22 @@ void TestFitsStructure::initTestCase()
     QVERIFY(file.open(QIODevice::ReadOnly));
     m_file = file.readAll();
 
-    // 16 x 8 x 3, Rice, one tile per row: 24 rows of one 'P' descriptor each.
-    FitsTestCube compressed;
-    compressed.axes = { 16, 8, 3 };
+    m_compressed = compressedFile(11); // RICE_1
+}
+
+QByteArray TestFitsStructure::compressedFile(int compression)
+{
+    FitsTestCube cube;
+    cube.axes = { 16, 8, 3 };
     for (int i = 0; i < 16 * 8 * 3; ++i)
-        compressed.stored.push_back((i * 37) % 4000);
-    compressed.compression = 11; // RICE_1
-    const QString compressedPath = m_dir.filePath(QStringLiteral("three.fz"));
-    QVERIFY2(writeFitsTestFile(compressedPath, compressed, &error), qPrintable(error));
-    QFile compressedFile(compressedPath);
-    QVERIFY(compressedFile.open(QIODevice::ReadOnly));
-    m_compressed = compressedFile.readAll();
-    compressed.compression = 21; // GZIP_1
-    QVERIFY2(writeFitsTestFile(compressedPath, compressed, &error), qPrintable(error));
-    QFile gzippedFile(compressedPath);
-    QVERIFY(gzippedFile.open(QIODevice::ReadOnly));
-    m_gzipped = gzippedFile.readAll();
+        cube.stored.push_back((i * 37) % 4000);
+    cube.compression = compression;
+    const QString path = m_dir.filePath(QStringLiteral("%1.fz").arg(compression));
+    QString error;
+    if (!writeFitsTestFile(path, cube, &error))
+        qWarning("%s", qPrintable(error));
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void TestFitsStructure::validFile()
@@ -189,6 +192,8 @@ void TestFitsStructure::damagedTileTable_data()
     QTest::newRow("Rice code past its tile") << QByteArray("heap") << QByteArray() << 0 << 0;
     // cfitsio would wait for the rest of the stream for ever.
     QTest::newRow("gzip stream cut short") << QByteArray("gzip") << QByteArray() << 0 << 0;
+    // PLIO's decoder reads as many words as the list's header says.
+    QTest::newRow("PLIO list longer than its tile") << QByteArray("plio") << QByteArray() << 0 << 0;
 }
 
 void TestFitsStructure::damagedTileTable()
@@ -197,10 +202,15 @@ void TestFitsStructure::damagedTileTable()
     QFETCH(QByteArray, value);
     QFETCH(qint32, count);
     QFETCH(qint32, offset);
-    QByteArray bytes = card == "gzip" ? m_gzipped : m_compressed;
+    QByteArray bytes = card == "gzip" ? compressedFile(21) : card == "plio" ? compressedFile(31) : m_compressed;
     const std::vector<FitsHduSummary> hdus = FitsStructure::scan(reader(bytes));
     QVERIFY(hdus.size() == 2 && hdus[1].tiles);
-    if (card == "gzip") {
+    if (card == "plio") {
+        // Word 3 of the first tile's list is its length.
+        const qint64 at = hdus[1].tiles->heapStart + 4;
+        QCOMPARE(bytes[at], char(0));
+        bytes[at] = 0x7f;
+    } else if (card == "gzip") {
         // The first tile's count, a big-endian 32-bit word, loses its last ten bytes.
         const qint64 at = hdus[1].tiles->dataStart + 3;
         QVERIFY(uchar(bytes[at]) > 10);
