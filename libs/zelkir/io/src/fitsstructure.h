@@ -36,6 +36,8 @@ struct FitsTileTable
     int riceBytes = 4;
     /// PLIO's tiles are 16-bit words, every other coder's bytes.
     bool plio = false;
+    /// cfitsio's H-compress decoder takes the tile's size from the tile.
+    bool hcompress = false;
     /// cfitsio inflates gzip tiles without a bound, and loops for ever on a cut-short
     /// stream, so they are inflated here first.
     bool gzip = false;
