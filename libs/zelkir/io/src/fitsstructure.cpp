@@ -480,24 +480,6 @@ bool plioListFits(const QByteArray& bytes, qint64 pixels)
     return true;
 }
 
-/// True when an H-compress tile's header describes exactly `pixels` pixels, so the
-/// decoder, which sizes its work by that header, writes only within the tile.
-bool hcompressHeaderFits(const QByteArray& bytes, qint64 pixels)
-{
-    constexpr int HeaderBytes = 2 + 4 + 4 + 4 + 8 + 3;
-    if (bytes.size() < HeaderBytes || uchar(bytes[0]) != 0xDD || uchar(bytes[1]) != 0x99)
-        return false;
-    const auto* at = reinterpret_cast<const uchar*>(bytes.constData());
-    auto integer = [at](int offset) {
-        return qint64(qint32(quint32(at[offset] << 24 | at[offset + 1] << 16 | at[offset + 2] << 8 | at[offset + 3])));
-    };
-    const qint64 nx = integer(2);
-    const qint64 ny = integer(6);
-    // Bit planes beyond a 64-bit value's bits only make the decoder read on.
-    const bool planes = at[22] <= 64 && at[23] <= 64 && at[24] <= 64;
-    return nx > 0 && ny > 0 && nx * ny == pixels && integer(10) >= 0 && planes;
-}
-
 /// True when `length` bytes hold one whole gzip stream that inflates to at most `limit`
 /// bytes, so cfitsio's unbounded inflate loop ends.
 bool gzipStreamFits(const QByteArray& bytes, qint64 limit)
@@ -584,7 +566,7 @@ QString FitsTileTable::checkFrame(const FitsByteReader& read, qint64 frame, qint
                 return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
             anyData = anyData || elements > 0;
             const bool gzipped = column == &gzipCompressed || (column == &compressed && gzip);
-            const bool walked = column == &compressed && (riceBlock > 0 || plio || hcompress);
+            const bool walked = column == &compressed && (riceBlock > 0 || plio);
             if (elements == 0 || !(gzipped || walked))
                 continue;
             const qint64 length = elements * column->elementBytes;
@@ -593,7 +575,6 @@ QString FitsTileTable::checkFrame(const FitsByteReader& read, qint64 frame, qint
                 return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
             const bool fits = gzipped ? gzipStreamFits(tileBytes, pixels * 8)
                 : plio                ? plioListFits(tileBytes, pixels)
-                : hcompress           ? hcompressHeaderFits(tileBytes, pixels)
                                       : riceStreamFits(reinterpret_cast<const uchar*>(tileBytes.constData()),
                                           elements, pixels, riceBlock, riceBytes);
             if (!fits)
