@@ -278,7 +278,9 @@ std::shared_ptr<FitsTileTable> describeTiles(const Header& header, qint64 dataSt
         if (target) {
             // cfitsio reads the words of a tile as the coder wants them, converting any
             // other column type; only the coder's own type makes the walk above exact.
-            const int wordBytes = target == &table->compressed ? (table->plio ? 2 : 1) : column.elementBytes;
+            const int wordBytes = target == &table->compressed ? (table->plio ? 2 : 1)
+                : target == &table->gzipCompressed            ? 1
+                                                               : column.elementBytes;
             if (target->present || column.elementBytes == 0 || column.elementBytes != wordBytes) {
                 damage = QStringLiteral("its column %1 is not a single heap descriptor").arg(name);
                 return nullptr;
