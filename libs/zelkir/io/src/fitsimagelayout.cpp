@@ -107,11 +107,6 @@ bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, Fi
         fail(error, QStringLiteral("The tile-compressed FITS image is damaged: %1.").arg(image->damage));
         return false;
     }
-    if (image->tiles && image->tiles->hcompress) {
-        fail(error,
-            QStringLiteral("H-compressed FITS images are not supported; uncompress the file with funpack first."));
-        return false;
-    }
     int status = 0;
     int type = 0;
     if (fits_movabs_hdu(file, 1, &type, &status) || appendFitsKeywords(file, keywords) != 0

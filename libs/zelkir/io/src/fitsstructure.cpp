@@ -482,6 +482,201 @@ bool plioListFits(const QByteArray& bytes, qint64 pixels)
     return true;
 }
 
+/// Follows an H-compress tile through cfitsio's decoder, reading only what the decoder
+/// reads and stopping at the end of the tile; true when the decoder stays within it and
+/// its header describes exactly `pixels` pixels (the decoder writes as many as it says).
+/// Only which values are zero is tracked: that decides how much the decoder reads.
+class HcompressWalk
+{
+public:
+    explicit HcompressWalk(const QByteArray& bytes)
+        : m_bytes(reinterpret_cast<const uchar*>(bytes.constData()))
+        , m_length(bytes.size())
+    {
+    }
+
+    bool fits(qint64 pixels)
+    {
+        constexpr int HeaderBytes = 2 + 4 + 4 + 4 + 8 + 3;
+        if (m_length < HeaderBytes || m_bytes[0] != 0xDD || m_bytes[1] != 0x99)
+            return false;
+        auto integer = [this](int at) {
+            return qint64(qint32(quint32(m_bytes[at]) << 24 | quint32(m_bytes[at + 1]) << 16
+                | quint32(m_bytes[at + 2]) << 8 | m_bytes[at + 3]));
+        };
+        const qint64 nx = integer(2);
+        const qint64 ny = integer(6);
+        const int planes[3] = { m_bytes[22], m_bytes[23], m_bytes[24] };
+        // Quadrants of an image one pixel wide are empty, which the decoder mishandles;
+        // more planes than a value has bits only make it read on.
+        if (nx < 2 || ny < 2 || nx * ny != pixels || planes[0] > 64 || planes[1] > 64 || planes[2] > 64)
+            return false;
+        m_at = HeaderBytes;
+        m_nonzero.assign(std::size_t(pixels), false);
+        m_bitsLeft = 0;
+        const qint64 nx2 = (nx + 1) / 2;
+        const qint64 ny2 = (ny + 1) / 2;
+        if (!quadrant(0, ny, nx2, ny2, planes[0]) || !quadrant(ny2, ny, nx2, ny / 2, planes[1])
+            || !quadrant(ny * nx2, ny, nx / 2, ny2, planes[1])
+            || !quadrant(ny * nx2 + ny2, ny, nx / 2, ny / 2, planes[2]))
+            return !m_overrun;
+        if (nybble() != 0)
+            return !m_overrun;
+        // One sign bit for every value that is not zero, from a fresh byte.
+        m_bitsLeft = 0;
+        for (bool set : m_nonzero) {
+            if (set)
+                bit();
+            if (m_overrun)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    unsigned byte()
+    {
+        if (m_at >= m_length) {
+            m_overrun = true;
+            return 0;
+        }
+        return m_bytes[m_at++];
+    }
+    unsigned bit()
+    {
+        if (m_bitsLeft == 0) {
+            m_buffer = byte();
+            m_bitsLeft = 8;
+        }
+        --m_bitsLeft;
+        return (m_buffer >> m_bitsLeft) & 1;
+    }
+    unsigned bits(int count)
+    {
+        if (m_bitsLeft < count) {
+            m_buffer = (m_buffer << 8) | byte();
+            m_bitsLeft += 8;
+        }
+        m_bitsLeft -= count;
+        return (m_buffer >> m_bitsLeft) & ((1u << count) - 1);
+    }
+    unsigned nybble() { return bits(4); }
+    /// A run of nybbles, which the decoder takes a byte at a time, going back a byte
+    /// when its buffer is full.
+    void nybbles(std::vector<uchar>& out, qint64 count)
+    {
+        if (count == 1) {
+            out[0] = uchar(nybble());
+            return;
+        }
+        if (m_bitsLeft == 8) {
+            --m_at;
+            m_bitsLeft = 0;
+        }
+        qint64 k = 0;
+        for (qint64 i = 0; i < count / 2 && !m_overrun; ++i, k += 2) {
+            m_buffer = (m_buffer << 8) | byte();
+            out[std::size_t(k)] = uchar((m_buffer >> (m_bitsLeft + 4)) & 15);
+            out[std::size_t(k + 1)] = uchar((m_buffer >> m_bitsLeft) & 15);
+        }
+        if (count % 2 != 0)
+            out[std::size_t(count - 1)] = uchar(nybble());
+    }
+    unsigned huffman()
+    {
+        unsigned code = bits(3);
+        if (code < 4)
+            return 1u << code;
+        code = (code << 1) | bit();
+        static const uchar four[5] = { 3, 5, 10, 12, 15 };
+        if (code < 13)
+            return four[code - 8];
+        code = (code << 1) | bit();
+        static const uchar five[5] = { 6, 7, 9, 11, 13 };
+        if (code < 31)
+            return five[code - 26];
+        code = (code << 1) | bit();
+        return code == 62 ? 0 : 14;
+    }
+    /// Spreads 4-bit codes, one per 2 x 2 block of an nx x ny grid (rows of ny), into
+    /// the grid: the high bit to the block's first pixel, the low bit to its last.
+    template<typename Set>
+    static void spread(const std::vector<uchar>& codes, qint64 nx, qint64 ny, Set set)
+    {
+        const qint64 blockRow = (ny + 1) / 2;
+        for (qint64 i = 0; i < nx; i += 2) {
+            for (qint64 j = 0; j < ny; j += 2) {
+                const unsigned code = codes[std::size_t(i / 2 * blockRow + j / 2)];
+                set(i, j, (code >> 3) & 1);
+                if (j + 1 < ny)
+                    set(i, j + 1, (code >> 2) & 1);
+                if (i + 1 < nx)
+                    set(i + 1, j, (code >> 1) & 1);
+                if (i + 1 < nx && j + 1 < ny)
+                    set(i + 1, j + 1, code & 1);
+            }
+        }
+    }
+    bool quadrant(qint64 start, qint64 rowLength, qint64 nqx, qint64 nqy, int planes)
+    {
+        const qint64 largest = std::max(nqx, nqy);
+        int levels = 0;
+        while ((qint64(1) << levels) < largest)
+            ++levels;
+        std::vector<uchar> scratch(std::size_t(((nqx + 1) / 2) * ((nqy + 1) / 2)));
+        auto insert = [&](qint64 i, qint64 j, unsigned value) {
+            if (value)
+                m_nonzero[std::size_t(start + i * rowLength + j)] = true;
+        };
+        for (int plane = planes - 1; plane >= 0 && !m_overrun; --plane) {
+            const unsigned format = nybble();
+            if (format == 0) {
+                nybbles(scratch, qint64(scratch.size()));
+            } else if (format == 15) {
+                scratch[0] = uchar(huffman());
+                qint64 nx = 1;
+                qint64 ny = 1;
+                qint64 leftX = nqx;
+                qint64 leftY = nqy;
+                qint64 step = qint64(1) << levels;
+                for (int level = 1; level < levels && !m_overrun; ++level) {
+                    step >>= 1;
+                    nx <<= 1;
+                    ny <<= 1;
+                    if (leftX <= step)
+                        --nx;
+                    else
+                        leftX -= step;
+                    if (leftY <= step)
+                        --ny;
+                    else
+                        leftY -= step;
+                    std::vector<uchar> expanded(std::size_t(nx * ny));
+                    spread(scratch, nx, ny,
+                        [&](qint64 i, qint64 j, unsigned value) { expanded[std::size_t(i * ny + j)] = uchar(value); });
+                    for (qint64 i = nx * ny - 1; i >= 0 && !m_overrun; --i) {
+                        if (expanded[std::size_t(i)])
+                            expanded[std::size_t(i)] = uchar(huffman());
+                    }
+                    std::copy(expanded.begin(), expanded.end(), scratch.begin());
+                }
+            } else {
+                return false; // the decoder gives up here
+            }
+            spread(scratch, nqx, nqy, insert);
+        }
+        return !m_overrun;
+    }
+
+    const uchar* m_bytes;
+    qint64 m_length;
+    qint64 m_at = 0;
+    unsigned m_buffer = 0;
+    int m_bitsLeft = 0;
+    bool m_overrun = false;
+    std::vector<bool> m_nonzero;
+};
+
 /// True when `length` bytes hold one whole gzip stream that inflates to at most `limit`
 /// bytes, so cfitsio's unbounded inflate loop ends.
 bool gzipStreamFits(const QByteArray& bytes, qint64 limit)
@@ -568,7 +763,7 @@ QString FitsTileTable::checkFrame(const FitsByteReader& read, qint64 frame, qint
                 return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
             anyData = anyData || elements > 0;
             const bool gzipped = column == &gzipCompressed || (column == &compressed && gzip);
-            const bool walked = column == &compressed && (riceBlock > 0 || plio);
+            const bool walked = column == &compressed && (riceBlock > 0 || plio || hcompress);
             if (elements == 0 || !(gzipped || walked))
                 continue;
             const qint64 length = elements * column->elementBytes;
@@ -577,6 +772,7 @@ QString FitsTileTable::checkFrame(const FitsByteReader& read, qint64 frame, qint
                 return QStringLiteral("the data of tile %1 are missing").arg(first + row + 1);
             const bool fits = gzipped ? gzipStreamFits(tileBytes, pixels * 8)
                 : plio                ? plioListFits(tileBytes, pixels)
+                : hcompress           ? HcompressWalk(tileBytes).fits(pixels)
                                       : riceStreamFits(reinterpret_cast<const uchar*>(tileBytes.constData()),
                                           elements, pixels, riceBlock, riceBytes);
             if (!fits)

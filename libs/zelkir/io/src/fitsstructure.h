@@ -36,8 +36,8 @@ struct FitsTileTable
     int riceBytes = 4;
     /// PLIO's tiles are 16-bit words, every other coder's bytes.
     bool plio = false;
-    /// cfitsio's H-compress decoder reads on past the end of a damaged tile, with no
-    /// bound to check beforehand short of decoding it; such images are refused.
+    /// cfitsio's H-compress decoder reads on past the end of a damaged tile and writes as
+    /// many pixels as the tile says; its tiles are followed through first.
     bool hcompress = false;
     /// cfitsio inflates gzip tiles without a bound, and loops for ever on a cut-short
     /// stream, so they are inflated here first.

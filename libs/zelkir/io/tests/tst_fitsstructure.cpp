@@ -194,6 +194,10 @@ void TestFitsStructure::damagedTileTable_data()
     QTest::newRow("gzip stream cut short") << QByteArray("gzip") << QByteArray() << 0 << 0;
     // PLIO's decoder reads as many words as the list's header says.
     QTest::newRow("PLIO list longer than its tile") << QByteArray("plio") << QByteArray() << 0 << 0;
+    // H-compress's decoder writes as many pixels as the tile's own header says, and reads
+    // on past a tile cut short.
+    QTest::newRow("H-compress tile larger than said") << QByteArray("hcompress") << QByteArray() << 0 << 0;
+    QTest::newRow("H-compress code past its tile") << QByteArray("hcompress") << QByteArray() << -1 << 0;
 }
 
 void TestFitsStructure::damagedTileTable()
@@ -202,10 +206,21 @@ void TestFitsStructure::damagedTileTable()
     QFETCH(QByteArray, value);
     QFETCH(qint32, count);
     QFETCH(qint32, offset);
-    QByteArray bytes = card == "gzip" ? compressedFile(21) : card == "plio" ? compressedFile(31) : m_compressed;
+    QByteArray bytes = card == "gzip" ? compressedFile(21)
+        : card == "plio"              ? compressedFile(31)
+        : card == "hcompress"         ? compressedFile(41)
+                                      : m_compressed;
     const std::vector<FitsHduSummary> hdus = FitsStructure::scan(reader(bytes));
     QVERIFY(hdus.size() == 2 && hdus[1].tiles);
-    if (card == "plio") {
+    if (card == "hcompress" && count == 0) {
+        // The high byte of the tile's height, from its header after the two magic bytes.
+        bytes[hdus[1].tiles->heapStart + 2] = 0x10;
+    } else if (card == "hcompress") {
+        // The first tile's count, the low byte of a big-endian word, loses six bytes.
+        const qint64 at = hdus[1].tiles->dataStart + 3;
+        QVERIFY(uchar(bytes[at]) > 6);
+        bytes[at] = char(uchar(bytes[at]) - 6);
+    } else if (card == "plio") {
         // Word 3 of the first tile's list is its length.
         const qint64 at = hdus[1].tiles->heapStart + 4;
         QCOMPARE(bytes[at], char(0));
