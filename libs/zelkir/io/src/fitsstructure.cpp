@@ -62,6 +62,9 @@ std::optional<Header> readHeader(const FitsByteReader& read, qint64 offset)
             if (!printable(text.left(8)))
                 return std::nullopt;
             const QByteArray name = text.left(8).trimmed();
+            // cfitsio reads a name from the first column: "  END" is not the end to it.
+            if (!name.isEmpty() && text.startsWith(' '))
+                return std::nullopt;
             if (name == "END")
                 return header;
             header.names.push_back(name);
