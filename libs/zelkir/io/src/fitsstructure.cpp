@@ -252,6 +252,16 @@ std::shared_ptr<FitsTileTable> describeTiles(const Header& header, qint64 dataSt
     table->plio = type == QLatin1String("PLIO_1");
     table->hcompress = type == QLatin1String("HCOMPRESS_1");
     table->gzip = type.startsWith(QLatin1String("GZIP"));
+    if (type == QLatin1String("HCOMPRESS_1")) {
+        // cfitsio needs the scale; without it, its memory files still report the move to
+        // this HDU as a success, with the image half set up.
+        bool number = false;
+        header.values.value("ZVAL1").toDouble(&number);
+        if (!number) {
+            damage = QStringLiteral("its H-compress scale is invalid");
+            return nullptr;
+        }
+    }
     if (header.values.contains("ZDITHER0") && !integer(header, "ZDITHER0", 1, DitherSeeds)) {
         // cfitsio indexes its table of random numbers with it.
         damage = QStringLiteral("its ZDITHER0 is outside 1 to %1").arg(DitherSeeds);
