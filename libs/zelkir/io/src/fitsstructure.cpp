@@ -29,17 +29,28 @@ struct Header
     qint64 blocks = 0;
 };
 
+/// Without surrounding blanks; other white space (a carriage return) stays, so the value
+/// is refused here as cfitsio refuses it.
+QByteArray withoutBlanks(QByteArray text)
+{
+    while (text.startsWith(' '))
+        text.remove(0, 1);
+    while (text.endsWith(' '))
+        text.chop(1);
+    return text;
+}
+
 QByteArray valueText(const QByteArray& card)
 {
     if (card.size() < 10 || card.at(8) != '=' || card.at(9) != ' ')
         return QByteArray();
     QByteArray value = card.mid(10);
-    if (value.trimmed().startsWith('\''))
-        return value.trimmed();
+    if (withoutBlanks(value).startsWith('\''))
+        return withoutBlanks(value);
     const int comment = value.indexOf('/');
     if (comment >= 0)
         value.truncate(comment);
-    return value.trimmed();
+    return withoutBlanks(value);
 }
 
 /// Keyword names are printable ASCII; anything else there means the header is damaged.
@@ -89,8 +100,8 @@ std::optional<qint64> integer(const Header& header, const QByteArray& name, qint
     const auto found = header.values.constFind(name);
     if (found == header.values.constEnd())
         return std::nullopt;
-    bool ok = false;
-    const qint64 value = found->toLongLong(&ok);
+    bool ok = printable(*found);
+    const qint64 value = ok ? found->toLongLong(&ok) : 0;
     if (!ok || value < minimum || value > maximum)
         return std::nullopt;
     return value;
@@ -255,8 +266,9 @@ std::shared_ptr<FitsTileTable> describeTiles(const Header& header, qint64 dataSt
     if (type == QLatin1String("HCOMPRESS_1")) {
         // cfitsio needs the scale; without it, its memory files still report the move to
         // this HDU as a success, with the image half set up.
-        bool number = false;
-        header.values.value("ZVAL1").toDouble(&number);
+        bool number = printable(header.values.value("ZVAL1"));
+        if (number)
+            header.values.value("ZVAL1").toDouble(&number);
         if (!number) {
             damage = QStringLiteral("its H-compress scale is invalid");
             return nullptr;

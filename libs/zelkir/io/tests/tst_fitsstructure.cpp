@@ -184,6 +184,7 @@ void TestFitsStructure::damagedTileTable_data()
     QTest::newRow("rows for other tiles") << QByteArray("ZNAXIS2") << QByteArray("9") << 0 << 0 << 11;
     QTest::newRow("seven axes") << QByteArray("ZNAXIS") << QByteArray("7") << 0 << 0 << 11;
     QTest::newRow("H-compress scale not a number") << QByteArray("ZVAL1") << QByteArray("'x'") << 0 << 0 << 41;
+    QTest::newRow("Rice block after a carriage return") << QByteArray("ZVAL1") << QByteArray("\r  32") << 0 << 0 << 11;
     QTest::newRow("Rice block of zero") << QByteArray("ZVAL1") << QByteArray("0") << 0 << 0 << 11;
     QTest::newRow("unknown coder") << QByteArray("ZCMPTYPE") << QByteArray("'BZIP9   '") << 0 << 0 << 11;
     QTest::newRow("descriptor not first") << QByteArray("TFORM1") << QByteArray("' 1PB    '") << 0 << 0 << 11;
