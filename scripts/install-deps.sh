@@ -12,6 +12,7 @@ packages=(
     qml6-module-qtqml-models qml6-module-qtqml
     libaravis-dev libusb-1.0-0-dev aravis-tools aravis-tools-cli
     libcfitsio-dev libtiff-dev   # libtiff writes the multi-page TIFF test files
+    zlib1g-dev                   # checks gzip tiles of compressed FITS images
     clang-14 libclang-rt-14-dev  # libFuzzer, for scripts/fuzz-readers.sh
     libopencv-dev
     iproute2 util-linux

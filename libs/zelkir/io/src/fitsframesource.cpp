@@ -49,6 +49,18 @@ CountRange narrowCountRange(
     return CountRange { quint16(low), quint16(high) };
 }
 
+/// Turns rows stored bottom first into picture order; an empty vector stays empty.
+template<typename T>
+void flipRows(std::vector<T>& pixels, int width, int height)
+{
+    if (pixels.empty())
+        return;
+    const auto rowLength = std::ptrdiff_t(width);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(pixels.begin() + top * rowLength, pixels.begin() + (top + 1) * rowLength,
+            pixels.begin() + bottom * rowLength);
+}
+
 } // namespace
 
 FitsFrameSource::FitsFrameSource(SourceInfo info, std::unique_ptr<Storage> storage, FitsHandle image,
@@ -59,6 +71,7 @@ FitsFrameSource::FitsFrameSource(SourceInfo info, std::unique_ptr<Storage> stora
     , m_table(std::move(table))
     , m_layout(layout)
     , m_declaredRange(declaredRange(fileKeywords()))
+    , m_tileBytes(m_layout.tiles ? byteReader(*m_storage) : FitsByteReader())
 {
 }
 
@@ -143,7 +156,13 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
     SourceInfo info;
     if (!locateFitsImage(image.get(), hdus, layout, info.keywords, error))
         return nullptr;
-    if (layout.dataStart + layout.bytesPerFrame() > storage->fileSize) {
+    if (layout.tiles) {
+        const QString damage = layout.tiles->checkFrame(byteReader(*storage), 0, storage->fileSize);
+        if (!damage.isEmpty()) {
+            fail(error, QStringLiteral("The tile-compressed FITS image is damaged: %1.").arg(damage));
+            return nullptr;
+        }
+    } else if (layout.dataStart + layout.bytesPerFrame() > storage->fileSize) {
         fail(error, QStringLiteral("The FITS file is truncated: not even its first frame is complete."));
         return nullptr;
     }
@@ -151,9 +170,11 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
     info.width = layout.width;
     info.height = layout.height;
     // A header may declare far more frames than the file can hold; the frames beyond its
-    // end do not exist, and counting them would cost whoever walks the frames.
-    const qint64 framesInFile
-        = (storage->fileSize - layout.dataStart + layout.bytesPerFrame() - 1) / layout.bytesPerFrame();
+    // end do not exist, and counting them would cost whoever walks the frames. A compressed
+    // image's tile table, checked against its header, already lies within the file.
+    const qint64 framesInFile = layout.tiles
+        ? layout.frameCount
+        : (storage->fileSize - layout.dataStart + layout.bytesPerFrame() - 1) / layout.bytesPerFrame();
     info.frameCount = int(std::min<qint64>(layout.frameCount, framesInFile));
     info.calibration = calibrationFromKeywords(info.keywords);
     info.presets = presetInfoFromKeywords(info.keywords);
@@ -189,6 +210,8 @@ std::unique_ptr<FrameSource> FitsFrameSource::open(std::unique_ptr<Storage> stor
 
 bool FitsFrameSource::doReadFrame(int index, Frame& out, QString* error)
 {
+    if (m_layout.tiles)
+        return readCompressed(index, out, error);
     const uchar* stored = readStored(index, error);
     if (!stored)
         return false;
@@ -228,6 +251,54 @@ const uchar* FitsFrameSource::readStored(int index, QString* error)
         return nullptr;
     }
     return m_stored.data();
+}
+
+bool FitsFrameSource::readCompressed(int index, Frame& out, QString* error)
+{
+    // cfitsio trusts the tile table; each frame's tiles are checked, against what the file
+    // holds now, before it decompresses them.
+    const qint64 size = m_storage->path.isEmpty() ? m_storage->fileSize : m_storage->file.size();
+    const QString damage = m_layout.tiles->checkFrame(m_tileBytes, index, size);
+    if (!damage.isEmpty()) {
+        fail(error, QStringLiteral("Frame %1 cannot be read: %2.").arg(index + 1).arg(damage));
+        return false;
+    }
+    const qint64 pixels = m_layout.pixelsPerFrame();
+    const qint64 firstElement = qint64(index) * pixels + 1;
+    out.counts.resize(std::size_t(pixels));
+    int status = 0;
+    int anyNull = 0;
+    if (m_layout.isNarrow()) {
+        // Another handle on the same file may have moved cfitsio to another HDU, which
+        // resets the scaling from the header; so the count shift is set before every read.
+        fits_set_bscale(m_image.get(), 1.0, m_layout.countShift(), &status);
+        m_nullFlags.resize(std::size_t(pixels));
+        fits_read_imgnull(m_image.get(), TUSHORT, firstElement, pixels, out.counts.data(), m_nullFlags.data(),
+            &anyNull, &status);
+        if (status == 0 && anyNull) {
+            out.noValue.assign(m_nullFlags.begin(), m_nullFlags.end());
+            fillNoValueCounts(out.counts.data(), out.noValue.data(), out.counts.size());
+        }
+        out.scale = CountScale { m_layout.bzero - m_layout.bscale * m_layout.countShift(), m_layout.bscale };
+    } else {
+        m_wideValues.resize(std::size_t(pixels));
+        double undefined = std::nan("");
+        if (fits_read_img(m_image.get(), TDOUBLE, firstElement, pixels, &undefined, m_wideValues.data(),
+                &anyNull, &status)
+            == 0) {
+            out.scale = mapWideValues(
+                m_wideValues.data(), m_wideValues.size(), m_declaredRange, out.counts.data(), out.noValue);
+        }
+    }
+    if (status != 0) {
+        fail(error, QStringLiteral("Frame %1 cannot be read (%2).").arg(index + 1).arg(fitsErrorText(status)));
+        return false;
+    }
+    if (m_layout.bottomUp) {
+        flipRows(out.counts, m_layout.width, m_layout.height);
+        flipRows(out.noValue, m_layout.width, m_layout.height);
+    }
+    return true;
 }
 
 double FitsFrameSource::doFrameTime(int index)

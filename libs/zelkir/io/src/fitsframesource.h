@@ -56,6 +56,8 @@ private:
 
     /// The stored bytes of frame `index`, or null with a sentence in `*error`.
     const uchar* readStored(int index, QString* error);
+    /// Tile-compressed images go through cfitsio, once their tiles are checked.
+    bool readCompressed(int index, Frame& out, QString* error);
 
     std::unique_ptr<Storage> m_storage;
     FitsHandle m_image;
@@ -63,6 +65,8 @@ private:
     const FitsImageLayout m_layout;
     std::optional<ValueRange> m_declaredRange;
     std::vector<uchar> m_stored;
+    FitsByteReader m_tileBytes;
+    std::vector<char> m_nullFlags;
     std::vector<double> m_wideValues;
 };
 

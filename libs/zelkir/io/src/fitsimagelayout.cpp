@@ -103,17 +103,16 @@ bool readGeometry(fitsfile* file, int naxis, const LONGLONG* axes, FitsImageLayo
 bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, FitsImageLayout& layout,
     FileKeywords& keywords, QString* error)
 {
-    const auto image = std::find_if(hdus.begin(), hdus.end(),
-        [](const FitsHduSummary& hdu) { return hdu.kind == FitsHduSummary::Kind::Image && hdu.axes >= 2; });
+    const auto image = std::find_if(hdus.begin(), hdus.end(), [](const FitsHduSummary& hdu) {
+        return (hdu.kind == FitsHduSummary::Kind::Image && hdu.axes >= 2)
+            || (hdu.compressedImage && (!hdu.tiles || hdu.tiles->axes.size() >= 2));
+    });
     if (image == hdus.end()) {
-        const bool compressed = std::any_of(
-            hdus.begin(), hdus.end(), [](const FitsHduSummary& hdu) { return hdu.compressedImage; });
-        // cfitsio's tile decompressors read past their buffers on corrupt data, so a damaged
-        // file could crash the viewer; such images are refused instead.
-        fail(error,
-            compressed
-                ? QStringLiteral("Tile-compressed FITS images are not supported; uncompress the file first.")
-                : QStringLiteral("The FITS file holds no image."));
+        fail(error, QStringLiteral("The FITS file holds no image."));
+        return false;
+    }
+    if (image->compressedImage && !image->tiles) {
+        fail(error, QStringLiteral("The tile-compressed FITS image is damaged: %1.").arg(image->damage));
         return false;
     }
     int status = 0;
@@ -127,7 +126,9 @@ bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, Fi
     int bitpix = 0;
     int naxis = 0;
     LONGLONG axes[MaxAxes] = {};
-    if (type != IMAGE_HDU || fits_get_img_paramll(file, MaxAxes, &bitpix, &naxis, axes, &status)
+    // cfitsio presents a compressed image's table as the image itself.
+    if (fits_get_hdu_type(file, &type, &status) || type != IMAGE_HDU
+        || fits_get_img_paramll(file, MaxAxes, &bitpix, &naxis, axes, &status)
         || naxis < 2) {
         fail(error, QStringLiteral("The FITS image header is corrupt (%1).").arg(fitsErrorText(status)));
         return false;
@@ -142,8 +143,15 @@ bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, Fi
         fail(error, QStringLiteral("The FITS image has an invalid BITPIX of %1.").arg(bitpix));
         return false;
     }
+    if (image->tiles
+        && (std::size_t(naxis) != image->tiles->axes.size()
+            || !std::equal(image->tiles->axes.begin(), image->tiles->axes.end(), axes))) {
+        fail(error, QStringLiteral("The tile-compressed FITS image is damaged: its axes are ambiguous."));
+        return false;
+    }
     layout.hdu = image->number;
     layout.bitpix = bitpix;
+    layout.tiles = image->tiles;
     readOrientation(file, layout);
     readBlank(file, layout);
     return readGeometry(file, naxis, axes, layout, error) && readScaling(file, layout, error);

@@ -30,6 +30,8 @@ struct FitsImageLayout
     bool bottomUp = true;
     /// Byte offset of the data unit in the file.
     qint64 dataStart = 0;
+    /// The tile table of a compressed image; null for plain image data.
+    std::shared_ptr<const FitsTileTable> tiles;
 
     /// 8- and 16-bit integers are read as exact counts, unless scaling takes some of them
     /// beyond the double range; everything else is mapped.
@@ -49,8 +51,8 @@ struct FitsImageLayout
 
 /// Moves `file` to the first image HDU of `hdus` (checked by FitsStructure) with at least
 /// two axes, fills `layout` and appends the keywords of the primary HDU and of the image
-/// HDU to `keywords`. Returns false with a sentence in `*error` when the file holds no
-/// usable image, or a tile-compressed one.
+/// HDU to `keywords`. A tile-compressed image counts as an image HDU. Returns false with
+/// a sentence in `*error` when the file holds no usable image.
 bool locateFitsImage(fitsfile* file, const std::vector<FitsHduSummary>& hdus, FitsImageLayout& layout,
     FileKeywords& keywords, QString* error);
 

@@ -71,6 +71,7 @@ QtImageFrameSource::QtImageFrameSource(
     SourceInfo info, std::unique_ptr<QIODevice> device, QByteArray format, std::vector<quint16> firstPage)
     : FrameSource(std::move(info))
     , m_device(std::move(device))
+    , m_openedSize(m_device->size())
     , m_format(std::move(format))
     , m_cachedCounts(std::move(firstPage))
 {
@@ -167,6 +168,12 @@ bool QtImageFrameSource::doReadFrame(int index, Frame& out, QString* error)
 
 bool QtImageFrameSource::decodePage(int index, QImage& image, QString* error)
 {
+    if (m_device->size() < m_openedSize) {
+        fail(error, QStringLiteral("Page %1 cannot be read: the file was cut short after it was opened.")
+                        .arg(index + 1));
+        m_reader.reset();
+        return false;
+    }
     // A reader cannot rewind a single image, and a failed read may leave it stuck, so
     // each page gets a fresh reader unless the current one can jump there.
     if (!m_reader || frameCount() == 1 || !m_reader->jumpToImage(index)) {

@@ -33,6 +33,8 @@ private:
     bool decodePage(int index, QImage& image, QString* error);
 
     std::unique_ptr<QIODevice> m_device;
+    /// Decoders fill in what a shrunken file no longer holds, so pages are refused then.
+    qint64 m_openedSize = 0;
     QByteArray m_format;
     std::unique_ptr<QImageReader> m_reader;
     // The last page decoded, so a still image shown again and again is decoded once.

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -96,6 +97,8 @@ private slots:
     void corruptFitsHeader();
     void truncatedFilesOfEveryKind_data();
     void truncatedFilesOfEveryKind();
+    void cutShortAfterOpening_data();
+    void cutShortAfterOpening();
     void openDataMatchesOpen();
     void seedCorpusOpens_data();
     void seedCorpusOpens();
@@ -137,6 +140,16 @@ QString TestFrameSourceFactory::writeSample(const QString& kind)
 {
     if (kind == QLatin1String("fits"))
         return writeCube();
+    if (kind == QLatin1String("fitsz")) {
+        FitsTestCube cube;
+        cube.axes = { CubeWidth, CubeHeight, CubeFrames };
+        for (int i = 0; i < CubeWidth * CubeHeight * CubeFrames; ++i)
+            cube.stored.push_back((i * 7919) % 30000);
+        cube.compression = 11; // RICE_1
+        const QString path = m_dir->filePath(QStringLiteral("cube.fz"));
+        writeFitsTestFile(path, cube, nullptr);
+        return path;
+    }
     const QString path = m_dir->filePath(QStringLiteral("sample.") + kind);
     if (kind == QLatin1String("multitiff")) {
         QList<TiffTestPage> pages;
@@ -351,6 +364,39 @@ void TestFrameSourceFactory::truncatedFilesOfEveryKind()
     const int read = openAndReadAll(path);
     QVERIFY2(read >= -1, "a failure came without a message");
     QVERIFY(FrameSourceFactory::openData(whole.left(length), nullptr) || true);
+}
+
+void TestFrameSourceFactory::cutShortAfterOpening_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<double>("fraction");
+    for (const char* kind : { "fits", "fitsz", "multitiff", "tiff", "png" }) {
+        for (double fraction : { 0.2, 0.6 })
+            QTest::addRow("%s cut to %g", kind, fraction) << QString::fromLatin1(kind) << fraction;
+    }
+}
+
+void TestFrameSourceFactory::cutShortAfterOpening()
+{
+    // A frame read after the file shrank must be the same as before, or fail.
+    QFETCH(QString, kind);
+    QFETCH(double, fraction);
+    const QString path = writeSample(kind);
+    QString error;
+    const auto source = FrameSourceFactory::open(path, &error);
+    QVERIFY2(source, qPrintable(error));
+    std::vector<Frame> before(std::size_t(source->frameCount()));
+    for (int index = 0; index < source->frameCount(); ++index)
+        QVERIFY2(source->readFrame(index, before[std::size_t(index)], &error), qPrintable(error));
+    QVERIFY(QFile::resize(path, qint64(QFileInfo(path).size() * fraction)));
+    for (int index = source->frameCount() - 1; index >= 0; --index) {
+        Frame frame;
+        error.clear();
+        if (source->readFrame(index, frame, &error))
+            QCOMPARE(frame.counts, before[std::size_t(index)].counts);
+        else
+            QVERIFY(!error.isEmpty());
+    }
 }
 
 void TestFrameSourceFactory::openDataMatchesOpen()

@@ -99,8 +99,14 @@ bool writeFitsTestFile(const QString& path, const FitsTestCube& cube, QString* e
     std::vector<LONGLONG> axes(cube.axes.begin(), cube.axes.end());
     if (cube.inExtension)
         fits_create_img(file, BYTE_IMG, 0, nullptr, &status);
-    if (cube.compressed)
-        fits_set_compression_type(file, RICE_1, &status);
+    if (cube.compression != 0) {
+        fits_set_compression_type(file, cube.compression, &status);
+        // Floating-point data stay exact instead of being quantised.
+        fits_set_quantize_level(file, 0.0f, &status);
+        std::vector<long> tile(cube.tile.begin(), cube.tile.end());
+        if (!tile.empty())
+            fits_set_tile_dim(file, int(tile.size()), tile.data(), &status);
+    }
     fits_create_imgll(file, cube.bitpix, int(axes.size()), axes.data(), &status);
     for (const FitsTestCard& card : cube.cards)
         writeCard(file, card, &status);
@@ -121,14 +127,22 @@ bool writeFitsTestFile(const QString& path, const FitsTestCube& cube, QString* e
     std::vector<double> stored = cube.stored;
     stored.resize(std::size_t(elements), 0.0);
     // The values given are the stored ones, whatever BSCALE and BZERO say.
-    if (!cube.compressed)
+    if (cube.compression == 0) {
         fits_set_bscale(file, 1.0, 0.0, &status);
-    if (cube.compressed) {
-        // cfitsio compresses only from the image's own type; the tests compress 16-bit images.
-        std::vector<short> whole(stored.begin(), stored.end());
-        fits_write_img(file, TSHORT, 1, elements, whole.data(), &status);
-    } else {
         fits_write_img(file, TDOUBLE, 1, elements, stored.data(), &status);
+    } else {
+        // cfitsio compresses only from the image's own type.
+        auto writeAs = [&](auto sample, int type) {
+            std::vector<decltype(sample)> whole(stored.begin(), stored.end());
+            fits_write_img(file, type, 1, elements, whole.data(), &status);
+        };
+        switch (cube.bitpix) {
+        case BYTE_IMG: writeAs((unsigned char)0, TBYTE); break;
+        case SHORT_IMG: writeAs(short(0), TSHORT); break;
+        case LONG_IMG: writeAs(int(0), TINT); break;
+        case FLOAT_IMG: writeAs(0.0f, TFLOAT); break;
+        default: writeAs(0.0, TDOUBLE); break;
+        }
     }
     if ((!cube.times.empty() || !cube.presets.empty()) && !writeFrameTable(file, cube, &status)) {
         check(status, error, "frame table");

@@ -27,8 +27,10 @@ struct FitsTestCube
     QList<FitsTestCard> cards;
     /// An empty primary HDU, the image in an IMAGE extension.
     bool inExtension = false;
-    /// Rice tile compression (16-bit images only).
-    bool compressed = false;
+    /// cfitsio's tile compression (RICE_1, GZIP_1, ...), lossless; 0 for none.
+    int compression = 0;
+    /// ZTILEn; empty for cfitsio's row by row.
+    QList<long> tile;
     /// A FRAMES table is written when either is non-empty.
     std::vector<double> times;
     std::vector<int> presets;
