@@ -14,7 +14,8 @@ int windowCount(int i, int size, int radius)
 }
 }
 
-void GuidedFilter::compute(const CountFrame& frame, ValidRange range, float offset, float epsilon)
+void GuidedFilter::compute(
+    const CountFrame& frame, ValidRange range, float offset, float epsilon, bool countsInRange)
 {
     m_gridWidth = (frame.width + CellSize - 1) / CellSize;
     m_gridHeight = (frame.height + CellSize - 1) / CellSize;
@@ -22,7 +23,7 @@ void GuidedFilter::compute(const CountFrame& frame, ValidRange range, float offs
     for (std::vector<float>* grid : { &m_mean, &m_meanSquares, &m_a, &m_b, &m_rowPass })
         grid->resize(cells);
 
-    cellMeans(frame, range, offset);
+    cellMeans(frame, range, offset, !countsInRange);
     boxMean(m_mean);
     boxMean(m_meanSquares);
 
@@ -44,7 +45,7 @@ void GuidedFilter::compute(const CountFrame& frame, ValidRange range, float offs
     }
 }
 
-void GuidedFilter::cellMeans(const CountFrame& frame, ValidRange range, float offset)
+void GuidedFilter::cellMeans(const CountFrame& frame, ValidRange range, float offset, bool clamp)
 {
     const auto width = static_cast<std::size_t>(frame.width);
     const int lastWidth = frame.width - (m_gridWidth - 1) * CellSize;
@@ -56,7 +57,7 @@ void GuidedFilter::cellMeans(const CountFrame& frame, ValidRange range, float of
             rows[r] = frame.counts + (y0 + r) * frame.stride;
         float* mean = m_mean.data() + std::size_t(gy) * m_gridWidth;
         float* meanSquares = m_meanSquares.data() + std::size_t(gy) * m_gridWidth;
-        kernels::cellSums(rows, rowCount, width, range.low, range.high, offset, mean, meanSquares);
+        kernels::cellSums(rows, rowCount, width, range.low, range.high, clamp, offset, mean, meanSquares);
         const float inverse = 1.0f / float(CellSize * rowCount);
         for (int gx = 0; gx < m_gridWidth - 1; ++gx) {
             mean[gx] *= inverse;

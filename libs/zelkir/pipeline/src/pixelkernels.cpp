@@ -45,6 +45,7 @@ __attribute__((target("avx2"))) inline __m256 cellTotals(__m256 r0, __m256 r1, _
 // Eight cells (32 columns) at a time, with the baseline's operations in the baseline's order
 // per lane, and without fused multiply-add, so that both builds get the same sums. Returns
 // the cells done.
+template <bool Clamp>
 __attribute__((target("avx2"))) std::size_t cellSumsAvx2(const std::uint16_t* const* rows, int rowCount,
     std::size_t n, float low, float high, float offset, float* sums, float* sumSquares)
 {
@@ -60,8 +61,9 @@ __attribute__((target("avx2"))) std::size_t cellSumsAvx2(const std::uint16_t* co
             for (int i = 0; i < 4; ++i) {
                 const __m256i counts
                     = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 8 * i)));
-                const __m256 v = _mm256_min_ps(
-                    _mm256_max_ps(_mm256_sub_ps(_mm256_cvtepi32_ps(counts), shift), lowest), highest);
+                __m256 v = _mm256_sub_ps(_mm256_cvtepi32_ps(counts), shift);
+                if constexpr (Clamp)
+                    v = _mm256_min_ps(_mm256_max_ps(v, lowest), highest);
                 sum[i] = _mm256_add_ps(sum[i], v);
                 squares[i] = _mm256_add_ps(squares[i], _mm256_mul_ps(v, v));
             }
@@ -117,17 +119,20 @@ void mapThroughTable(const std::uint16_t* row, std::size_t n, const std::uint32_
         out[x] = table[row[x]];
 }
 
-void cellSums(const std::uint16_t* const* rows, int rowCount, std::size_t n, float low, float high,
-    float offset, float* sums, float* sumSquares)
+namespace {
+
+template <bool Clamp>
+void cellSumsFrom(std::size_t cell, const std::uint16_t* const* rows, int rowCount, std::size_t n, float low,
+    float high, float offset, float* sums, float* sumSquares)
 {
-    std::size_t cell = useAvx2() ? cellSumsAvx2(rows, rowCount, n, low, high, offset, sums, sumSquares) : 0;
     // Clamping and the offset in one: min(max(c - o, low - o), high - o).
     const __m128 lowest = _mm_set1_ps(low - offset);
     const __m128 highest = _mm_set1_ps(high - offset);
     const __m128 shift = _mm_set1_ps(offset);
     const __m128i zero = _mm_setzero_si128();
     const auto value = [&](__m128i counts) {
-        return _mm_min_ps(_mm_max_ps(_mm_sub_ps(_mm_cvtepi32_ps(counts), shift), lowest), highest);
+        const __m128 v = _mm_sub_ps(_mm_cvtepi32_ps(counts), shift);
+        return Clamp ? _mm_min_ps(_mm_max_ps(v, lowest), highest) : v;
     };
     // Four cells (16 columns) at a time: the columns of each cell add up in one vector's
     // lanes, and a transposition adds the lanes of the four vectors at once.
@@ -167,6 +172,24 @@ void cellSums(const std::uint16_t* const* rows, int rowCount, std::size_t n, flo
         }
         sums[cell] = (sum[0] + sum[1]) + (sum[2] + sum[3]);
         sumSquares[cell] = (squares[0] + squares[1]) + (squares[2] + squares[3]);
+    }
+}
+
+} // namespace
+
+void cellSums(const std::uint16_t* const* rows, int rowCount, std::size_t n, float low, float high,
+    bool clamp, float offset, float* sums, float* sumSquares)
+{
+    // Without clamping the sums are the same to the bit when no count lies beyond [low, high]:
+    // rounding c - offset keeps the order of c and low or high.
+    if (clamp) {
+        const std::size_t cell
+            = useAvx2() ? cellSumsAvx2<true>(rows, rowCount, n, low, high, offset, sums, sumSquares) : 0;
+        cellSumsFrom<true>(cell, rows, rowCount, n, low, high, offset, sums, sumSquares);
+    } else {
+        const std::size_t cell
+            = useAvx2() ? cellSumsAvx2<false>(rows, rowCount, n, low, high, offset, sums, sumSquares) : 0;
+        cellSumsFrom<false>(cell, rows, rowCount, n, low, high, offset, sums, sumSquares);
     }
 }
 
