@@ -208,15 +208,20 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
     const __m256i underflowColour = _mm256_set1_epi32(256);
     const __m256i overflowColour = _mm256_set1_epi32(257);
 
-    // In chunks: the arithmetic, then the level gathers, then the colour gathers, each its
-    // own loop (see the baseline loop); gathers that wait on gathers stall the same way.
-    alignas(32) std::int32_t indices[DetailChunk];
-    alignas(32) float boosts[DetailChunk];
-    std::size_t x = 0;
-    while (x + 8 <= n) {
-        const std::size_t count = std::min<std::size_t>(DetailChunk, (n - x) & ~std::size_t(7));
-        for (std::size_t i = 0; i < count; i += 8) {
-            const std::size_t at = x + i;
+    // The arithmetic of a group of eight pixels, the level gather of the group Lag groups
+    // before and the colour gather of the group 2 Lag before, in one loop: each gather's
+    // indices were stored iterations ago, so no gather waits on the operations or the gather
+    // before it, and the gathers overlap with the arithmetic of other groups.
+    constexpr std::size_t Lag = 4;
+    constexpr std::size_t Ring = 16; // groups held, more than 2 Lag
+    alignas(32) std::int32_t indices[Ring * 8];
+    alignas(32) float boosts[Ring * 8];
+    alignas(32) std::int32_t colourIndices[Ring * 8];
+    const std::size_t groups = n / 8;
+    for (std::size_t g = 0; g < groups + 2 * Lag; ++g) {
+        if (g < groups) {
+            const std::size_t slot = 8 * (g % Ring);
+            const std::size_t at = 8 * g;
             const __m256i raw
                 = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + at)));
             __m256 c = _mm256_cvtepi32_ps(raw);
@@ -248,32 +253,36 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
             // base = count + offset; the detail is -offset.
             const __m256 offset = _mm256_div_ps(sum, weights);
             const __m256 base = _mm256_add_ps(c, offset);
-            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + i),
+            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + slot),
                 _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(base, first), last)));
             // The detail's boost, with the half for rounding folded into it and its limits.
-            _mm256_store_ps(boosts + i,
+            _mm256_store_ps(boosts + slot,
                 _mm256_min_ps(
                     _mm256_max_ps(_mm256_fmadd_ps(negativeGain, offset, half), lowestBoost), highestBoost));
         }
-        for (std::size_t i = 0; i < count; i += 8) {
-            const __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + i));
-            __m256 level = _mm256_add_ps(gatherFloats(p.baseLevels, index), _mm256_load_ps(boosts + i));
+        if (g >= Lag && g - Lag < groups) {
+            const std::size_t h = g - Lag;
+            const std::size_t slot = 8 * (h % Ring);
+            const __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + slot));
+            __m256 level = _mm256_add_ps(gatherFloats(p.baseLevels, index), _mm256_load_ps(boosts + slot));
             level = _mm256_min_ps(_mm256_max_ps(level, zero), top);
             __m256i colour = _mm256_cvttps_epi32(level);
             if constexpr (ShowSaturation) {
                 const __m256i raw
-                    = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + i)));
+                    = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8 * h)));
                 colour = _mm256_blendv_epi8(colour, underflowColour, _mm256_cmpgt_epi32(underflowAbove, raw));
                 colour = _mm256_blendv_epi8(colour, overflowColour, _mm256_cmpgt_epi32(raw, overflowBelow));
             }
-            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + i), colour);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(colourIndices + slot), colour);
         }
-        for (std::size_t i = 0; i < count; i += 8) {
-            const __m256i colour = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + i));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + i), gatherWords(p.colours, colour));
+        if (g >= 2 * Lag) {
+            const std::size_t h = g - 2 * Lag;
+            const __m256i colour
+                = _mm256_load_si256(reinterpret_cast<const __m256i*>(colourIndices + 8 * (h % Ring)));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8 * h), gatherWords(p.colours, colour));
         }
-        x += count;
     }
+    std::size_t x = 8 * groups;
     for (; x < n; ++x)
         out[x] = detailPixel(row, x, k, p);
 }
