@@ -136,7 +136,8 @@ __attribute__((always_inline)) inline void boxMeanRows(
     }
 }
 
-__attribute__((target("avx2"))) void boxMeanRowsAvx2(float* data, float* ring, const float* inverse, int w, int h)
+__attribute__((target("avx2"))) void boxMeanRowsAvx2(
+    float* data, float* ring, const float* inverse, int w, int h)
 {
     boxMeanRows(data, ring, inverse, w, h);
 }

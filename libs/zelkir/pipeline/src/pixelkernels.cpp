@@ -54,7 +54,8 @@ __attribute__((target("avx2"))) std::size_t cellSumsAvx2(const std::uint16_t* co
     const __m256 shift = _mm256_set1_ps(offset);
     std::size_t cell = 0;
     for (; 4 * cell + 32 <= n; cell += 8) {
-        __m256 sum[4] = { _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps() };
+        __m256 sum[4]
+            = { _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps() };
         __m256 squares[4] = { sum[0], sum[0], sum[0], sum[0] };
         for (int r = 0; r < rowCount; ++r) {
             const std::uint16_t* at = rows[r] + 4 * cell;
