@@ -40,12 +40,13 @@ void DetailEnhancer::render(const CountFrame& frame, ValidRange range, const His
     int sharpness, const ArgbImage& out)
 {
     const float span = sceneSpan(histogram);
-    m_filter.compute(frame, range, float(histogram.mean()), edgeEpsilon(span));
+    const bool countsInRange = histogram.rawMinimum() >= range.low && histogram.rawMaximum() <= range.high;
+    m_filter.compute(frame, range, float(histogram.mean()), edgeEpsilon(span), countsInRange);
 
     kernels::DetailRowParameters parameters;
     parameters.low = range.low;
     parameters.high = range.high;
-    parameters.countsInRange = histogram.rawMinimum() >= range.low && histogram.rawMaximum() <= range.high;
+    parameters.countsInRange = countsInRange;
     const float tau = consistencyScale(span);
     parameters.consistencySquared = tau * tau;
     parameters.baseFirst = baseLevels.first();

@@ -27,9 +27,6 @@ inline float atMost(float value, float bound)
 // the way), its last two between this one and the next (1/8 and 3/8).
 constexpr float RightWeights[DetailCellSize] = { 0.625f, 0.875f, 0.125f, 0.375f };
 
-// Pixels per chunk of the two-step loops.
-constexpr std::size_t DetailChunk = 256;
-
 // The colour of a display level (rounding already added), or a saturation colour.
 inline std::uint32_t colourOf(std::uint16_t count, float level, const DetailRowParameters& p)
 {
@@ -106,16 +103,20 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
     const float* levels = p.baseLevels;
     const std::uint32_t* colours = p.colours;
 
-    // In chunks, the arithmetic first and the table lookups after: in one loop the lookups
-    // wait at the end of a long chain of dependent operations, and the processor runs out
-    // of room to overlap iterations.
-    alignas(16) std::int32_t indices[DetailChunk];
-    alignas(16) float boosts[DetailChunk];
-    std::size_t x = 0;
-    while (x + 4 <= n) {
-        const std::size_t count = std::min<std::size_t>(DetailChunk, (n - x) & ~std::size_t(3));
-        for (std::size_t i = 0; i < count; i += 4) {
-            const std::size_t at = x + i;
+    // The arithmetic of a group of four pixels and the table lookups of the group Lag groups
+    // before, in one loop: the lookups' indices were stored iterations ago, so they wait on
+    // nothing (in one group they waited at the end of a long chain of dependent operations,
+    // and the processor ran out of room to overlap iterations), and the loads overlap with
+    // the arithmetic of other groups.
+    constexpr std::size_t Lag = 4;
+    constexpr std::size_t Ring = 8; // groups held, more than Lag
+    alignas(16) std::int32_t indices[Ring * 4];
+    alignas(16) float boosts[Ring * 4];
+    const std::size_t groups = n / 4;
+    for (std::size_t g = 0; g < groups + Lag; ++g) {
+        if (g < groups) {
+            const std::size_t slot = 4 * (g % Ring);
+            const std::size_t at = 4 * g;
             const __m128i raw = _mm_unpacklo_epi16(
                 _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + at)), _mm_setzero_si128());
             __m128 c = _mm_cvtepi32_ps(raw);
@@ -143,23 +144,25 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
             const __m128 weights = _mm_add_ps(_mm_add_ps(w00, w01), _mm_add_ps(w10, w11));
             const __m128 offset = _mm_div_ps(sum, weights);
             const __m128 base = _mm_add_ps(c, offset);
-            _mm_store_si128(reinterpret_cast<__m128i*>(indices + i),
+            _mm_store_si128(reinterpret_cast<__m128i*>(indices + slot),
                 _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(base, first), last)));
-            _mm_store_ps(boosts + i,
+            _mm_store_ps(boosts + slot,
                 _mm_min_ps(_mm_max_ps(_mm_add_ps(_mm_mul_ps(negativeGain, offset), half), lowestBoost),
                     highestBoost));
         }
-        for (std::size_t i = 0; i < count; i += 4) {
-            const __m128 level01
-                = _mm_unpacklo_ps(_mm_load_ss(levels + indices[i]), _mm_load_ss(levels + indices[i + 1]));
-            const __m128 level23
-                = _mm_unpacklo_ps(_mm_load_ss(levels + indices[i + 2]), _mm_load_ss(levels + indices[i + 3]));
-            __m128 level = _mm_add_ps(_mm_movelh_ps(level01, level23), _mm_load_ps(boosts + i));
+        if (g >= Lag) {
+            const std::size_t h = g - Lag;
+            const std::size_t slot = 4 * (h % Ring);
+            const __m128 level01 = _mm_unpacklo_ps(
+                _mm_load_ss(levels + indices[slot]), _mm_load_ss(levels + indices[slot + 1]));
+            const __m128 level23 = _mm_unpacklo_ps(
+                _mm_load_ss(levels + indices[slot + 2]), _mm_load_ss(levels + indices[slot + 3]));
+            __m128 level = _mm_add_ps(_mm_movelh_ps(level01, level23), _mm_load_ps(boosts + slot));
             level = _mm_min_ps(_mm_max_ps(level, zero), top);
             __m128i colour = _mm_cvttps_epi32(level);
             if constexpr (ShowSaturation) {
                 const __m128i raw = _mm_unpacklo_epi16(
-                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x + i)), _mm_setzero_si128());
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 4 * h)), _mm_setzero_si128());
                 const __m128i under = _mm_cmpgt_epi32(underflowAbove, raw);
                 const __m128i over = _mm_cmpgt_epi32(raw, overflowBelow);
                 colour = _mm_or_si128(_mm_andnot_si128(under, colour), _mm_and_si128(under, underflowColour));
@@ -168,10 +171,10 @@ void detailRowSse2(const std::uint16_t* row, std::size_t n, const DetailRowCoeff
             alignas(16) std::int32_t colourIndex[4];
             _mm_store_si128(reinterpret_cast<__m128i*>(colourIndex), colour);
             for (int j = 0; j < 4; ++j)
-                out[x + i + j] = colours[colourIndex[j]];
+                out[4 * h + j] = colours[colourIndex[j]];
         }
-        x += count;
     }
+    std::size_t x = 4 * groups;
     for (; x < n; ++x)
         out[x] = detailPixel(row, x, k, p);
 }
@@ -208,15 +211,20 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
     const __m256i underflowColour = _mm256_set1_epi32(256);
     const __m256i overflowColour = _mm256_set1_epi32(257);
 
-    // In chunks: the arithmetic, then the level gathers, then the colour gathers, each its
-    // own loop (see the baseline loop); gathers that wait on gathers stall the same way.
-    alignas(32) std::int32_t indices[DetailChunk];
-    alignas(32) float boosts[DetailChunk];
-    std::size_t x = 0;
-    while (x + 8 <= n) {
-        const std::size_t count = std::min<std::size_t>(DetailChunk, (n - x) & ~std::size_t(7));
-        for (std::size_t i = 0; i < count; i += 8) {
-            const std::size_t at = x + i;
+    // The arithmetic of a group of eight pixels, the level gather of the group Lag groups
+    // before and the colour gather of the group 2 Lag before, in one loop: each gather's
+    // indices were stored iterations ago, so no gather waits on the operations or the gather
+    // before it, and the gathers overlap with the arithmetic of other groups.
+    constexpr std::size_t Lag = 4;
+    constexpr std::size_t Ring = 16; // groups held, more than 2 Lag
+    alignas(32) std::int32_t indices[Ring * 8];
+    alignas(32) float boosts[Ring * 8];
+    alignas(32) std::int32_t colourIndices[Ring * 8];
+    const std::size_t groups = n / 8;
+    for (std::size_t g = 0; g < groups + 2 * Lag; ++g) {
+        if (g < groups) {
+            const std::size_t slot = 8 * (g % Ring);
+            const std::size_t at = 8 * g;
             const __m256i raw
                 = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + at)));
             __m256 c = _mm256_cvtepi32_ps(raw);
@@ -248,32 +256,36 @@ __attribute__((target("avx2,fma"))) void detailRowAvx2(const std::uint16_t* row,
             // base = count + offset; the detail is -offset.
             const __m256 offset = _mm256_div_ps(sum, weights);
             const __m256 base = _mm256_add_ps(c, offset);
-            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + i),
+            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + slot),
                 _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(base, first), last)));
             // The detail's boost, with the half for rounding folded into it and its limits.
-            _mm256_store_ps(boosts + i,
+            _mm256_store_ps(boosts + slot,
                 _mm256_min_ps(
                     _mm256_max_ps(_mm256_fmadd_ps(negativeGain, offset, half), lowestBoost), highestBoost));
         }
-        for (std::size_t i = 0; i < count; i += 8) {
-            const __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + i));
-            __m256 level = _mm256_add_ps(gatherFloats(p.baseLevels, index), _mm256_load_ps(boosts + i));
+        if (g >= Lag && g - Lag < groups) {
+            const std::size_t h = g - Lag;
+            const std::size_t slot = 8 * (h % Ring);
+            const __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + slot));
+            __m256 level = _mm256_add_ps(gatherFloats(p.baseLevels, index), _mm256_load_ps(boosts + slot));
             level = _mm256_min_ps(_mm256_max_ps(level, zero), top);
             __m256i colour = _mm256_cvttps_epi32(level);
             if constexpr (ShowSaturation) {
                 const __m256i raw
-                    = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + i)));
+                    = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8 * h)));
                 colour = _mm256_blendv_epi8(colour, underflowColour, _mm256_cmpgt_epi32(underflowAbove, raw));
                 colour = _mm256_blendv_epi8(colour, overflowColour, _mm256_cmpgt_epi32(raw, overflowBelow));
             }
-            _mm256_store_si256(reinterpret_cast<__m256i*>(indices + i), colour);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(colourIndices + slot), colour);
         }
-        for (std::size_t i = 0; i < count; i += 8) {
-            const __m256i colour = _mm256_load_si256(reinterpret_cast<const __m256i*>(indices + i));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + i), gatherWords(p.colours, colour));
+        if (g >= 2 * Lag) {
+            const std::size_t h = g - 2 * Lag;
+            const __m256i colour
+                = _mm256_load_si256(reinterpret_cast<const __m256i*>(colourIndices + 8 * (h % Ring)));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8 * h), gatherWords(p.colours, colour));
         }
-        x += count;
     }
+    std::size_t x = 8 * groups;
     for (; x < n; ++x)
         out[x] = detailPixel(row, x, k, p);
 }

@@ -21,8 +21,10 @@ public:
 
     /// Computes a and b for each cell. Counts are clamped into range and taken relative to
     /// offset (any typical count, e.g. the mean) to keep the squares precise in float.
-    /// epsilon is in counts squared; values below 1 are raised to 1.
-    void compute(const CountFrame& frame, ValidRange range, float offset, float epsilon);
+    /// epsilon is in counts squared; values below 1 are raised to 1. countsInRange: the caller
+    /// knows that no count lies beyond the range, so none needs clamping (same result).
+    void compute(
+        const CountFrame& frame, ValidRange range, float offset, float epsilon, bool countsInRange = false);
 
     int gridWidth() const { return m_gridWidth; }
     int gridHeight() const { return m_gridHeight; }
@@ -34,7 +36,7 @@ public:
     const float* b(int gridRow) const { return m_b.data() + std::size_t(gridRow) * m_gridWidth; }
 
 private:
-    void cellMeans(const CountFrame& frame, ValidRange range, float offset);
+    void cellMeans(const CountFrame& frame, ValidRange range, float offset, bool clamp);
     void boxMean(std::vector<float>& data);
 
     int m_gridWidth = 0;

@@ -26,8 +26,10 @@ void mapThroughTable(const std::uint16_t* row, std::size_t n, const std::uint32_
 /// Per cell of four columns over one to four rows: the sum of the counts, each clamped to
 /// [low, high] less offset, into sums[i] for columns 4i to 4i + 3, and the sum of their squares
 /// into sumSquares[i]. A last cell narrower than four columns sums only the columns it has.
-/// One build for every CPU, so that both builds of the detail loop see the same cell sums.
+/// clamp false skips the clamping, for rows known to lie within [low, high].
+/// Both builds give the same sums to the bit, so that both builds of the detail loop see the
+/// same guided filter.
 void cellSums(const std::uint16_t* const* rows, int rowCount, std::size_t n, float low, float high,
-    float offset, float* sums, float* sumSquares);
+    bool clamp, float offset, float* sums, float* sumSquares);
 
 } // namespace zelkir::kernels
