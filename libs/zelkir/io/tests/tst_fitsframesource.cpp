@@ -371,10 +371,12 @@ void TestFitsFrameSource::compressedImageMatchesPlain_data()
     QTest::addColumn<QList<long>>("tile");
     const QList<long> rows;
     QTest::newRow("rice 16") << 16 << RICE_1 << rows;
+    QTest::newRow("rice 16, blank pixel") << 16 << RICE_1 << rows;
     QTest::newRow("rice 8, odd tiles") << 8 << RICE_1 << QList<long> { 5, 3, 1 };
     QTest::newRow("gzip 1") << 16 << GZIP_1 << rows;
     QTest::newRow("gzip 2, 32-bit, planes") << 32 << GZIP_2 << QList<long> { 16, 8, 1 };
     QTest::newRow("gzip float") << -32 << GZIP_1 << rows;
+    QTest::newRow("gzip float, nan pixel") << -32 << GZIP_1 << rows;
     QTest::newRow("hcompress") << 16 << HCOMPRESS_1 << QList<long> { 16, 8, 1 };
     QTest::newRow("hcompress 32, odd tiles") << 32 << HCOMPRESS_1 << QList<long> { 7, 5, 1 };
     QTest::newRow("plio") << 16 << PLIO_1 << rows;
@@ -392,6 +394,12 @@ void TestFitsFrameSource::compressedImageMatchesPlain()
     // Non-negative, as PLIO wants, and within a byte for 8-bit images.
     for (int i = 0; i < 16 * 8 * 3; ++i)
         cube.stored.push_back((i * 37) % (bitpix == 8 ? 256 : 4000) + (bitpix < 0 ? 0.25 : 0.0));
+    // A pixel without a value stays one, in its place, through the tiles.
+    if (QByteArray(QTest::currentDataTag()).contains("pixel")) {
+        if (bitpix > 0)
+            cube.cards.append({ "BLANK", 3999 });
+        cube.stored[fitsElement(cube, 3, 1, 2)] = bitpix > 0 ? 3999.0 : std::nan("");
+    }
     const auto plain = open(cube);
     cube.compression = compression;
     cube.tile = tile;
@@ -407,6 +415,8 @@ void TestFitsFrameSource::compressedImageMatchesPlain()
         QVERIFY2(compressed->readFrame(index, frame, &error), qPrintable(error));
         QCOMPARE(frame.counts, expected.counts);
         QCOMPARE(frame.scale, expected.scale);
+        QCOMPARE(frame.noValue, expected.noValue);
+        QCOMPARE(frame.hasValue(3, 1), index != 2 || !QByteArray(QTest::currentDataTag()).contains("pixel"));
     }
 }
 
