@@ -154,7 +154,9 @@ Item {
             }
 
             Label {
-                Layout.preferredWidth: 56
+                // Short units keep the editors lined up; long ones take what they need.
+                Layout.preferredWidth: Math.max(28, implicitWidth)
+                Layout.maximumWidth: 100
                 text: row.model.unit
                 elide: Text.ElideRight
                 color: row.dimTextColor
