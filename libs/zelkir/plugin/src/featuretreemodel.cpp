@@ -17,8 +17,7 @@ constexpr int maxDepth = 16;
 
 // Brings a result from the camera's thread to the model on the main thread, unless the
 // model has gone meanwhile. The pointer is tested on the main thread, where the model dies.
-template<typename Done>
-void Deliver(const QPointer<FeatureTreeModel>& model, Done done)
+template <typename Done> void Deliver(const QPointer<FeatureTreeModel>& model, Done done)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
@@ -119,7 +118,8 @@ bool ToFeatureValue(const SFeatureInfo& info, const QVariant& value, FeatureValu
         return false;
     }
     case EFeatureType::Boolean:
-        if (value.typeId() == QMetaType::Bool || isIntegerType(value) || value.typeId() == QMetaType::Double) {
+        if (value.typeId() == QMetaType::Bool || isIntegerType(value)
+            || value.typeId() == QMetaType::Double) {
             out = value.toBool();
             return true;
         }
@@ -134,7 +134,8 @@ bool ToFeatureValue(const SFeatureInfo& info, const QVariant& value, FeatureValu
         return false;
     case EFeatureType::Enumeration:
         for (const SEnumEntry& entry : info.entries) {
-            if (text == QString::fromStdString(entry.name) || text == QString::fromStdString(entry.displayName)) {
+            if (text == QString::fromStdString(entry.name)
+                || text == QString::fromStdString(entry.displayName)) {
                 out = entry.name;
                 return true;
             }
@@ -403,7 +404,8 @@ void FeatureTreeModel::refreshAllVisible()
             if (ReadFeature(tree, name, reading))
                 readings.push_back(std::move(reading));
         }
-        Deliver(self, [readings = std::move(readings)](FeatureTreeModel& model) { model.doneReading(readings); });
+        Deliver(
+            self, [readings = std::move(readings)](FeatureTreeModel& model) { model.doneReading(readings); });
     });
 }
 
@@ -458,7 +460,8 @@ bool FeatureTreeModel::ReadFeature(IFeatureTree& tree, const std::string& name, 
         std::string error;
         if (!tree.read(name, reading.value, error)) {
             reading.value = std::monostate();
-            reading.error = error.empty() ? tr("The value could not be read.") : QString::fromStdString(error);
+            reading.error
+                = error.empty() ? tr("The value could not be read.") : QString::fromStdString(error);
         }
     }
     return true;

@@ -28,7 +28,8 @@ class FeatureTreeModel : public QAbstractListModel
     QML_ELEMENT
     QML_UNCREATABLE("made by the camera model")
     /// 0 Beginner, 1 Expert, 2 Guru; other values are clamped.
-    Q_PROPERTY(int visibilityLevel READ visibilityLevel WRITE setVisibilityLevel NOTIFY visibilityLevelChanged)
+    Q_PROPERTY(
+        int visibilityLevel READ visibilityLevel WRITE setVisibilityLevel NOTIFY visibilityLevelChanged)
     /// Text that a feature's name or display name contains, in any case; empty for all.
     /// A category whose name matches shows all it holds.
     Q_PROPERTY(QString filter READ filter WRITE setFilter NOTIFY filterChanged)

@@ -100,8 +100,8 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine* engine)
     {
         engine->addImportPath(QStringLiteral(":/"));
-        engine->rootContext()->setContextProperty(
-            QStringLiteral("documentsPath"), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        engine->rootContext()->setContextProperty(QStringLiteral("documentsPath"),
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     }
 };
 

@@ -112,9 +112,10 @@ void TestFeatureTreeModel::rows_data()
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("expected");
 
-    const QString beginner = "DeviceControl [DeviceVendorName DeviceModelName DeviceUserID DeviceTemperature] "
-                             "ImageFormatControl [Width Height PixelFormat] "
-                             "AcquisitionControl [AcquisitionFrameRate IntegrationTime] AnalogControl [Gain]";
+    const QString beginner
+        = "DeviceControl [DeviceVendorName DeviceModelName DeviceUserID DeviceTemperature] "
+          "ImageFormatControl [Width Height PixelFormat] "
+          "AcquisitionControl [AcquisitionFrameRate IntegrationTime] AnalogControl [Gain]";
     QTest::newRow("beginner") << 0 << "" << beginner;
     QTest::newRow("levels are clamped") << -3 << "" << beginner;
     QTest::newRow("guru")
@@ -124,16 +125,21 @@ void TestFeatureTreeModel::rows_data()
            "ImageFormatControl [Width Height PixelFormat ReverseX TestPattern] "
            "AcquisitionControl [AcquisitionMode AcquisitionFrameRate IntegrationTime AcquisitionStart "
            "AcquisitionStop TriggerControl [TriggerMode]] AnalogControl [Gain] "
-           "Calibration [CalibrationRadianceGain CalibrationRadianceOffset CalibrationPlanckR CalibrationPlanckB "
+           "Calibration [CalibrationRadianceGain CalibrationRadianceOffset CalibrationPlanckR "
+           "CalibrationPlanckB "
            "CalibrationPlanckF CalibrationPlanckO] BadPixels [BadPixelCapacity BadPixelCount BadPixelList]";
-    QTest::newRow("name, any case") << 2 << "  temp " << "DeviceControl [DeviceTemperature]";
-    QTest::newRow("display name") << 2 << "SENSOR" << "DeviceControl [DeviceTemperature]";
+    QTest::newRow("name, any case") << 2 << "  temp "
+                                    << "DeviceControl [DeviceTemperature]";
+    QTest::newRow("display name") << 2 << "SENSOR"
+                                  << "DeviceControl [DeviceTemperature]";
     QTest::newRow("a category's name shows what it holds")
         << 1 << "calib"
         << "Calibration [CalibrationRadianceGain CalibrationRadianceOffset CalibrationPlanckR "
            "CalibrationPlanckB CalibrationPlanckF CalibrationPlanckO]";
-    QTest::newRow("nested") << 1 << "trigger mode" << "AcquisitionControl [TriggerControl [TriggerMode]]";
-    QTest::newRow("above the level") << 0 << "calib" << "";
+    QTest::newRow("nested") << 1 << "trigger mode"
+                            << "AcquisitionControl [TriggerControl [TriggerMode]]";
+    QTest::newRow("above the level") << 0 << "calib"
+                                     << "";
 }
 
 void TestFeatureTreeModel::rows()
@@ -197,7 +203,8 @@ void TestFeatureTreeModel::roles_data()
     QTest::newRow("string") << "DeviceUserID" << QByteArray("value") << QVariant("Lab bench");
     QTest::newRow("description") << "Gain" << QByteArray("description")
                                  << QVariant("Amplification of the sensor's signal.");
-    QTest::newRow("display name") << "AnalogControl" << QByteArray("displayName") << QVariant("Analog Control");
+    QTest::newRow("display name") << "AnalogControl" << QByteArray("displayName")
+                                  << QVariant("Analog Control");
     QTest::newRow("depth") << "Gain" << QByteArray("depth") << QVariant(1);
     QTest::newRow("visibility") << "DeviceSerialNumber" << QByteArray("visibility") << QVariant(1);
     QTest::newRow("register") << "BadPixelList" << QByteArray("valueText") << QVariant("1024 bytes");
@@ -246,17 +253,22 @@ void TestFeatureTreeModel::refusedWrite_data()
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("writes");
 
-    QTest::newRow("refused by the camera")
-        << "Gain" << QVariant(3) << "Gain is locked while recording." << "Gain is locked while recording." << 1;
+    QTest::newRow("refused by the camera") << "Gain" << QVariant(3) << "Gain is locked while recording."
+                                           << "Gain is locked while recording." << 1;
     QTest::newRow("out of range") << "Gain" << QVariant(99) << ""
                                   << "Gain must lie between 0.000000 and 24.000000." << 1;
-    QTest::newRow("read-only") << "Width" << QVariant("700") << "" << "Width cannot be written now." << 1;
-    QTest::newRow("not a number") << "BadPixelCount" << QVariant("twelve") << "" << "Not a whole number." << 0;
-    QTest::newRow("not whole") << "BadPixelCount" << QVariant(2.5) << "" << "Not a whole number." << 0;
-    QTest::newRow("not finite") << "Gain" << QVariant("inf") << "" << "Not a number." << 0;
+    QTest::newRow("read-only") << "Width" << QVariant("700") << ""
+                               << "Width cannot be written now." << 1;
+    QTest::newRow("not a number") << "BadPixelCount" << QVariant("twelve") << ""
+                                  << "Not a whole number." << 0;
+    QTest::newRow("not whole") << "BadPixelCount" << QVariant(2.5) << ""
+                               << "Not a whole number." << 0;
+    QTest::newRow("not finite") << "Gain" << QVariant("inf") << ""
+                                << "Not a number." << 0;
     QTest::newRow("no such choice") << "PixelFormat" << QVariant("Mono12") << ""
                                     << "\"Mono12\" is not one of the choices." << 0;
-    QTest::newRow("not a switch") << "ReverseX" << QVariant("maybe") << "" << "Not on or off." << 0;
+    QTest::newRow("not a switch") << "ReverseX" << QVariant("maybe") << ""
+                                  << "Not on or off." << 0;
 }
 
 void TestFeatureTreeModel::refusedWrite()
@@ -333,7 +345,8 @@ void TestFeatureTreeModel::acrossThreads()
     cameraThread.start();
     FakeFeatureTree* tree = m_tree.get();
     const auto post = [&camera, tree](Task task) {
-        QMetaObject::invokeMethod(&camera, [task, tree] { task(*tree); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &camera, [task, tree] { task(*tree); }, Qt::QueuedConnection);
     };
 
     // Destroyed while the camera thread reads for it.

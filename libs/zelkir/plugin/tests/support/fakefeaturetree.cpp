@@ -10,7 +10,8 @@ namespace {
 using V = EVisibility;
 using A = EAccessMode;
 
-SFeatureInfo category(std::string name, std::string displayName, V visibility, std::vector<std::string> children)
+SFeatureInfo category(
+    std::string name, std::string displayName, V visibility, std::vector<std::string> children)
 {
     SFeatureInfo info;
     info.name = std::move(name);
@@ -23,7 +24,8 @@ SFeatureInfo category(std::string name, std::string displayName, V visibility, s
 }
 
 SFeatureInfo feature(std::string name, std::string displayName, EFeatureType type, V visibility, A access,
-    std::string description, std::string unit = {}, double minimum = 0, double maximum = 0, double increment = 0)
+    std::string description, std::string unit = {}, double minimum = 0, double maximum = 0,
+    double increment = 0)
 {
     SFeatureInfo info;
     info.name = std::move(name);
@@ -39,11 +41,11 @@ SFeatureInfo feature(std::string name, std::string displayName, EFeatureType typ
     return info;
 }
 
-SFeatureInfo choice(std::string name, std::string displayName, V visibility, A access, std::string description,
-    std::vector<std::pair<std::string, std::string>> entries)
+SFeatureInfo choice(std::string name, std::string displayName, V visibility, A access,
+    std::string description, std::vector<std::pair<std::string, std::string>> entries)
 {
-    SFeatureInfo info = feature(
-        std::move(name), std::move(displayName), EFeatureType::Enumeration, visibility, access, std::move(description));
+    SFeatureInfo info = feature(std::move(name), std::move(displayName), EFeatureType::Enumeration,
+        visibility, access, std::move(description));
     std::int64_t value = 0;
     for (auto& [entryName, entryDisplayName] : entries)
         info.entries.push_back({ std::move(entryName), std::move(entryDisplayName), value++ });
@@ -61,11 +63,13 @@ std::unique_ptr<FakeFeatureTree> FakeFeatureTree::irCamera()
             "BadPixels" }));
 
     tree->add(category("DeviceControl", "Device Control", V::Beginner,
-        { "DeviceVendorName", "DeviceModelName", "DeviceSerialNumber", "DeviceFirmwareVersion", "DeviceUserID",
-            "DeviceTemperature", "DeviceReset" }));
-    tree->add(feature("DeviceVendorName", "Vendor Name", T::String, V::Beginner, A::ReadOnly, "Who made the camera."),
+        { "DeviceVendorName", "DeviceModelName", "DeviceSerialNumber", "DeviceFirmwareVersion",
+            "DeviceUserID", "DeviceTemperature", "DeviceReset" }));
+    tree->add(feature("DeviceVendorName", "Vendor Name", T::String, V::Beginner, A::ReadOnly,
+                  "Who made the camera."),
         std::string("QELT Systems"));
-    tree->add(feature("DeviceModelName", "Model Name", T::String, V::Beginner, A::ReadOnly, "The camera's model."),
+    tree->add(
+        feature("DeviceModelName", "Model Name", T::String, V::Beginner, A::ReadOnly, "The camera's model."),
         std::string("ZK-640 LWIR"));
     tree->add(feature("DeviceSerialNumber", "Serial Number", T::String, V::Expert, A::ReadOnly,
                   "The camera's serial number."),
@@ -79,22 +83,26 @@ std::unique_ptr<FakeFeatureTree> FakeFeatureTree::irCamera()
     tree->add(feature("DeviceTemperature", "Sensor Temperature", T::Float, V::Beginner, A::ReadOnly,
                   "Temperature of the sensor.", "°C", -40, 120),
         36.4);
-    tree->add(feature("DeviceReset", "Device Reset", T::Command, V::Guru, A::WriteOnly, "Restarts the camera."));
+    tree->add(
+        feature("DeviceReset", "Device Reset", T::Command, V::Guru, A::WriteOnly, "Restarts the camera."));
 
     tree->add(category("ImageFormatControl", "Image Format Control", V::Beginner,
         { "Width", "Height", "PixelFormat", "ReverseX", "TestPattern" }));
-    tree->add(feature("Width", "Width", T::Integer, V::Beginner, A::ReadOnly, "Width of the image.", "px", 640, 640),
+    tree->add(feature("Width", "Width", T::Integer, V::Beginner, A::ReadOnly, "Width of the image.", "px",
+                  640, 640),
         std::int64_t(640));
-    tree->add(feature("Height", "Height", T::Integer, V::Beginner, A::ReadOnly, "Height of the image.", "px", 512,
-                  512),
+    tree->add(feature("Height", "Height", T::Integer, V::Beginner, A::ReadOnly, "Height of the image.", "px",
+                  512, 512),
         std::int64_t(512));
-    tree->add(choice("PixelFormat", "Pixel Format", V::Beginner, A::ReadWrite, "How many bits each pixel has.",
-                  { { "Mono14", "Mono 14" }, { "Mono16", "Mono 16" } }),
+    tree->add(choice("PixelFormat", "Pixel Format", V::Beginner, A::ReadWrite,
+                  "How many bits each pixel has.", { { "Mono14", "Mono 14" }, { "Mono16", "Mono 16" } }),
         std::string("Mono14"));
-    tree->add(feature("ReverseX", "Reverse X", T::Boolean, V::Expert, A::ReadWrite, "Mirrors the image left to right."),
+    tree->add(feature("ReverseX", "Reverse X", T::Boolean, V::Expert, A::ReadWrite,
+                  "Mirrors the image left to right."),
         false);
-    tree->add(choice("TestPattern", "Test Pattern", V::Guru, A::ReadWrite, "Replaces the image with a pattern.",
-                  { { "Off", "Off" }, { "GreyHorizontalRamp", "Grey Horizontal Ramp" } }),
+    tree->add(
+        choice("TestPattern", "Test Pattern", V::Guru, A::ReadWrite, "Replaces the image with a pattern.",
+            { { "Off", "Off" }, { "GreyHorizontalRamp", "Grey Horizontal Ramp" } }),
         std::string("Off"));
 
     tree->add(category("AcquisitionControl", "Acquisition Control", V::Beginner,
@@ -111,17 +119,17 @@ std::unique_ptr<FakeFeatureTree> FakeFeatureTree::irCamera()
         8000.0, { "AcquisitionFrameRate" });
     tree->add(feature("AcquisitionStart", "Acquisition Start", T::Command, V::Expert, A::WriteOnly,
         "Starts sending frames."));
-    tree->add(feature("AcquisitionStop", "Acquisition Stop", T::Command, V::Expert, A::WriteOnly,
-        "Stops sending frames."));
+    tree->add(feature(
+        "AcquisitionStop", "Acquisition Stop", T::Command, V::Expert, A::WriteOnly, "Stops sending frames."));
 
     tree->add(category("TriggerControl", "Trigger Control", V::Expert, { "TriggerMode" }));
-    tree->add(choice("TriggerMode", "Trigger Mode", V::Expert, A::ReadWrite, "Whether frames wait for a trigger.",
-                  { { "Off", "Off" }, { "On", "On" } }),
+    tree->add(choice("TriggerMode", "Trigger Mode", V::Expert, A::ReadWrite,
+                  "Whether frames wait for a trigger.", { { "Off", "Off" }, { "On", "On" } }),
         std::string("Off"));
 
     tree->add(category("AnalogControl", "Analog Control", V::Beginner, { "Gain" }));
-    tree->add(feature("Gain", "Gain", T::Float, V::Beginner, A::ReadWrite, "Amplification of the sensor's signal.",
-                  "dB", 0, 24),
+    tree->add(feature("Gain", "Gain", T::Float, V::Beginner, A::ReadWrite,
+                  "Amplification of the sensor's signal.", "dB", 0, 24),
         6.0);
 
     tree->add(category("Calibration", "Calibration", V::Expert,
@@ -139,13 +147,15 @@ std::unique_ptr<FakeFeatureTree> FakeFeatureTree::irCamera()
     tree->add(feature("CalibrationPlanckB", "Planck B", T::Float, V::Expert, A::ReadOnly,
                   "B of the Planck curve.", "K"),
         1428.0);
-    tree->add(feature("CalibrationPlanckF", "Planck F", T::Float, V::Expert, A::ReadOnly, "F of the Planck curve."),
+    tree->add(
+        feature("CalibrationPlanckF", "Planck F", T::Float, V::Expert, A::ReadOnly, "F of the Planck curve."),
         1.0);
     tree->add(feature("CalibrationPlanckO", "Planck O", T::Float, V::Expert, A::ReadOnly,
                   "O of the Planck curve.", "W/(m² sr)"),
         0.0);
 
-    tree->add(category("BadPixels", "Bad Pixels", V::Guru, { "BadPixelCapacity", "BadPixelCount", "BadPixelList" }));
+    tree->add(category(
+        "BadPixels", "Bad Pixels", V::Guru, { "BadPixelCapacity", "BadPixelCount", "BadPixelList" }));
     tree->add(feature("BadPixelCapacity", "Bad Pixel Capacity", T::Integer, V::Guru, A::ReadOnly,
                   "The most bad pixels the camera holds.", "", 256, 256),
         std::int64_t(256));
@@ -278,8 +288,8 @@ bool FakeFeatureTree::accept(SFeature& feature, const FeatureValue& value, std::
         break;
     case EFeatureType::Enumeration:
         if (const auto* text = std::get_if<std::string>(&value)) {
-            const bool known = std::any_of(
-                info.entries.begin(), info.entries.end(), [&](const SEnumEntry& entry) { return entry.name == *text; });
+            const bool known = std::any_of(info.entries.begin(), info.entries.end(),
+                [&](const SEnumEntry& entry) { return entry.name == *text; });
             if (known) {
                 feature.value = value;
                 return true;

@@ -34,7 +34,8 @@ public:
     std::string rootCategory() const override { return "Root"; }
     bool describe(const std::string& name, zelk::cam::gic::SFeatureInfo& info) override;
     bool read(const std::string& name, zelk::cam::gic::FeatureValue& value, std::string& error) override;
-    bool write(const std::string& name, const zelk::cam::gic::FeatureValue& value, std::string& error) override;
+    bool write(
+        const std::string& name, const zelk::cam::gic::FeatureValue& value, std::string& error) override;
     std::vector<std::string> invalidatedBy(const std::string& name) override;
 
 private:
