@@ -25,6 +25,7 @@ private Q_SLOTS:
     void rows_data();
     void rows();
     void collapsedCategoryHidesItsRows();
+    void oddDescriptions();
     void roles_data();
     void roles();
     void writeRereadsWhatItInvalidates();
@@ -179,6 +180,23 @@ void TestFeatureTreeModel::collapsedCategoryHidesItsRows()
     QCOMPARE(inserted.count(), 1);
     QCOMPARE(inserted.first().at(1).toInt(), guruRow + 1);
     QCOMPARE(inserted.first().at(2).toInt(), guruRow + 5);
+}
+
+void TestFeatureTreeModel::oddDescriptions()
+{
+    // A category that holds itself, its parent, a feature met before and one the camera
+    // cannot describe.
+    zelk::cam::gic::SFeatureInfo loop = m_tree->info("AnalogControl");
+    loop.name = "Loop";
+    loop.children = { "Root", "Loop", "Missing", "Gain", "Extra" };
+    m_tree->add(loop);
+    zelk::cam::gic::SFeatureInfo extra = m_tree->info("Gain");
+    extra.name = "Extra";
+    m_tree->add(extra, 1.0);
+    m_tree->info("Root").children.push_back("Loop");
+    m_model->reload();
+    runTasks();
+    QVERIFY(layout().endsWith("AnalogControl [Gain] Loop [Extra]"));
 }
 
 void TestFeatureTreeModel::roles_data()
