@@ -140,9 +140,9 @@ TestCase {
 
     function test_typedNumberChecked_data() {
         return [
-            { tag: "above", feature: "Gain", input: "99", problem: "Between 0 and 24." },
+            { tag: "above", feature: "Gain", input: "99", problem: "Between 0 and 24 dB." },
             { tag: "not a number", feature: "Gain", input: "x", problem: "Not a number." },
-            { tag: "off the steps", feature: "IntegrationTime", input: "8005", problem: "In steps of 10 from 10." },
+            { tag: "off the steps", feature: "IntegrationTime", input: "8005", problem: "In steps of 10 µs from 10 µs." },
             { tag: "not whole", feature: "BadPixelCount", input: "1.5", problem: "Not a whole number." },
         ]
     }

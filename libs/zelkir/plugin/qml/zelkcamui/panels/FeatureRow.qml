@@ -22,9 +22,10 @@ Item {
 
     implicitHeight: isCategory ? 30 : featureColumn.implicitHeight + 4
 
-    // Shortest text of a number in the given unit steps.
-    function numberText(value) {
-        return model.type === "Integer" ? String(value) : String(parseFloat(Number(value).toPrecision(7)))
+    // Shortest text of a number, with the feature's unit when asked.
+    function numberText(value, withUnit) {
+        const text = model.type === "Integer" ? String(value) : String(parseFloat(Number(value).toPrecision(7)))
+        return withUnit && model.unit !== "" ? text + " " + model.unit : text
     }
 
     function checkNumber(text) {
@@ -34,11 +35,13 @@ Item {
         if (model.type === "Integer" && !Number.isInteger(number))
             return qsTr("Not a whole number.")
         if (model.maximum > model.minimum && (number < model.minimum || number > model.maximum))
-            return qsTr("Between %1 and %2.").arg(numberText(model.minimum)).arg(numberText(model.maximum))
+            return qsTr("Between %1 and %2.").arg(numberText(model.minimum, false))
+                                             .arg(numberText(model.maximum, true))
         if (model.increment > 0) {
             const steps = (number - model.minimum) / model.increment
             if (Math.abs(steps - Math.round(steps)) > 1e-6)
-                return qsTr("In steps of %1 from %2.").arg(numberText(model.increment)).arg(numberText(model.minimum))
+                return qsTr("In steps of %1 from %2.").arg(numberText(model.increment, true))
+                                                       .arg(numberText(model.minimum, true))
         }
         return ""
     }
@@ -62,7 +65,7 @@ Item {
         if (model.maximum > model.minimum)
             next = Math.min(model.maximum, Math.max(model.minimum, next))
         inputProblem = ""
-        features.setValue(index, numberText(next))
+        features.setValue(index, model.type === "Integer" ? String(next) : next)
     }
 
     Rectangle {
