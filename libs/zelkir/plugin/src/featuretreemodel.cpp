@@ -1,10 +1,11 @@
 #include "featuretreemodel.h"
 
 #include <QCoreApplication>
-#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <mutex>
 
 using namespace zelk::cam::gic;
 
@@ -14,22 +15,6 @@ namespace {
 
 // Deeper nesting than any camera description uses; it stops a description that loops.
 constexpr int maxDepth = 16;
-
-// Brings a result from the camera's thread to the model on the main thread, unless the
-// model has gone meanwhile. The pointer is tested on the main thread, where the model dies.
-template <typename Done> void Deliver(const QPointer<FeatureTreeModel>& model, Done done)
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return;
-    QMetaObject::invokeMethod(
-        app,
-        [model, done = std::move(done)]() mutable {
-            if (model)
-                done(*model);
-        },
-        Qt::QueuedConnection);
-}
 
 bool isReadable(const SFeatureInfo& info)
 {
@@ -202,10 +187,68 @@ QStringList entryTexts(const SFeatureInfo& info, bool displayNames)
 
 } // namespace
 
+/// Carries results from camera threads to the models on the main thread. Results pass
+/// through a standard mutex, an ordering that ThreadSanitizer can follow, unlike Qt's
+/// futex-based event queue; the queued call only says that something waits. One for the
+/// process and never deleted, so that a camera thread can always reach it; a result whose
+/// model has gone is dropped, on the main thread, where models die.
+class FeatureTreeRelay : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Result = std::function<void(FeatureTreeModel&)>;
+
+    static FeatureTreeRelay* instance()
+    {
+        static FeatureTreeRelay* relay = new FeatureTreeRelay;
+        return relay;
+    }
+
+    /// From any thread.
+    void put(std::weak_ptr<FeatureTreeModel> model, Result result)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_results.emplace_back(std::move(model), std::move(result));
+        }
+        QMetaObject::invokeMethod(this, "deliver", Qt::QueuedConnection);
+    }
+
+    Q_INVOKABLE void deliver()
+    {
+        for (;;) {
+            std::pair<std::weak_ptr<FeatureTreeModel>, Result> next;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_results.empty())
+                    return;
+                next = std::move(m_results.front());
+                m_results.pop_front();
+            }
+            if (const std::shared_ptr<FeatureTreeModel> model = next.first.lock())
+                next.second(*model);
+        }
+    }
+
+private:
+    FeatureTreeRelay()
+    {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            moveToThread(app->thread());
+    }
+
+    std::mutex m_mutex;
+    std::deque<std::pair<std::weak_ptr<FeatureTreeModel>, Result>> m_results;
+};
+
 FeatureTreeModel::FeatureTreeModel(Executor post, QObject* parent)
     : QAbstractListModel(parent)
     , m_post(std::move(post))
+    , m_self(this, [](FeatureTreeModel*) {})
 {
+    // Made here, on the main thread, before any task can need it.
+    FeatureTreeRelay::instance();
 }
 
 FeatureTreeModel::~FeatureTreeModel() = default;
@@ -311,9 +354,8 @@ void FeatureTreeModel::reload()
 {
     if (!m_post)
         return;
-    QPointer<FeatureTreeModel> self(this);
-    m_post([self](IFeatureTree& tree) {
-        Deliver(self, [nodes = LoadTree(tree)](FeatureTreeModel& model) mutable {
+    m_post([self = std::weak_ptr<FeatureTreeModel>(m_self)](IFeatureTree& tree) {
+        FeatureTreeRelay::instance()->put(self, [nodes = LoadTree(tree)](FeatureTreeModel& model) mutable {
             model.doneLoading(std::move(nodes));
         });
     });
@@ -351,8 +393,8 @@ void FeatureTreeModel::write(int nodeIndex, const FeatureValue& value)
     }
     if (!m_post)
         return;
-    QPointer<FeatureTreeModel> self(this);
-    m_post([self, name = node.feature.info.name, value](IFeatureTree& tree) {
+    m_post([self = std::weak_ptr<FeatureTreeModel>(m_self), name = node.feature.info.name, value](
+               IFeatureTree& tree) {
         std::string error;
         const bool written = tree.write(name, value, error);
         std::vector<std::string> names { name };
@@ -369,9 +411,10 @@ void FeatureTreeModel::write(int nodeIndex, const FeatureValue& value)
         QString refusal;
         if (!written)
             refusal = error.empty() ? tr("The camera refused the value.") : QString::fromStdString(error);
-        Deliver(self, [name, refusal, readings = std::move(readings)](FeatureTreeModel& model) {
-            model.doneWriting(name, refusal, readings);
-        });
+        FeatureTreeRelay::instance()->put(
+            self, [name, refusal, readings = std::move(readings)](FeatureTreeModel& model) {
+                model.doneWriting(name, refusal, readings);
+            });
     });
 }
 
@@ -396,15 +439,14 @@ void FeatureTreeModel::refreshAllVisible()
     }
     if (!m_post || names.empty())
         return;
-    QPointer<FeatureTreeModel> self(this);
-    m_post([self, names = std::move(names)](IFeatureTree& tree) {
+    m_post([self = std::weak_ptr<FeatureTreeModel>(m_self), names = std::move(names)](IFeatureTree& tree) {
         std::vector<SReading> readings;
         for (const std::string& name : names) {
             SReading reading;
             if (ReadFeature(tree, name, reading))
                 readings.push_back(std::move(reading));
         }
-        Deliver(
+        FeatureTreeRelay::instance()->put(
             self, [readings = std::move(readings)](FeatureTreeModel& model) { model.doneReading(readings); });
     });
 }
@@ -586,3 +628,5 @@ void FeatureTreeModel::updateRows()
 }
 
 } // namespace zelkir
+
+#include "featuretreemodel.moc"

@@ -7,6 +7,7 @@
 #include <qqmlregistration.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -20,8 +21,8 @@ namespace zelkir {
 /// stay while they hold a row, and a collapsed category hides what it holds.
 ///
 /// Every call into the feature tree runs through the executor given at construction, on
-/// the camera's thread; results come back to the application's main thread, where the
-/// model lives. The model may be destroyed while tasks are out: their results are dropped.
+/// the camera's thread; results come back through the main thread's event loop.
+/// The model may be destroyed while tasks are out: their results are dropped.
 class FeatureTreeModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -136,6 +137,8 @@ private:
     void changedNode(int node, const QList<int>& roles = {});
 
     Executor m_post;
+    /// Owns nothing: tasks hold it weakly, to learn on the main thread whether the model is still there.
+    std::shared_ptr<FeatureTreeModel> m_self;
     std::vector<SNode> m_nodes;
     std::unordered_map<std::string, int> m_nodeOf;
     /// Node indices of the rows, ascending.

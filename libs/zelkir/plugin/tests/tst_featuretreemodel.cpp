@@ -5,14 +5,69 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 using zelkir::FeatureTreeModel;
 using Task = FeatureTreeModel::Task;
+
+/// A camera's thread: runs the tasks posted to it in order, all of them before it ends.
+class CameraThread
+{
+public:
+    explicit CameraThread(zelk::cam::gic::IFeatureTree& tree)
+        : m_thread([this, &tree] { run(tree); })
+    {
+    }
+
+    ~CameraThread()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    void post(Task task)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    void run(zelk::cam::gic::IFeatureTree& tree)
+    {
+        for (;;) {
+            Task task;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_stop || !m_tasks.empty(); });
+                if (m_tasks.empty())
+                    return;
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
+            task(tree);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Task> m_tasks;
+    bool m_stop = false;
+    // Last, so that it starts once the rest is made.
+    std::thread m_thread;
+};
 
 class TestFeatureTreeModel : public QObject
 {
@@ -357,26 +412,19 @@ void TestFeatureTreeModel::destroyedWhileTasksAreOut()
 
 void TestFeatureTreeModel::acrossThreads()
 {
-    QThread cameraThread;
-    QObject camera;
-    camera.moveToThread(&cameraThread);
-    cameraThread.start();
-    FakeFeatureTree* tree = m_tree.get();
-    const auto post = [&camera, tree](Task task) {
-        QMetaObject::invokeMethod(
-            &camera, [task, tree] { task(*tree); }, Qt::QueuedConnection);
-    };
-
-    // Destroyed while the camera thread reads for it.
     QSemaphore reading;
     QSemaphore gate;
     std::atomic<bool> hold { true };
-    tree->beforeRead = [&] {
+    m_tree->beforeRead = [&] {
         if (hold) {
             reading.release();
             gate.acquire();
         }
     };
+    CameraThread camera(*m_tree);
+    const auto post = [&camera](Task task) { camera.post(std::move(task)); };
+
+    // Destroyed while the camera thread reads for it.
     auto model = std::make_unique<FeatureTreeModel>(post);
     model->reload();
     QVERIFY(reading.tryAcquire(1, 5000));
@@ -389,10 +437,6 @@ void TestFeatureTreeModel::acrossThreads()
     QTRY_VERIFY(model->isReady());
     model->setValue(model->rowOf("Gain"), 9.5);
     QTRY_COMPARE(model->index(model->rowOf("Gain")).data(FeatureTreeModel::ValueRole), QVariant(9.5));
-
-    cameraThread.quit();
-    QVERIFY(cameraThread.wait(5000));
-    QCoreApplication::processEvents();
 }
 
 QTEST_GUILESS_MAIN(TestFeatureTreeModel)
