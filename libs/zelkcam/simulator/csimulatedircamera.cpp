@@ -141,8 +141,13 @@ void CSimulatedIrCamera::fill(ArvBuffer* buffer, ArvPixelFormat format)
 
     // Aravis only calls us with a buffer of at least the payload these registers give, but
     // reports its size as 0 here.
-    const int width = int(readRegister(WidthRegister));
-    const int height = int(readRegister(HeightRegister));
+    const quint32 registerWidth = readRegister(WidthRegister);
+    const quint32 registerHeight = readRegister(HeightRegister);
+    // Bad-pixel entries hold 16-bit coordinates; no sensor of ours is larger.
+    if (registerWidth > 0xffff || registerHeight > 0xffff)
+        return;
+    const int width = int(registerWidth);
+    const int height = int(registerHeight);
     auto* data = static_cast<std::uint8_t*>(const_cast<void*>(arv_buffer_get_data(buffer, nullptr)));
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
     if (format != Mono14 && format != Mono16) {
