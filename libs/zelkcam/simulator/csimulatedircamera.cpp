@@ -58,7 +58,8 @@ double temperatureAt(double seconds)
 
 } // namespace
 
-std::unique_ptr<CSimulatedIrCamera> CSimulatedIrCamera::Create(const SimulatorSettings& settings, QString* error)
+std::unique_ptr<CSimulatedIrCamera> CSimulatedIrCamera::Create(
+    const SimulatorSettings& settings, QString* error)
 {
     // Aravis reads the description from a file; ours is compiled in.
     QFile description(QStringLiteral(":/fake-ir-camera.xml"));
@@ -158,7 +159,8 @@ void CSimulatedIrCamera::fill(ArvBuffer* buffer, ArvPixelFormat format)
     if (readRegister(TestPatternRegister) != 0)
         renderRamp(width, height, mono16, arv_buffer_get_frame_id(buffer));
     else
-        renderScene(width, height, int(readRegister(OffsetXRegister)), int(readRegister(OffsetYRegister)), mono16);
+        renderScene(
+            width, height, int(readRegister(OffsetXRegister)), int(readRegister(OffsetYRegister)), mono16);
     CorrectBadPixels(m_counts, width, height, badPixelEntries(), m_listed);
     for (std::size_t i = 0; i < pixels; ++i)
         qToLittleEndian(m_counts[i], data + 2 * i);
@@ -173,7 +175,8 @@ void CSimulatedIrCamera::renderScene(int width, int height, int left, int top, b
     if (!(gain > 0.0) || !std::isfinite(gain))
         gain = 1.0;
     // The same radiance step as the description's CalibrationRadianceGain.
-    const zelkir::LinearStep step { readFloat(RadianceGainBaseRegister) / (integrationUs * gain * (mono16 ? 4 : 1)),
+    const zelkir::LinearStep step { readFloat(RadianceGainBaseRegister)
+            / (integrationUs * gain * (mono16 ? 4 : 1)),
         readFloat(RadianceOffsetRegister) };
     const double seconds = double(g_get_monotonic_time() - m_startUs) / 1e6;
     m_scene.render(seconds, m_kelvin);
@@ -220,7 +223,8 @@ void CSimulatedIrCamera::CorrectBadPixels(std::vector<quint16>& counts, int widt
     if (entries.empty())
         return;
     listed.assign(std::size_t(width) * std::size_t(height), 0);
-    const auto inside = [&](std::uint32_t entry) { return int(entry >> 16) < width && int(entry & 0xffff) < height; };
+    const auto inside
+        = [&](std::uint32_t entry) { return int(entry >> 16) < width && int(entry & 0xffff) < height; };
     for (std::uint32_t entry : entries) {
         if (inside(entry))
             listed[std::size_t(entry & 0xffff) * std::size_t(width) + (entry >> 16)] = 1;

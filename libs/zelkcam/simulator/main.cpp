@@ -27,18 +27,20 @@ std::optional<SimulatorSettings> parse(const QCoreApplication& app, QString* err
         QStringLiteral("Interface name or IPv4 address to answer on."), QStringLiteral("interface"),
         QStringLiteral("127.0.0.1"));
     const QCommandLineOption serial({ QStringLiteral("s"), QStringLiteral("serial") },
-        QStringLiteral("Serial number (1-15 characters)."), QStringLiteral("serial"), QStringLiteral("IR0001"));
+        QStringLiteral("Serial number (1-15 characters)."), QStringLiteral("serial"),
+        QStringLiteral("IR0001"));
     const QCommandLineOption width({ QStringLiteral("W"), QStringLiteral("width") },
         QStringLiteral("Sensor width in pixels (16-2048)."), QStringLiteral("pixels"), QStringLiteral("640"));
     const QCommandLineOption height({ QStringLiteral("H"), QStringLiteral("height") },
-        QStringLiteral("Sensor height in pixels (16-2048)."), QStringLiteral("pixels"), QStringLiteral("512"));
+        QStringLiteral("Sensor height in pixels (16-2048)."), QStringLiteral("pixels"),
+        QStringLiteral("512"));
     const QCommandLineOption rate({ QStringLiteral("r"), QStringLiteral("rate") },
         QStringLiteral("Frames per second (1-200)."), QStringLiteral("fps"), QStringLiteral("30"));
     const QCommandLineOption format({ QStringLiteral("f"), QStringLiteral("pixel-format") },
         QStringLiteral("Mono14 or Mono16."), QStringLiteral("format"), QStringLiteral("Mono14"));
     const QCommandLineOption loss({ QStringLiteral("l"), QStringLiteral("packet-loss") },
-        QStringLiteral("Stream packets to drop at random, per thousand (0-1000)."), QStringLiteral("permille"),
-        QStringLiteral("0"));
+        QStringLiteral("Stream packets to drop at random, per thousand (0-1000)."),
+        QStringLiteral("permille"), QStringLiteral("0"));
     const QCommandLineOption pattern(QStringLiteral("test-pattern"),
         QStringLiteral("Send the ramp (x + 3y + 7 * frame id) mod 2^bits instead of the scene."));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the scene and its noise."),
@@ -71,7 +73,8 @@ std::optional<SimulatorSettings> parse(const QCoreApplication& app, QString* err
     } else if (formatName.compare(QStringLiteral("Mono14"), Qt::CaseInsensitive) != 0
         && formatName.compare(QStringLiteral("Mono16"), Qt::CaseInsensitive) != 0) {
         *error = QStringLiteral("The pixel format must be Mono14 or Mono16.");
-    } else if (!ok[3] || !(settings.packetLossPerThousand >= 0.0) || settings.packetLossPerThousand > 1000.0) {
+    } else if (!ok[3] || !(settings.packetLossPerThousand >= 0.0)
+        || settings.packetLossPerThousand > 1000.0) {
         *error = QStringLiteral("The packet loss must be from 0 to 1000 per thousand.");
     } else if (!ok[4]) {
         *error = QStringLiteral("The seed must be a whole number.");
@@ -110,7 +113,8 @@ int main(int argc, char* argv[])
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     const guint interrupt = g_unix_signal_add(SIGINT, quitLoop, loop);
     const guint terminate = g_unix_signal_add(SIGTERM, quitLoop, loop);
-    QTextStream(stdout) << "Camera " << settings->serial << " answers on " << settings->interfaceName << Qt::endl;
+    QTextStream(stdout) << "Camera " << settings->serial << " answers on " << settings->interfaceName
+                        << Qt::endl;
     g_main_loop_run(loop);
     g_source_remove(interrupt);
     g_source_remove(terminate);

@@ -223,7 +223,11 @@ void TestFakeIrCamera::sendsTheTestPattern()
     for (int y = 0; y < Height; ++y) {
         for (int x = 0; x < Width; ++x) {
             if (frame.at(x, y) != ramp(x, y, frame.id, bits))
-                QFAIL(qPrintable(QStringLiteral("(%1, %2) of frame %3: %4").arg(x).arg(y).arg(frame.id).arg(frame.at(x, y))));
+                QFAIL(qPrintable(QStringLiteral("(%1, %2) of frame %3: %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(frame.id)
+                                     .arg(frame.at(x, y))));
         }
     }
 }
@@ -282,7 +286,8 @@ void TestFakeIrCamera::sendsAVaryingSceneInRange()
     QVERIFY(first.counts != second.counts);
     for (const SFrame* frame : { &first, &second }) {
         const auto [low, high] = std::minmax_element(frame->counts.begin(), frame->counts.end());
-        QVERIFY2(*high <= SampleCamera::MaxCount && *low < *high, qPrintable(QStringLiteral("%1-%2").arg(*low).arg(*high)));
+        QVERIFY2(*high <= SampleCamera::MaxCount && *low < *high,
+            qPrintable(QStringLiteral("%1-%2").arg(*low).arg(*high)));
         double sum = 0.0;
         for (quint16 count : frame->counts)
             sum += count;
