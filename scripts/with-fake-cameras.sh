@@ -123,11 +123,16 @@ for ((k = 1; k <= count; k++)); do
 done
 
 # A camera is ready once its control port is bound: requests sent from then on wait
-# in its socket until it reads them.
+# in its socket until it reads them. An IR camera sets its registers just after binding
+# and says so on its output.
+ready() {
+    ss -Hlun "src $1 and sport = :$gvcp_port" | grep -q . \
+        && { [ $ir = 0 ] || grep -q "answers on" "$log_dir/$2.log"; }
+}
 deadline=$((SECONDS + ready_timeout_s))
 for i in "${!addresses[@]}"; do
     address=${addresses[$i]}
-    until ss -Hlun "src $address and sport = :$gvcp_port" | grep -q .; do
+    until ready "$address" "${serials[$i]}"; do
         if ! kill -0 "${pids[$i]}" 2>/dev/null || [ $SECONDS -ge $deadline ]; then
             echo "$(basename "$0"): fake camera on $address did not start" >&2
             cat "$log_dir/${serials[$i]}.log" >&2 || true
