@@ -21,8 +21,8 @@ constexpr int Frames = 600;
 int main(int argc, char* argv[])
 {
     QTextStream out(stdout);
-    QTemporaryDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/bench_record-XXXXXX")
-                               : QString());
+    QTemporaryDir dir(
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/bench_record-XXXXXX") : QString());
     if (!dir.isValid()) {
         out << "no temporary directory\n";
         return 1;

@@ -92,11 +92,15 @@ QString keywordProblem(const RecordingKeyword& card, const QList<RecordingKeywor
         return QStringLiteral("The keyword %1 is written by the recording itself.").arg(card.name);
     switch (card.value.typeId()) {
     case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::UShort:
     case QMetaType::Int:
     case QMetaType::UInt:
+    case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::QString:
         return QString();
+    case QMetaType::ULong:
     case QMetaType::ULongLong:
         if (card.value.toULongLong() <= quint64(LLONG_MAX))
             return QString();
@@ -360,10 +364,9 @@ bool FitsRecordingWriter::finish(QString* error)
 
     int status = 0;
     errno = 0;
-    const auto frames = LONGLONG(recording->times.size());
-    fits_update_key(recording->file, TLONGLONG, "NAXIS3", const_cast<LONGLONG*>(&frames), nullptr, &status);
-    // Re-reads the header so that the table goes after the frames written so far.
-    fits_set_hdustruc(recording->file, &status);
+    auto frames = LONGLONG(recording->times.size());
+    // cfitsio reads the header again as it starts the table, which so goes after every frame.
+    fits_update_key(recording->file, TLONGLONG, "NAXIS3", &frames, nullptr, &status);
 
     char timeName[] = "TIME";
     char presetName[] = "PRESET";

@@ -14,7 +14,8 @@ zelkir::RecordingHeader sampleHeader(const SampleSettings& s)
     header.framePresets = sequencing;
     header.keywords = {
         { QStringLiteral("DATE-OBS"), s.dateObs, QStringLiteral("start of the recording (UTC)") },
-        { QStringLiteral("ORIGIN"), QStringLiteral("zelkir-make-sample"), QStringLiteral("synthetic recording") },
+        { QStringLiteral("ORIGIN"), QStringLiteral("zelkir-make-sample"),
+            QStringLiteral("synthetic recording") },
         { QStringLiteral("INSTRUME"), QStringLiteral("QELT sample camera"), QString() },
         { QStringLiteral("DETECTOR"), QStringLiteral("uncooled microbolometer, 8-14 um"), QString() },
         { QStringLiteral("OBJECT"), QStringLiteral("office"), QString() },
@@ -24,11 +25,12 @@ zelkir::RecordingHeader sampleHeader(const SampleSettings& s)
         { QStringLiteral("SEED"), qint64(s.seed & 0x7fffffffffffffffULL), QStringLiteral("generator seed") },
     };
     if (sequencing) {
-        header.keywords.append({ QStringLiteral("SEQUENCE"), true, QStringLiteral("presets cycle frame by frame") });
+        header.keywords.append(
+            { QStringLiteral("SEQUENCE"), true, QStringLiteral("presets cycle frame by frame") });
         header.keywords.append({ QStringLiteral("PRESETS"), (1 << SampleCamera::PresetCount) - 1,
             QStringLiteral("bit n: preset n in use") });
-        header.keywords.append(
-            { QStringLiteral("SUPERFRM"), s.superframing, QStringLiteral("each preset cycle is one superframe") });
+        header.keywords.append({ QStringLiteral("SUPERFRM"), s.superframing,
+            QStringLiteral("each preset cycle is one superframe") });
     } else {
         header.keywords.append({ QStringLiteral("PRESET"), 0, QStringLiteral("preset of every frame") });
     }
