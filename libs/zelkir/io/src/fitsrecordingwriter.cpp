@@ -152,7 +152,7 @@ QString headerProblem(const RecordingHeader& header, const QList<RecordingKeywor
 {
     if (header.width < 1 || header.width > MaxSide || header.height < 1 || header.height > MaxSide) {
         return QStringLiteral(
-            "A frame of %1 × %2 pixels cannot be recorded; each side must be 1 to %3 pixels.")
+            "A frame of %1 x %2 pixels cannot be recorded; each side must be 1 to %3 pixels.")
             .arg(header.width)
             .arg(header.height)
             .arg(MaxSide);
@@ -197,6 +197,41 @@ struct FitsRecordingWriter::Recording
         if (!temporaryPath.isEmpty())
             QFile::remove(temporaryPath);
         temporaryPath.clear();
+    }
+
+    /// Creates the temporary file beside the final one, so that the rename at the end
+    /// stays on one disk.
+    bool createFile(QString* error)
+    {
+        const QString where = QDir::toNativeSeparators(folder);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const QString candidate
+                = QStringLiteral("%1.%2.part")
+                      .arg(finalPath)
+                      .arg(QRandomGenerator::global()->generate() % 1000000, 6, 10, QLatin1Char('0'));
+            if (QFileInfo::exists(candidate))
+                continue;
+            const QByteArray encoded = QFile::encodeName(candidate);
+            if (encoded.size() >= FLEN_FILENAME)
+                return fail(error, QStringLiteral("The file name is too long."));
+            int status = 0;
+            errno = 0;
+            if (fits_create_diskfile(&file, encoded.constData(), &status) == 0) {
+                temporaryPath = candidate;
+                return true;
+            }
+            const int savedErrno = errno;
+            file = nullptr;
+            // Root passes the permission check, yet some folders still refuse it.
+            if (savedErrno == EACCES || savedErrno == EPERM || savedErrno == EROFS)
+                return fail(error, QStringLiteral("The folder %1 is not writable.").arg(where));
+            if (savedErrno == ENOSPC || savedErrno == EDQUOT)
+                return fail(error, writeProblem(status, savedErrno));
+            return fail(error,
+                QStringLiteral("The file could not be created in the folder %1 (%2).")
+                    .arg(where, savedErrno ? qt_error_string(savedErrno) : fitsErrorText(status)));
+        }
+        return fail(error, QStringLiteral("No temporary file could be made in the folder %1.").arg(where));
     }
 
     /// A sentence for a write that failed with cfitsio `status` and `savedErrno`.
@@ -265,40 +300,9 @@ bool FitsRecordingWriter::create(const QString& path, const RecordingHeader& hea
     recording->height = header.height;
     recording->framePresets = header.framePresets;
 
-    // A name of its own beside the final one, so the rename at the end stays on one disk.
     int status = 0;
-    for (int attempt = 0; attempt < 16 && !recording->file; ++attempt) {
-        const QString candidate
-            = QStringLiteral("%1.%2.part")
-                  .arg(recording->finalPath)
-                  .arg(QRandomGenerator::global()->generate() % 1000000, 6, 10, QLatin1Char('0'));
-        if (QFileInfo::exists(candidate))
-            continue;
-        const QByteArray encoded = QFile::encodeName(candidate);
-        if (encoded.size() >= FLEN_FILENAME)
-            return fail(error, QStringLiteral("The file name is too long."));
-        status = 0;
-        errno = 0;
-        if (fits_create_diskfile(&recording->file, encoded.constData(), &status) != 0) {
-            const int savedErrno = errno;
-            recording->file = nullptr;
-            // Root passes the permission check above, yet some folders still refuse it.
-            if (savedErrno == EACCES || savedErrno == EPERM || savedErrno == EROFS) {
-                return fail(error,
-                    QStringLiteral("The folder %1 is not writable.")
-                        .arg(QDir::toNativeSeparators(recording->folder)));
-            }
-            return fail(error,
-                QStringLiteral("The file could not be created in the folder %1 (%2).")
-                    .arg(QDir::toNativeSeparators(recording->folder),
-                        savedErrno ? qt_error_string(savedErrno) : fitsErrorText(status)));
-        }
-        recording->temporaryPath = candidate;
-    }
-    if (!recording->file)
-        return fail(error,
-            QStringLiteral("No temporary file could be made in the folder %1.")
-                .arg(QDir::toNativeSeparators(recording->folder)));
+    if (!recording->createFile(error))
+        return false;
 
     // The frame count is 0 until finish(): cfitsio lets the last HDU's image grow past it.
     LONGLONG axes[3] = { header.width, header.height, 0 };
@@ -323,7 +327,7 @@ bool FitsRecordingWriter::append(
         return fail(error, QStringLiteral("No recording is open."));
     if (counts.size() != recording->bottomUp.size()) {
         return fail(error,
-            QStringLiteral("The frame has %1 pixels where the recording's frames have %2 × %3.")
+            QStringLiteral("The frame has %1 pixels where the recording's frames have %2 x %3.")
                 .arg(counts.size())
                 .arg(recording->width)
                 .arg(recording->height));
