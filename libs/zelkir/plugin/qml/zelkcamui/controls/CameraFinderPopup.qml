@@ -96,6 +96,7 @@ Popup {
                     elide: Text.ElideRight
                 }
                 Label {
+                    objectName: "identity"
                     Layout.fillWidth: true
                     text: row.info ? [row.info.vendor, row.info.model, "S/N " + row.info.serial]
                                        .filter(function(part) { return part !== "" && part !== "S/N " }).join("  ·  ")
@@ -104,6 +105,7 @@ Popup {
                     elide: Text.ElideRight
                 }
                 Label {
+                    objectName: "details"
                     Layout.fillWidth: true
                     text: row.info ? [row.info.address, row.info.macAddress,
                                         row.info.interfaceName !== "" ? "via " + row.info.interfaceName : ""]
@@ -113,6 +115,7 @@ Popup {
                     elide: Text.ElideRight
                 }
                 Label {
+                    objectName: "unreachable"
                     Layout.fillWidth: true
                     visible: row.info !== null && !row.reachable
                     text: qsTr("Not on a subnet of this computer; use Addrix to change its address.")
@@ -150,13 +153,19 @@ Popup {
                 Layout.preferredHeight: 28
                 running: popup.scanning
                 visible: running
+                palette.dark: "#FAFAFA"
             }
             ToolButton {
+                id: rescanButton
                 objectName: "rescanButton"
                 Layout.preferredHeight: 36
                 Layout.preferredWidth: popup.hasIconFont ? 36 : implicitWidth
                 enabled: popup.cameraFinder !== null && !popup.scanning
-                contentItem: Icon { glyph: "\ue5d5"; fallback: qsTr("Rescan") }
+                contentItem: Icon {
+                    glyph: "\ue5d5"
+                    fallback: qsTr("Rescan")
+                    opacity: rescanButton.enabled ? 1 : 0.4
+                }
                 ToolTip.visible: hovered
                 ToolTip.text: qsTr("Search again")
                 onClicked: popup.cameraFinder.scan()
