@@ -19,7 +19,7 @@ Popup {
     readonly property bool scanning: cameraFinder !== null && cameraFinder.scanning
     readonly property int foundCount: cameraFinder !== null ? cameraFinder.cameras.size : 0
     // Tests and programs without the font still get readable buttons.
-    readonly property bool hasIconFont: Qt.fontFamilies().indexOf("Material Icons") !== -1
+    readonly property bool hasIconFont: Qt.fontFamilies().includes("Material Icons")
 
     width: 440
     padding: 0
@@ -44,12 +44,14 @@ Popup {
         bottomPadding: 4
     }
 
+    // Inline components do not see the popup's ids: what they need comes in properties.
     component Icon: Label {
         property string glyph
         property string fallback
-        text: popup.hasIconFont ? glyph : fallback
-        font.family: popup.hasIconFont ? "Material Icons" : popup.font.family
-        font.pixelSize: popup.hasIconFont ? 24 : 13
+        property bool iconFont
+        text: iconFont ? glyph : fallback
+        font.family: iconFont ? "Material Icons" : Qt.application.font.family
+        font.pixelSize: iconFont ? 24 : 13
         color: "#FAFAFA"
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
@@ -59,7 +61,14 @@ Popup {
         id: row
 
         property CameraInfo info: null
+        property bool iconFont
         readonly property bool reachable: info !== null && info.reachable
+
+        signal picked(CameraInfo camera)
+
+        function joined(parts) {
+            return parts.filter(part => part !== "").join("  ·  ")
+        }
 
         width: ListView.view ? ListView.view.width : parent.width
         padding: 8
@@ -78,6 +87,7 @@ Popup {
             Icon {
                 Layout.preferredWidth: 28
                 Layout.alignment: Qt.AlignTop
+                iconFont: row.iconFont
                 glyph: row.reachable ? "\ue04b" : "\ue002"
                 fallback: row.reachable ? "" : "!"
                 color: row.reachable ? "#FAFAFA" : "#FFB74D"
@@ -98,19 +108,18 @@ Popup {
                 Label {
                     objectName: "identity"
                     Layout.fillWidth: true
-                    text: row.info ? [row.info.vendor, row.info.model, "S/N " + row.info.serial]
-                                       .filter(function(part) { return part !== "" && part !== "S/N " }).join("  ·  ")
-                                     : ""
+                    text: row.info ? row.joined([row.info.vendor, row.info.model,
+                                                 row.info.serial !== "" ? "S/N " + row.info.serial : ""])
+                                   : ""
                     color: "#B4B4BC"
                     elide: Text.ElideRight
                 }
                 Label {
                     objectName: "details"
                     Layout.fillWidth: true
-                    text: row.info ? [row.info.address, row.info.macAddress,
-                                        row.info.interfaceName !== "" ? "via " + row.info.interfaceName : ""]
-                                       .filter(function(part) { return part !== "" }).join("  ·  ")
-                                     : ""
+                    text: row.info ? row.joined([row.info.address, row.info.macAddress,
+                                                 row.info.interfaceName !== "" ? "via " + row.info.interfaceName : ""])
+                                   : ""
                     color: "#B4B4BC"
                     elide: Text.ElideRight
                 }
@@ -127,7 +136,7 @@ Popup {
 
         onClicked: {
             if (reachable)
-                popup.connect(info)
+                picked(info)
         }
     }
 
@@ -156,15 +165,14 @@ Popup {
                 palette.dark: "#FAFAFA"
             }
             ToolButton {
-                id: rescanButton
                 objectName: "rescanButton"
                 Layout.preferredHeight: 36
                 Layout.preferredWidth: popup.hasIconFont ? 36 : implicitWidth
                 enabled: popup.cameraFinder !== null && !popup.scanning
                 contentItem: Icon {
+                    iconFont: popup.hasIconFont
                     glyph: "\ue5d5"
                     fallback: qsTr("Rescan")
-                    opacity: rescanButton.enabled ? 1 : 0.4
                 }
                 ToolTip.visible: hovered
                 ToolTip.text: qsTr("Search again")
@@ -181,13 +189,14 @@ Popup {
             Layout.fillWidth: true
             visible: popup.rememberedCamera !== null
             info: popup.rememberedCamera
+            iconFont: popup.hasIconFont
+            onPicked: camera => popup.connect(camera)
         }
 
         Caption {
             text: qsTr("Found on the network")
         }
         ListView {
-            id: list
             objectName: "cameraList"
             Layout.fillWidth: true
             Layout.preferredHeight: Math.min(contentHeight, 320)
@@ -197,6 +206,8 @@ Popup {
             delegate: CameraRow {
                 required property CameraInfo camera
                 info: camera
+                iconFont: popup.hasIconFont
+                onPicked: camera => popup.connect(camera)
             }
             ScrollBar.vertical: ScrollBar {}
         }
