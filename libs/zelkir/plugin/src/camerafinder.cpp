@@ -92,7 +92,8 @@ void CameraFinder::doneScanning()
 
 CameraInfo* CameraFinder::loadCameraInfo(const QString& path)
 {
-    const auto known = std::find_if(m_loaded.begin(), m_loaded.end(), [&](const SLoaded& l) { return l.path == path; });
+    const auto known
+        = std::find_if(m_loaded.begin(), m_loaded.end(), [&](const SLoaded& l) { return l.path == path; });
     const qsizetype index = known == m_loaded.end() ? -1 : std::distance(m_loaded.begin(), known);
 
     QFile file(path);

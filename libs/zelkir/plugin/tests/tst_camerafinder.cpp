@@ -89,12 +89,18 @@ void TestCameraFinder::reachable_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("reachable");
 
-    QTest::newRow("same subnet") << "GigE-Vision" << "192.168.10.77" << true;
-    QTest::newRow("loopback") << "GigE-Vision" << "127.0.0.3" << true;
-    QTest::newRow("other subnet") << "GigE-Vision" << "192.168.11.77" << false;
-    QTest::newRow("link-local") << "GigE-Vision" << "169.254.3.4" << false;
-    QTest::newRow("bad address") << "GigE-Vision" << "192.168.10" << false;
-    QTest::newRow("no address") << "USB3-Vision" << "" << true;
+    QTest::newRow("same subnet") << "GigE-Vision"
+                                 << "192.168.10.77" << true;
+    QTest::newRow("loopback") << "GigE-Vision"
+                              << "127.0.0.3" << true;
+    QTest::newRow("other subnet") << "GigE-Vision"
+                                  << "192.168.11.77" << false;
+    QTest::newRow("link-local") << "GigE-Vision"
+                                << "169.254.3.4" << false;
+    QTest::newRow("bad address") << "GigE-Vision"
+                                 << "192.168.10" << false;
+    QTest::newRow("no address") << "USB3-Vision"
+                                << "" << true;
 }
 
 void TestCameraFinder::reachable()
@@ -172,11 +178,13 @@ void TestCameraFinder::loadRefuses_data()
     QTest::newRow("blank") << QByteArray("  \n") << true;
     QTest::newRow("truncated") << valid.left(valid.size() / 2) << true;
     QTest::newRow("not xml") << QByteArray("SIMPLE  = T") << true;
-    QTest::newRow("foreign") << QByteArray("<?xml version=\"1.0\"?><palette version=\"1\"><serial>1</serial></palette>")
+    QTest::newRow("foreign") << QByteArray(
+        "<?xml version=\"1.0\"?><palette version=\"1\"><serial>1</serial></palette>")
                              << true;
     QTest::newRow("future version") << future << true;
     QTest::newRow("no version") << unversioned << true;
-    QTest::newRow("no camera") << QByteArray("<camera version=\"1\"><transport>GigE-Vision</transport></camera>")
+    QTest::newRow("no camera") << QByteArray(
+        "<camera version=\"1\"><transport>GigE-Vision</transport></camera>")
                                << true;
 }
 
@@ -204,7 +212,8 @@ void TestCameraFinder::scanInBackground()
 {
     // Discovery broadcasts: only among the simulated cameras of the private namespace.
     const QStringList addresses = qEnvironmentVariable("QELT_FAKE_CAMERAS").split(u' ', Qt::SkipEmptyParts);
-    const QStringList serials = qEnvironmentVariable("QELT_FAKE_CAMERA_SERIALS").split(u' ', Qt::SkipEmptyParts);
+    const QStringList serials
+        = qEnvironmentVariable("QELT_FAKE_CAMERA_SERIALS").split(u' ', Qt::SkipEmptyParts);
     if (addresses.isEmpty())
         QSKIP("needs scripts/with-fake-cameras.sh");
 
@@ -241,7 +250,8 @@ void TestCameraFinder::scanInBackground()
         QVERIFY(index.data(CameraList::ReachableRole).toBool());
         QCOMPARE(camera->interfaceAddress(), QStringLiteral("127.0.0.1"));
         QCOMPARE(camera->interfaceName(), QStringLiteral("lo"));
-        QCOMPARE(camera->cameraInfo().deviceInfo.address, zelk::CString(addresses.at(i).toUtf8().constData()));
+        QCOMPARE(
+            camera->cameraInfo().deviceInfo.address, zelk::CString(addresses.at(i).toUtf8().constData()));
     }
     QCOMPARE(list->get(list->size()), nullptr);
 }
