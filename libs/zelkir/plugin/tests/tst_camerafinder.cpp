@@ -173,7 +173,11 @@ void TestCameraFinder::loadRefuses_data()
     QByteArray unversioned = valid;
     unversioned.replace(" version=\"1\"", "");
 
+    QByteArray oversized = valid;
+    oversized.replace("<transport>", QByteArray(CameraFinder::MaxFileSize, ' ') + "<transport>");
+
     QTest::newRow("missing") << QByteArray() << false;
+    QTest::newRow("oversized") << oversized << true;
     QTest::newRow("empty") << QByteArray() << true;
     QTest::newRow("blank") << QByteArray("  \n") << true;
     QTest::newRow("truncated") << valid.left(valid.size() / 2) << true;
