@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -251,8 +252,9 @@ void CStreamingCamera::SImpl::receive()
         if (loss->lost) {
             lossReason = "The camera at " + address + " stopped answering.";
         } else if (Clock::now() - lastBuffer > std::chrono::milliseconds(options.frameTimeoutMs)) {
-            lossReason = "The camera at " + address + " sent no image for "
-                + std::to_string((options.frameTimeoutMs + 500) / 1000) + " s.";
+            char seconds[16];
+            std::snprintf(seconds, sizeof seconds, "%.1f", options.frameTimeoutMs / 1000.0);
+            lossReason = "The camera at " + address + " sent no image for " + seconds + " s.";
         }
         if (!lossReason.empty()) {
             qCInfo(lcStream, "%s", lossReason.c_str());
@@ -397,7 +399,7 @@ bool CStreamingCamera::start(FrameHandler onFrame, LossHandler onLost, std::stri
         const gint64 payload = arv_device_get_integer_feature_value(device, "PayloadSize", aravis.out());
         if (aravis || payload <= 0) {
             error = "The camera at " + m->address + " does not tell the size of its images"
-                + (aravis ? std::string(": ") + aravis.message() : std::string(".")) ;
+                + (aravis ? std::string(": ") + aravis.message() : std::string("."));
             return false;
         }
         TGObjectPtr<ArvStream> stream(arv_device_create_stream(device, nullptr, nullptr, aravis.out()));
