@@ -155,7 +155,6 @@ struct CStreamingCamera::SImpl
     SOptions options;
     std::string address;
     std::shared_ptr<SLossFlag> loss = std::make_shared<SLossFlag>();
-    bool lossReported = false; // by the receive thread, or seen by the owner once it joined
 
     TGObjectPtr<ArvStream> stream;
     std::thread receiver;
@@ -270,8 +269,13 @@ void CStreamingCamera::SImpl::receive()
 void CStreamingCamera::SImpl::release()
 {
     stopping = true;
-    if (receiver.joinable())
+    if (receiver.joinable()) {
+        // A handler that stops the stream cannot wait for its own thread; the owner's
+        // next call finishes the job.
+        if (receiver.get_id() == std::this_thread::get_id())
+            return;
         receiver.join();
+    }
     receiving = false;
     stopping = false;
     if (!stream)
