@@ -72,9 +72,36 @@ std::uint64_t SteadyNs()
             .count());
 }
 
-// Unpacks `data` into one count per pixel; false when it holds too few bytes.
-bool Unpack(const std::uint8_t* data, std::size_t size, EPixelFormat format, std::vector<std::uint16_t>& pixels)
+// Outlives the device's signal handler, which may run on Aravis's heartbeat thread.
+struct SLossFlag
 {
+    std::atomic<bool> lost { false };
+};
+
+void OnControlLost(ArvDevice*, gpointer data)
+{
+    (*static_cast<std::shared_ptr<SLossFlag>*>(data))->lost = true;
+}
+
+void DeleteLossFlag(gpointer data, GClosure*)
+{
+    delete static_cast<std::shared_ptr<SLossFlag>*>(data);
+}
+
+} // namespace
+
+const char* PixelFormatName(EPixelFormat format) noexcept
+{
+    for (const SFormat& entry : Formats) {
+        if (entry.format == format)
+            return entry.name;
+    }
+    return "";
+}
+
+bool UnpackPixels(const void* bytes, std::size_t size, EPixelFormat format, std::vector<std::uint16_t>& pixels) noexcept
+{
+    const auto* data = static_cast<const std::uint8_t*>(bytes);
     const std::size_t count = pixels.size();
     switch (format) {
     case EPixelFormat::Mono8:
@@ -110,33 +137,6 @@ bool Unpack(const std::uint8_t* data, std::size_t size, EPixelFormat format, std
     }
     }
     return false;
-}
-
-// Outlives the device's signal handler, which may run on Aravis's heartbeat thread.
-struct SLossFlag
-{
-    std::atomic<bool> lost { false };
-};
-
-void OnControlLost(ArvDevice*, gpointer data)
-{
-    (*static_cast<std::shared_ptr<SLossFlag>*>(data))->lost = true;
-}
-
-void DeleteLossFlag(gpointer data, GClosure*)
-{
-    delete static_cast<std::shared_ptr<SLossFlag>*>(data);
-}
-
-} // namespace
-
-const char* PixelFormatName(EPixelFormat format) noexcept
-{
-    for (const SFormat& entry : Formats) {
-        if (entry.format == format)
-            return entry.name;
-    }
-    return "";
 }
 
 int PixelFormatBits(EPixelFormat format) noexcept
@@ -217,7 +217,7 @@ void CStreamingCamera::SImpl::deliver(ArvBuffer* buffer)
     frame->pixels.resize(std::size_t(width) * std::size_t(height));
     std::size_t size = 0;
     const auto* data = static_cast<const std::uint8_t*>(arv_buffer_get_image_data(buffer, &size));
-    if (!data || !Unpack(data, size, format->format, frame->pixels)) {
+    if (!data || !UnpackPixels(data, size, format->format, frame->pixels)) {
         qCDebug(lcStream, "%s: frame %llu is shorter than %d x %d", address.c_str(),
             static_cast<unsigned long long>(frame->frameId), width, height);
         return;

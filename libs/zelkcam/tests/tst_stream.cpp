@@ -62,6 +62,8 @@ class TestStream : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void unpack_data();
+    void unpack();
     void firstFrames_data();
     void firstFrames();
     void refusesOtherPixelFormats();
@@ -77,6 +79,36 @@ void TestStream::initTestCase()
     QCOMPARE(m_fakes.count(), 3);
     QCOMPARE(PixelFormatName(EPixelFormat::Mono12Packed), "Mono12Packed");
     QCOMPARE(PixelFormatBits(EPixelFormat::Mono14), 14);
+}
+
+void TestStream::unpack_data()
+{
+    QTest::addColumn<EPixelFormat>("format");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<int>>("pixels"); // empty: too few bytes
+
+    QTest::newRow("Mono8") << EPixelFormat::Mono8 << QByteArray("\x00\x7f\xff", 3) << QList<int> { 0, 127, 255 };
+    QTest::newRow("Mono12") << EPixelFormat::Mono12 << QByteArray("\x34\x02\xff\x0f", 4)
+                            << QList<int> { 0x234, 0xfff };
+    QTest::newRow("Mono16") << EPixelFormat::Mono16 << QByteArray("\xcd\xab", 2) << QList<int> { 0xabcd };
+    QTest::newRow("Mono10Packed") << EPixelFormat::Mono10Packed << QByteArray("\xaa\x13\x55", 3)
+                                  << QList<int> { 0x2ab, 0x155 };
+    QTest::newRow("Mono12Packed, odd count") << EPixelFormat::Mono12Packed
+                                             << QByteArray("\xab\x3c\x12\x45\x06", 5)
+                                             << QList<int> { 0xabc, 0x123, 0x456 };
+    QTest::newRow("Mono16 too short") << EPixelFormat::Mono16 << QByteArray("\xcd\xab\x01", 3) << QList<int>();
+}
+
+void TestStream::unpack()
+{
+    QFETCH(EPixelFormat, format);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, pixels);
+
+    std::vector<std::uint16_t> unpacked(pixels.isEmpty() ? 2 : std::size_t(pixels.size()));
+    QCOMPARE(UnpackPixels(bytes.constData(), std::size_t(bytes.size()), format, unpacked), !pixels.isEmpty());
+    for (qsizetype i = 0; i < pixels.size(); ++i)
+        QCOMPARE(int(unpacked[std::size_t(i)]), pixels[i]);
 }
 
 void TestStream::firstFrames_data()
