@@ -67,9 +67,9 @@ std::string FormatList()
 
 std::uint64_t SteadyNs()
 {
-    return std::uint64_t(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
+    return std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+                             .count());
 }
 
 // Outlives the device's signal handler, which may run on Aravis's heartbeat thread.
@@ -99,7 +99,8 @@ const char* PixelFormatName(EPixelFormat format) noexcept
     return "";
 }
 
-bool UnpackPixels(const void* bytes, std::size_t size, EPixelFormat format, std::vector<std::uint16_t>& pixels) noexcept
+bool UnpackPixels(
+    const void* bytes, std::size_t size, EPixelFormat format, std::vector<std::uint16_t>& pixels) noexcept
 {
     const auto* data = static_cast<const std::uint8_t*>(bytes);
     const std::size_t count = pixels.size();
@@ -127,12 +128,14 @@ bool UnpackPixels(const void* bytes, std::size_t size, EPixelFormat format, std:
         const bool ten = format == EPixelFormat::Mono10Packed;
         const int shift = ten ? 2 : 4;
         const unsigned lowMask = ten ? 0x03u : 0x0Fu;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint8_t* group = data + 3 * (i / 2);
-            const unsigned low = (i % 2 == 0) ? (group[1] & lowMask) : ((group[1] >> 4) & lowMask);
-            const unsigned high = (i % 2 == 0) ? group[0] : group[2];
-            pixels[i] = std::uint16_t((high << shift) | low);
+        std::uint16_t* out = pixels.data();
+        const std::size_t pairs = count / 2;
+        for (std::size_t i = 0; i < pairs; ++i, data += 3) {
+            out[2 * i] = std::uint16_t((unsigned(data[0]) << shift) | (data[1] & lowMask));
+            out[2 * i + 1] = std::uint16_t((unsigned(data[2]) << shift) | ((data[1] >> 4) & lowMask));
         }
+        if (count % 2)
+            out[count - 1] = std::uint16_t((unsigned(data[0]) << shift) | (data[1] & lowMask));
         return true;
     }
     }
@@ -341,8 +344,8 @@ std::unique_ptr<CStreamingCamera> CStreamingCamera::Open(
             const bool readable = std::any_of(pixelFormat.entries.begin(), pixelFormat.entries.end(),
                 [](const gic::SEnumEntry& entry) { return FormatNamed(entry.name) != nullptr; });
             if (!readable) {
-                error = "The camera at " + m.address + " offers none of the pixel formats this program reads ("
-                    + FormatList() + ").";
+                error = "The camera at " + m.address
+                    + " offers none of the pixel formats this program reads (" + FormatList() + ").";
                 return nullptr;
             }
         }
@@ -380,8 +383,9 @@ bool CStreamingCamera::start(FrameHandler onFrame, LossHandler onLost, std::stri
             return false;
         const std::string* name = std::get_if<std::string>(&formatName);
         if (!name || !FormatNamed(*name)) {
-            error = "The camera at " + m->address + " sends its pixels as \u201c" + (name ? *name : std::string())
-                + "\u201d, which this program cannot read; it reads " + FormatList() + ".";
+            error = "The camera at " + m->address + " sends its pixels as \u201c"
+                + (name ? *name : std::string()) + "\u201d, which this program cannot read; it reads "
+                + FormatList() + ".";
             return false;
         }
         gic::SFeatureInfo mode;
@@ -417,7 +421,8 @@ bool CStreamingCamera::start(FrameHandler onFrame, LossHandler onLost, std::stri
         }
         for (int i = 0; i < m->options.bufferCount; ++i) {
             void* memory = g_malloc0(gsize(payload));
-            arv_stream_push_buffer(stream.get(), arv_buffer_new_full(std::size_t(payload), memory, memory, g_free));
+            arv_stream_push_buffer(
+                stream.get(), arv_buffer_new_full(std::size_t(payload), memory, memory, g_free));
         }
         m->stream = std::move(stream);
         arv_device_execute_command(device, "AcquisitionStart", aravis.out());

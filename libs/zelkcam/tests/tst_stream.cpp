@@ -88,16 +88,18 @@ void TestStream::unpack_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QList<int>>("pixels"); // empty: too few bytes
 
-    QTest::newRow("Mono8") << EPixelFormat::Mono8 << QByteArray("\x00\x7f\xff", 3) << QList<int> { 0, 127, 255 };
+    QTest::newRow("Mono8") << EPixelFormat::Mono8 << QByteArray("\x00\x7f\xff", 3)
+                           << QList<int> { 0, 127, 255 };
     QTest::newRow("Mono12") << EPixelFormat::Mono12 << QByteArray("\x34\x02\xff\x0f", 4)
                             << QList<int> { 0x234, 0xfff };
     QTest::newRow("Mono16") << EPixelFormat::Mono16 << QByteArray("\xcd\xab", 2) << QList<int> { 0xabcd };
     QTest::newRow("Mono10Packed") << EPixelFormat::Mono10Packed << QByteArray("\xaa\x13\x55", 3)
                                   << QList<int> { 0x2ab, 0x155 };
-    QTest::newRow("Mono12Packed, odd count") << EPixelFormat::Mono12Packed
-                                             << QByteArray("\xab\x3c\x12\x45\x06", 5)
-                                             << QList<int> { 0xabc, 0x123, 0x456 };
-    QTest::newRow("Mono16 too short") << EPixelFormat::Mono16 << QByteArray("\xcd\xab\x01", 3) << QList<int>();
+    QTest::newRow("Mono12Packed, odd count")
+        << EPixelFormat::Mono12Packed << QByteArray("\xab\x3c\x12\x45\x06", 5)
+        << QList<int> { 0xabc, 0x123, 0x456 };
+    QTest::newRow("Mono16 too short")
+        << EPixelFormat::Mono16 << QByteArray("\xcd\xab\x01", 3) << QList<int>();
 }
 
 void TestStream::unpack()
@@ -214,7 +216,8 @@ void TestStream::lossWhileStreamingIsReportedOnce()
     std::string error;
     CStreamingCamera::SOptions options;
     options.frameTimeoutMs = frameTimeoutMs;
-    std::unique_ptr<CStreamingCamera> streaming = CStreamingCamera::Open(m_fakes.deviceRecord(camera), error, options);
+    std::unique_ptr<CStreamingCamera> streaming
+        = CStreamingCamera::Open(m_fakes.deviceRecord(camera), error, options);
     QVERIFY2(streaming, error.c_str());
     QVERIFY(Write(*streaming, "Width", std::int64_t(64)));
     QVERIFY(Write(*streaming, "Height", std::int64_t(48)));
