@@ -332,11 +332,13 @@ std::unique_ptr<CStreamingCamera> CStreamingCamera::Open(
         m.options.bufferCount = std::max(2, options.bufferCount);
         m.options.frameTimeoutMs = std::max(100, options.frameTimeoutMs);
         m.address = info.address.c_str();
+        // Made before connecting: Aravis starts the heartbeat thread that reads it there.
+        auto lossFlag = std::make_unique<std::shared_ptr<SLossFlag>>(m.loss);
         m.device = ConnectGvDevice(info, true, error);
         if (!m.device)
             return nullptr;
-        g_signal_connect_data(m.device.get(), "control-lost", G_CALLBACK(OnControlLost),
-            new std::shared_ptr<SLossFlag>(m.loss), DeleteLossFlag, GConnectFlags(0));
+        g_signal_connect_data(m.device.get(), "control-lost", G_CALLBACK(OnControlLost), lossFlag.release(),
+            DeleteLossFlag, GConnectFlags(0));
         m.features = std::make_unique<CFeatureTree>(m.device);
 
         gic::SFeatureInfo pixelFormat;
