@@ -35,6 +35,7 @@ QString localPath(const QVariant& file)
 HalvoModel::HalvoModel(QObject* parent)
     : QObject(parent)
     , m_palettes(new PaletteList(PaletteCatalog::programPalettes(), this))
+    , m_cameraFinder(new CameraFinder(this))
 {
 }
 

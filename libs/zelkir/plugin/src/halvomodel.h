@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camerafinder.h"
 #include "palettelist.h"
 
 #include <QList>
@@ -23,6 +24,8 @@ class HalvoModel : public QObject
     /// it cannot be created.
     Q_PROPERTY(QString configDir READ configDir NOTIFY configDirChanged)
     Q_PROPERTY(int documentCount READ documentCount NOTIFY documentCountChanged)
+    /// Finds cameras and reads remembered ones.
+    Q_PROPERTY(zelkir::CameraFinder* cameraFinder READ cameraFinder CONSTANT)
 
 public:
     explicit HalvoModel(QObject* parent = nullptr);
@@ -31,6 +34,7 @@ public:
     PaletteList* palettes() const { return m_palettes; }
     QString configDir();
     int documentCount() const { return int(m_documents.size()); }
+    CameraFinder* cameraFinder() const { return m_cameraFinder; }
 
     /// Opens a file given as a URL ("file:///..."), URL text or a local path. The document
     /// comes back at once in status Loading and reports opened() or openFailed() later.
@@ -46,6 +50,7 @@ Q_SIGNALS:
 
 private:
     PaletteList* const m_palettes;
+    CameraFinder* const m_cameraFinder;
     QList<QPointer<DocumentModel>> m_documents;
     QString m_configDir;
 };

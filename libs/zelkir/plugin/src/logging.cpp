@@ -3,5 +3,6 @@
 namespace zelkir {
 
 Q_LOGGING_CATEGORY(lcPlayer, "zelkir.player", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcFinder, "zelkir.finder", QtWarningMsg)
 
 } // namespace zelkir

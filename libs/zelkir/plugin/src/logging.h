@@ -5,5 +5,6 @@
 namespace zelkir {
 
 Q_DECLARE_LOGGING_CATEGORY(lcPlayer)
+Q_DECLARE_LOGGING_CATEGORY(lcFinder)
 
 } // namespace zelkir
