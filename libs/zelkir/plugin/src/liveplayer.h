@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cameraaccess.h"
+#include "cameramodel.h"
 #include "framerenderer.h"
 #include "frameproducer.h"
 #include "livefeed.h"
@@ -16,7 +17,6 @@
 
 namespace zelkir {
 
-class CameraModel;
 class DisplayClock;
 
 /// A live camera as a document's frame producer: the document's `realtime` object, and its
