@@ -13,6 +13,7 @@
 #include <arv.h>
 
 #include <exception>
+#include <string>
 
 namespace zelk::cam {
 
@@ -33,12 +34,13 @@ bool IsUsableDeviceAddress(CIPv4Address address)
 }
 
 // Whether the camera answers, and whether its control channel is free when it is needed.
-bool IsWorthConnecting(CIPv4Address local, CIPv4Address address, bool wantControl, const char* text)
+bool IsWorthConnecting(
+    CIPv4Address local, CIPv4Address address, bool wantControl, const std::string& text, std::string& error)
 {
     std::uint32_t privilege = 0;
     switch (CGvcpProbe::ReadRegister(local, address, gvcp::ControlChannelPrivilege, privilege)) {
     case CGvcpProbe::Silent:
-        qCInfo(lcDevice, "%s does not answer", text);
+        error = "The camera at " + text + " does not answer.";
         return false;
     case CGvcpProbe::Refused:
         // Let Aravis find out what this camera accepts.
@@ -47,7 +49,7 @@ bool IsWorthConnecting(CIPv4Address local, CIPv4Address address, bool wantContro
         break;
     }
     if (wantControl && (privilege & (gvcp::ExclusiveAccessFlag | gvcp::ControlAccessFlag))) {
-        qCInfo(lcDevice, "%s is controlled by another application", text);
+        error = "The camera at " + text + " is controlled by another program.";
         return false;
     }
     return true;
@@ -55,21 +57,68 @@ bool IsWorthConnecting(CIPv4Address local, CIPv4Address address, bool wantContro
 
 // Aravis asks for control while it connects (and has retried by then); settle
 // what the caller asked for.
-bool SettleControl(ArvGvDevice* device, bool wantControl, const char* address)
+bool SettleControl(ArvGvDevice* device, bool wantControl, const std::string& address, std::string& error)
 {
     const bool controller = arv_gv_device_is_controller(device);
     if (wantControl && !controller) {
-        qCInfo(lcDevice, "%s refuses control", address);
+        error = "The camera at " + address + " refuses control.";
         return false;
     } else if (!wantControl && controller) {
-        CGError error;
-        if (!arv_gv_device_leave_control(device, error.out()))
-            qCDebug(lcDevice, "%s: cannot hand control back: %s", address, error.message());
+        CGError aravis;
+        if (!arv_gv_device_leave_control(device, aravis.out()))
+            qCDebug(lcDevice, "%s: cannot hand control back: %s", address.c_str(), aravis.message());
     }
     return true;
 }
 
 } // namespace
+
+TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl, std::string& error)
+{
+    const std::string text = info.address.c_str();
+    if (info.interfaceName != CString(CGvInterface::Name)) {
+        error = "\u201c" + std::string(info.deviceId.c_str()) + "\u201d is not a GigE Vision camera.";
+        return {};
+    }
+    const std::optional<CIPv4Address> address = CIPv4Address::Parse(text.c_str());
+    if (!address || !IsUsableDeviceAddress(*address)) {
+        error = "\u201c" + text + "\u201d is not a usable camera address.";
+        return {};
+    }
+    const std::optional<CIPv4Address> local = LocalAddressTowards(*address);
+    if (!local) {
+        error = "This computer has no route to " + text + ".";
+        return {};
+    }
+    if (!IsWorthConnecting(*local, *address, wantControl, text, error))
+        return {};
+    const TGObjectPtr<GInetAddress> deviceAddress = InetAddress(*address);
+    const TGObjectPtr<GInetAddress> localAddress = InetAddress(*local);
+    if (!deviceAddress || !localAddress) {
+        error = "Cannot open the camera at " + text + ".";
+        return {};
+    }
+
+    // Straight to the known address: going through the interface's open would
+    // search for the camera again, which can cost a discovery round.
+    CGError aravis;
+    TGObjectPtr<ArvDevice> device;
+    {
+        std::lock_guard<std::mutex> lock(AravisParserMutex());
+        device = TGObjectPtr<ArvDevice>(arv_gv_device_new(localAddress.get(), deviceAddress.get(), aravis.out()));
+    }
+    if (!device) {
+        error = "Cannot open the camera at " + text + ": " + aravis.message();
+        return {};
+    }
+    if (!SettleControl(ARV_GV_DEVICE(device.get()), wantControl, text, error))
+        return {};
+    // Let Aravis refuse out-of-range values and writes to read-only nodes, so
+    // that writes can report them.
+    arv_device_set_range_check_policy(device.get(), ARV_RANGE_CHECK_POLICY_ENABLE);
+    arv_device_set_access_check_policy(device.get(), ARV_ACCESS_CHECK_POLICY_ENABLE);
+    return device;
+}
 
 CGvDevice::CGvDevice() noexcept = default;
 
@@ -82,48 +131,12 @@ bool CGvDevice::open(SDeviceInfo info, int accessMode)
 {
     try {
         close();
-        if (info.interfaceName != CString(CGvInterface::Name)) {
-            qCDebug(lcDevice, "'%s' is not a GigE Vision device", info.deviceId.c_str());
-            return false;
-        }
-        const std::optional<CIPv4Address> address = CIPv4Address::Parse(info.address.c_str());
-        if (!address || !IsUsableDeviceAddress(*address)) {
-            qCDebug(lcDevice, "no usable device address in '%s'", info.address.c_str());
-            return false;
-        }
-        const std::optional<CIPv4Address> local = LocalAddressTowards(*address);
-        if (!local) {
-            qCInfo(lcDevice, "no route to %s", info.address.c_str());
-            return false;
-        }
-        const bool wantControl = (accessMode & AccessControl) != 0;
-        if (!IsWorthConnecting(*local, *address, wantControl, info.address.c_str()))
-            return false;
-        const TGObjectPtr<GInetAddress> deviceAddress = InetAddress(*address);
-        const TGObjectPtr<GInetAddress> localAddress = InetAddress(*local);
-        if (!deviceAddress || !localAddress)
-            return false;
-
-        // Straight to the known address: going through the interface's open would
-        // search for the camera again, which can cost a discovery round.
-        CGError error;
-        TGObjectPtr<ArvDevice> device;
-        {
-            std::lock_guard<std::mutex> lock(AravisParserMutex());
-            device = TGObjectPtr<ArvDevice>(
-                arv_gv_device_new(localAddress.get(), deviceAddress.get(), error.out()));
-        }
+        std::string error;
+        TGObjectPtr<ArvDevice> device = ConnectGvDevice(info, (accessMode & AccessControl) != 0, error);
         if (!device) {
-            qCInfo(lcDevice, "cannot open %s: %s", info.address.c_str(), error.message());
+            qCInfo(lcDevice, "%s", error.c_str());
             return false;
         }
-        if (!SettleControl(ARV_GV_DEVICE(device.get()), wantControl, info.address.c_str()))
-            return false;
-        // Let Aravis refuse out-of-range values and writes to read-only nodes, so
-        // that setValue can report them.
-        arv_device_set_range_check_policy(device.get(), ARV_RANGE_CHECK_POLICY_ENABLE);
-        arv_device_set_access_check_policy(device.get(), ARV_ACCESS_CHECK_POLICY_ENABLE);
-
         m_session = std::make_shared<CDeviceSession>(std::move(device));
         qCDebug(lcDevice, "opened %s (%s), access mode 0x%x", info.address.c_str(), info.deviceId.c_str(),
             unsigned(accessMode));

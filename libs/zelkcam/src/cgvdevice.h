@@ -2,11 +2,22 @@
 
 #include <zelk/cam/cam.h>
 
+#include "tgobjectptr.h"
+
+#include <arv.h>
+
 #include <memory>
+#include <string>
 
 namespace zelk::cam {
 
 class CDeviceSession;
+
+/// Connects to the GigE Vision camera at `info.address`, asking for its control
+/// channel when `wantControl`; range and access checks on. Null with a sentence for
+/// the user in `error` when it cannot; a camera that does not answer makes this fail
+/// within about one second.
+TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl, std::string& error);
 
 /// A GigE Vision camera reached by its address through Aravis.
 class CGvDevice final : public IDevice

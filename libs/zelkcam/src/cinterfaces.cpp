@@ -3,6 +3,7 @@
 #include "aravislocks.h"
 #include "cgvdiscovery.h"
 #include "cgvinterface.h"
+#include "cuvinterface.h"
 #include "logging.h"
 
 #include <arv.h>
@@ -15,8 +16,9 @@ CInterfaces::CInterfaces() noexcept
 {
     try {
         m_gigEVision = TSharedPtr<IInterface>(new CGvInterface());
+        m_usb3Vision = TSharedPtr<IInterface>(new CUvInterface());
     } catch (const std::bad_alloc&) {
-        qCWarning(lcDiscovery, "cannot create the GigE Vision transport: out of memory");
+        qCWarning(lcDiscovery, "cannot create the transports: out of memory");
     }
 }
 
@@ -24,6 +26,8 @@ TSharedPtr<IInterface> CInterfaces::find(const CString& name)
 {
     if (name == CString(CGvInterface::Name))
         return m_gigEVision;
+    if (name == CString(CUvInterface::Name))
+        return m_usb3Vision;
     return nullptr;
 }
 
@@ -43,9 +47,12 @@ bool CInterfaces::discover(TArray<SDeviceInfo>& devices, TArray<CString> interfa
     try {
         bool ok = true;
         bool gigEVision = false;
+        bool usb3Vision = false;
         for (const CString& name : interfaceNames) {
             if (name == CString(CGvInterface::Name)) {
                 gigEVision = true;
+            } else if (name == CString(CUvInterface::Name)) {
+                usb3Vision = true;
             } else {
                 qCDebug(lcDiscovery, "transport '%s' is not offered", name.c_str());
                 ok = false;
@@ -53,6 +60,8 @@ bool CInterfaces::discover(TArray<SDeviceInfo>& devices, TArray<CString> interfa
         }
         if (gigEVision && m_gigEVision)
             ok = CGvDiscovery::Run(devices, rounds) && ok;
+        if (usb3Vision && m_usb3Vision)
+            ok = CUvInterface::Discover(devices) && ok;
         return ok;
     } catch (const std::bad_alloc&) {
         return false;

@@ -4,7 +4,7 @@
 
 namespace zelk::cam {
 
-/// The registry of the transports this library offers: GigE Vision only.
+/// The registry of the transports this library offers: GigE Vision, and USB3 Vision for listing.
 class CInterfaces final : public IInterfaces
 {
 public:
@@ -17,6 +17,7 @@ public:
 private:
     // Built once and only copied afterwards, which is safe from any thread.
     TSharedPtr<IInterface> m_gigEVision;
+    TSharedPtr<IInterface> m_usb3Vision;
 };
 
 } // namespace zelk::cam

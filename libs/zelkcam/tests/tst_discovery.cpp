@@ -43,11 +43,12 @@ private Q_SLOTS:
     void matchRecordsFamily();
     void displayName_data();
     void displayName();
-    void findOffersOnlyGigEVision_data();
-    void findOffersOnlyGigEVision();
+    void findOffersTransports_data();
+    void findOffersTransports();
     void emptyNameListDiscoversNothing();
     void unofferedTransportDiscoversNothing();
     void refreshSucceeds();
+    void usb3VisionFindsNoneQuickly();
 
 private:
     CFakeCameras m_fakes;
@@ -240,7 +241,7 @@ void TestDiscovery::displayName()
     QCOMPARE(Text(matched[0].displayName), expected);
 }
 
-void TestDiscovery::findOffersOnlyGigEVision_data()
+void TestDiscovery::findOffersTransports_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("offered");
@@ -250,10 +251,10 @@ void TestDiscovery::findOffersOnlyGigEVision_data()
     QTest::newRow("VskGenTL") << "VskGenTL" << false;
     QTest::newRow("other case") << "gige-vision" << false;
     QTest::newRow("empty") << "" << false;
-    QTest::newRow("unknown") << "USB3-Vision" << false;
+    QTest::newRow("USB3 Vision") << "USB3-Vision" << true;
 }
 
-void TestDiscovery::findOffersOnlyGigEVision()
+void TestDiscovery::findOffersTransports()
 {
     QFETCH(QString, name);
     QFETCH(bool, offered);
@@ -291,6 +292,17 @@ void TestDiscovery::refreshSucceeds()
     QVERIFY(interfaces()->refresh(0));
     QVERIFY(interfaces()->refresh(1));
     QVERIFY(interfaces()->find("GigE-Vision"));
+}
+
+// No USB3 Vision camera here: listing them must neither fail nor hold up a search.
+void TestDiscovery::usb3VisionFindsNoneQuickly()
+{
+    TArray<SDeviceInfo> devices;
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(interfaces()->discover(devices, Names({ "USB3-Vision" }), 1));
+    QCOMPARE(devices.Count(), std::size_t(0));
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestDiscovery)

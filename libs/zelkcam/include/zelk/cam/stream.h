@@ -53,6 +53,7 @@ class ZELKCAM_EXPORT CStreamingCamera
 {
 public:
     /// Called on the library's receive thread, in order; hand the frame over and return.
+    /// Frames whose packets were lost after resends come too, marked incomplete.
     using FrameHandler = std::function<void(std::shared_ptr<const SStreamFrame> frame)>;
     /// Called once, on any thread, when the camera stops answering its control channel or
     /// sends no frame for frameTimeoutMs while acquiring. A sentence for the user.
@@ -64,15 +65,17 @@ public:
         int frameTimeoutMs = 3000;
     };
 
-    /// Opens the camera that `info` describes (by its address) with control access and
-    /// checks its pixel format. Null with `error` set when it cannot.
+    /// Opens the camera that `info` describes (by its address) with control access.
+    /// Null with a sentence in `error` when it does not answer (within about a second),
+    /// is controlled by another program, or offers none of EPixelFormat's formats.
     static std::unique_ptr<CStreamingCamera> Open(
         const SDeviceInfo& info, std::string& error, const SOptions& options);
     static std::unique_ptr<CStreamingCamera> Open(const SDeviceInfo& info, std::string& error)
     {
         return Open(info, error, SOptions());
     }
-    /// Stops acquisition and releases the camera, also when it is gone.
+    /// Stops acquisition and releases the camera, also when it is gone; handing the
+    /// control channel back to a camera that stopped answering takes Aravis about 5 s.
     ~CStreamingCamera();
     CStreamingCamera(const CStreamingCamera&) = delete;
     CStreamingCamera& operator=(const CStreamingCamera&) = delete;
@@ -80,11 +83,14 @@ public:
     gic::IFeatureTree& features();
 
     /// Starts acquisition with the camera's current pixel format, size and rate. Refused
-    /// with a sentence in `error` for any format other than EPixelFormat's.
+    /// with a sentence in `error` (naming the format) for any format other than
+    /// EPixelFormat's, and once the camera was lost.
     bool start(FrameHandler onFrame, LossHandler onLost, std::string& error);
-    /// Stops acquisition; no handler is called once it returns.
+    /// Stops acquisition; no handler is called once it returns. Not from a handler.
     void stop();
+    /// From start() until stop() or the loss of the camera.
     bool isStreaming() const;
+    /// Counted since Open, over every start().
     SStreamStatistics statistics() const;
 
 private:

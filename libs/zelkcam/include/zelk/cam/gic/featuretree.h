@@ -63,11 +63,14 @@ public:
     virtual bool describe(const std::string& name, SFeatureInfo& info) = 0;
     virtual bool read(const std::string& name, FeatureValue& value, std::string& error) = 0;
     /// Writes a value of the feature's type (numbers are converted between integer and float,
-    /// Enumeration takes an entry name); a Command is executed. Refused when out of range,
-    /// not writable or not answered.
+    /// Enumeration takes an entry name, a Register value shorter than the register is
+    /// padded with zeros); a Command is executed. Refused when out of range, not writable
+    /// or not answered.
     virtual bool write(const std::string& name, const FeatureValue& value, std::string& error) = 0;
     /// The features whose value, range or access may change when `name` is written: those
-    /// the camera's description says it invalidates, directly or through selectors.
+    /// the camera's description says it invalidates, those it selects, and those computed
+    /// from it (a formula, a bound, an index such as a selector's), transitively. Only
+    /// features a panel shows: those in the category tree and plain value features.
     virtual std::vector<std::string> invalidatedBy(const std::string& name) = 0;
 };
 
