@@ -1,15 +1,8 @@
 #include "livecamera.h"
 
-#include <mutex>
+#include "zelkcamlibrary.h"
 
 namespace zelkir {
-
-namespace {
-
-std::mutex systemMutex;
-std::shared_ptr<CameraLibrary> systemLibrary;
-
-} // namespace
 
 LiveCamera::~LiveCamera() = default;
 
@@ -17,14 +10,8 @@ CameraLibrary::~CameraLibrary() = default;
 
 std::shared_ptr<CameraLibrary> CameraLibrary::system()
 {
-    std::lock_guard<std::mutex> lock(systemMutex);
-    return systemLibrary;
-}
-
-void CameraLibrary::setSystem(std::shared_ptr<CameraLibrary> library)
-{
-    std::lock_guard<std::mutex> lock(systemMutex);
-    systemLibrary = std::move(library);
+    static const std::shared_ptr<CameraLibrary> library = std::make_shared<ZelkcamLibrary>();
+    return library;
 }
 
 std::unique_ptr<LiveCamera> openSavedCamera(

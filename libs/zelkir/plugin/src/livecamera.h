@@ -37,9 +37,8 @@ public:
     /// A fresh discovery on the transport `hint` was found on.
     virtual std::vector<zelk::cam::SCameraInfo> discover(const zelk::cam::SDeviceInfo& hint) = 0;
 
-    /// The library that camera documents use; null until the plugin installs one.
+    /// The camera library itself, which camera documents use unless given another.
     static std::shared_ptr<CameraLibrary> system();
-    static void setSystem(std::shared_ptr<CameraLibrary> library);
 };
 
 /// Opens the camera `saved` describes: at its saved address, or, when that fails, at the

@@ -14,51 +14,10 @@ namespace zelkir {
 
 namespace {
 
-using zelk::cam::EPixelFormat;
 using zelk::cam::gic::FeatureValue;
 using zelk::cam::gic::IFeatureTree;
 
 constexpr int HousekeepingIntervalMs = 1000;
-
-int formatBits(EPixelFormat format)
-{
-    switch (format) {
-    case EPixelFormat::Mono8:
-        return 8;
-    case EPixelFormat::Mono10:
-    case EPixelFormat::Mono10Packed:
-        return 10;
-    case EPixelFormat::Mono12:
-    case EPixelFormat::Mono12Packed:
-        return 12;
-    case EPixelFormat::Mono14:
-        return 14;
-    case EPixelFormat::Mono16:
-        break;
-    }
-    return 16;
-}
-
-QString formatName(EPixelFormat format)
-{
-    switch (format) {
-    case EPixelFormat::Mono8:
-        return QStringLiteral("Mono8");
-    case EPixelFormat::Mono10:
-        return QStringLiteral("Mono10");
-    case EPixelFormat::Mono10Packed:
-        return QStringLiteral("Mono10Packed");
-    case EPixelFormat::Mono12:
-        return QStringLiteral("Mono12");
-    case EPixelFormat::Mono12Packed:
-        return QStringLiteral("Mono12Packed");
-    case EPixelFormat::Mono14:
-        return QStringLiteral("Mono14");
-    case EPixelFormat::Mono16:
-        break;
-    }
-    return QStringLiteral("Mono16");
-}
 
 /// A numeric feature's value; nothing when the camera lacks it or does not answer.
 std::optional<double> readNumber(IFeatureTree& features, const char* name)
@@ -113,7 +72,7 @@ RenderedFramePtr renderStreamFrame(FrameRenderer& renderer, const zelk::cam::SSt
         return out;
     }
     frame.counts.assign(in.pixels.begin(), in.pixels.end());
-    const int bits = formatBits(in.pixelFormat);
+    const int bits = zelk::cam::PixelFormatBits(in.pixelFormat);
     renderer.render(settings, palette, CountRange { 0, quint16((1u << bits) - 1u) }, *out);
     return out;
 }
@@ -392,7 +351,7 @@ QList<FrameInfoModel::Entry> LivePlayer::frameDetails(const RenderedFrame&) cons
 {
     QList<FrameInfoModel::Entry> rows;
     if (m_shown)
-        rows.append({ FrameInfoNames::pixelFormat(), formatName(m_shown->pixelFormat) });
+        rows.append({ FrameInfoNames::pixelFormat(), QString::fromLatin1(zelk::cam::PixelFormatName(m_shown->pixelFormat)) });
     rows.append({ FrameInfoNames::receivedFrameRate(), QString::number(m_receivedRate, 'f', 1) });
     rows.append({ FrameInfoNames::displayedFrameRate(), QString::number(m_displayedRate, 'f', 1) });
     rows.append({ FrameInfoNames::incompleteFrames(), QString::number(m_incompleteFrames) });
