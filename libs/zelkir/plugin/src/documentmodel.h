@@ -2,8 +2,8 @@
 
 #include "fileplayer.h"
 #include "frameinfomodel.h"
-#include "liveplayer.h"
 #include "imageenhancementmodel.h"
+#include "liveplayer.h"
 #include "palettelist.h"
 #include "renderjob.h"
 

@@ -4,8 +4,8 @@
 
 namespace zelkir {
 
-bool FrameRenderer::render(const EnhancementSettings& settings,
-    const std::shared_ptr<const Palette>& palette, CountRange range, RenderedFrame& out)
+bool FrameRenderer::render(const EnhancementSettings& settings, const std::shared_ptr<const Palette>& palette,
+    CountRange range, RenderedFrame& out)
 {
     if (palette && palette != m_palette) {
         m_palette = palette;
@@ -22,8 +22,8 @@ bool FrameRenderer::render(const EnhancementSettings& settings,
     }
     const CountFrame counts { frame.counts.data(), frame.width, frame.height, frame.width,
         frame.noValue.empty() ? nullptr : frame.noValue.data() };
-    const ArgbImage pixels { reinterpret_cast<std::uint32_t*>(image.bits()), image.width(),
-        image.height(), image.bytesPerLine() / 4 };
+    const ArgbImage pixels { reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
+        image.bytesPerLine() / 4 };
     ValidRange valid { range.minimum, range.maximum };
     // A degenerate range (a source whose counts are all one value) still renders.
     if (valid.low >= valid.high) {

@@ -245,7 +245,8 @@ void LivePlayer::shutDown()
         m_cameraModel->setConnected(false);
 }
 
-void LivePlayer::setRenderSettings(const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
+void LivePlayer::setRenderSettings(
+    const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
 {
     m_settings = settings;
     m_palette = std::move(palette);
@@ -288,9 +289,8 @@ void LivePlayer::onTick()
     m_rendering = true;
     m_shown = frame;
     m_renderer->call(
-        [frame, settings = m_settings, palette = m_palette](FrameRenderer& renderer) {
-            return renderStreamFrame(renderer, *frame, settings, palette);
-        },
+        [frame, settings = m_settings, palette = m_palette](
+            FrameRenderer& renderer) { return renderStreamFrame(renderer, *frame, settings, palette); },
         this, [this](const RenderedFramePtr& rendered) { onRendered(rendered); });
 }
 
@@ -331,7 +331,8 @@ void LivePlayer::onHousekeepingTimer()
             result.ok = true;
             result.incomplete = session.camera->statistics().failedFrames;
             if (temperature)
-                result.temperature = readNumber(session.camera->features(), "DeviceTemperature").value_or(std::nan(""));
+                result.temperature
+                    = readNumber(session.camera->features(), "DeviceTemperature").value_or(std::nan(""));
             return result;
         },
         this, [this](const Housekeeping& result) { onHousekeeping(result); });
@@ -351,14 +352,16 @@ QList<FrameInfoModel::Entry> LivePlayer::frameDetails(const RenderedFrame&) cons
 {
     QList<FrameInfoModel::Entry> rows;
     if (m_shown)
-        rows.append({ FrameInfoNames::pixelFormat(), QString::fromLatin1(zelk::cam::PixelFormatName(m_shown->pixelFormat)) });
+        rows.append({ FrameInfoNames::pixelFormat(),
+            QString::fromLatin1(zelk::cam::PixelFormatName(m_shown->pixelFormat)) });
     rows.append({ FrameInfoNames::receivedFrameRate(), QString::number(m_receivedRate, 'f', 1) });
     rows.append({ FrameInfoNames::displayedFrameRate(), QString::number(m_displayedRate, 'f', 1) });
     rows.append({ FrameInfoNames::incompleteFrames(), QString::number(m_incompleteFrames) });
     rows.append({ FrameInfoNames::droppedFrames(), QString::number(m_feed->dropped()) });
     if (m_hasTemperature) {
         rows.append({ FrameInfoNames::sensorTemperature(),
-            qIsFinite(m_temperature) ? QStringLiteral("%1 \u00B0C").arg(m_temperature, 0, 'f', 1) : QString() });
+            qIsFinite(m_temperature) ? QStringLiteral("%1 \u00B0C").arg(m_temperature, 0, 'f', 1)
+                                     : QString() });
     }
     return rows;
 }

@@ -2,8 +2,8 @@
 
 #include "cameraaccess.h"
 #include "cameramodel.h"
-#include "framerenderer.h"
 #include "frameproducer.h"
+#include "framerenderer.h"
 #include "livefeed.h"
 #include "serialexecutor.h"
 

@@ -40,8 +40,9 @@ public:
         if (!makeState)
             makeState = [] { return std::make_unique<State>(); };
         try {
-            std::thread([shared = m_shared, makeState = std::move(makeState)] { run(*shared, makeState); })
-                .detach();
+            std::thread([shared = m_shared, makeState = std::move(makeState)] {
+                run(*shared, makeState);
+            }).detach();
         } catch (const std::system_error&) {
             // Without a thread no task ever runs; callers see no reply, as after close().
             close();

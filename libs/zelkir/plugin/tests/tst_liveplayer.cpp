@@ -74,8 +74,8 @@ void TestLivePlayer::init()
     m_camera->features = { { "Width", std::int64_t(Width) }, { "Height", std::int64_t(Height) },
         { "AcquisitionFrameRate", 100.0 }, { "DeviceTemperature", 31.5 },
         { "CalibrationRadianceGain", RadGain }, { "CalibrationRadianceOffset", RadOffset },
-        { "CalibrationPlanckR", 5685.76 }, { "CalibrationPlanckB", 1404.0 },
-        { "CalibrationPlanckF", 1.0 }, { "CalibrationPlanckO", 1.63 } };
+        { "CalibrationPlanckR", 5685.76 }, { "CalibrationPlanckB", 1404.0 }, { "CalibrationPlanckF", 1.0 },
+        { "CalibrationPlanckO", 1.63 } };
 }
 
 void TestLivePlayer::cleanup()
@@ -88,7 +88,8 @@ void TestLivePlayer::cleanup()
 DocumentModel* TestLivePlayer::connectTo(const std::string& address)
 {
     m_clock = new ManualClock;
-    m_document = m_model->createCameraDocument(FakeCameraLibrary::record(address, "FAKE0002"), m_library, m_clock);
+    m_document
+        = m_model->createCameraDocument(FakeCameraLibrary::record(address, "FAKE0002"), m_library, m_clock);
     return m_document;
 }
 
@@ -142,6 +143,10 @@ void TestLivePlayer::showsFramesInCameraUnits()
     for (const char* name : { "Size", "Mean", "Received Frame Rate", "Displayed Frame Rate",
              "Incomplete Frames", "Dropped Display Frames" })
         QVERIFY2(!info->value(QString::fromLatin1(name)).isEmpty(), name);
+
+    // Statistics are read on the camera thread about once a second.
+    m_camera->failedFrames = 3;
+    QTRY_COMPARE_WITH_TIMEOUT(live->incompleteFrames(), 3.0, 3000);
 
     // A camera's size may change while it streams.
     QVERIFY(m_camera->send(8, 4, 2, 0));

@@ -89,7 +89,8 @@ private:
 
 } // namespace
 
-bool FakeCameraControl::send(std::uint64_t frameId, int width, int height, int base, zelk::cam::EPixelFormat format)
+bool FakeCameraControl::send(
+    std::uint64_t frameId, int width, int height, int base, zelk::cam::EPixelFormat format)
 {
     auto frame = std::make_shared<zelk::cam::SStreamFrame>();
     frame->frameId = frameId;
@@ -124,7 +125,8 @@ bool FakeCameraControl::isStreaming()
     return bool(m_onFrame);
 }
 
-void FakeCameraControl::setHandlers(CStreamingCamera::FrameHandler onFrame, CStreamingCamera::LossHandler onLost)
+void FakeCameraControl::setHandlers(
+    CStreamingCamera::FrameHandler onFrame, CStreamingCamera::LossHandler onLost)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_onFrame = std::move(onFrame);
@@ -170,7 +172,8 @@ bool FakeCameraControl::waitForDestroyed(int milliseconds)
     return destroyed;
 }
 
-std::shared_ptr<FakeCameraControl> FakeCameraLibrary::add(const std::string& address, const std::string& serial)
+std::shared_ptr<FakeCameraControl> FakeCameraLibrary::add(
+    const std::string& address, const std::string& serial)
 {
     auto control = std::make_shared<FakeCameraControl>();
     control->address = address;
@@ -180,7 +183,8 @@ std::shared_ptr<FakeCameraControl> FakeCameraLibrary::add(const std::string& add
     return control;
 }
 
-std::unique_ptr<zelkir::LiveCamera> FakeCameraLibrary::open(const zelk::cam::SDeviceInfo& device, std::string& error)
+std::unique_ptr<zelkir::LiveCamera> FakeCameraLibrary::open(
+    const zelk::cam::SDeviceInfo& device, std::string& error)
 {
     std::shared_ptr<FakeCameraControl> found;
     {

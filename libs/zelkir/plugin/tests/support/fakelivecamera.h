@@ -44,8 +44,8 @@ public:
     bool waitForDestroyed(int milliseconds);
 
     // Used by the fake camera.
-    void setHandlers(zelk::cam::CStreamingCamera::FrameHandler onFrame,
-        zelk::cam::CStreamingCamera::LossHandler onLost);
+    void setHandlers(
+        zelk::cam::CStreamingCamera::FrameHandler onFrame, zelk::cam::CStreamingCamera::LossHandler onLost);
 
 private:
     std::mutex m_mutex;
@@ -62,7 +62,8 @@ class FakeCameraLibrary final : public zelkir::CameraLibrary
 public:
     std::shared_ptr<FakeCameraControl> add(const std::string& address, const std::string& serial);
 
-    std::unique_ptr<zelkir::LiveCamera> open(const zelk::cam::SDeviceInfo& device, std::string& error) override;
+    std::unique_ptr<zelkir::LiveCamera> open(
+        const zelk::cam::SDeviceInfo& device, std::string& error) override;
     std::vector<zelk::cam::SCameraInfo> discover(const zelk::cam::SDeviceInfo& hint) override;
 
     /// A saved record of a camera at `address` with `serial`.
