@@ -3,7 +3,13 @@
 # namespace that holds nothing but loopback, so no camera traffic can ever reach
 # a real network.
 #
-#   scripts/with-fake-cameras.sh N -- command [args...]
+#   scripts/with-fake-cameras.sh [--ir] [--ir-arg ARG]... N -- command [args...]
+#
+# --ir starts simulated IR cameras (zelkir-fake-ir-camera) instead of Aravis's plain
+# arv-fake-gv-camera-0.8; each --ir-arg passes one more argument to every one of them
+# (and implies --ir), e.g. --ir-arg --test-pattern --ir-arg --width=160. The program is
+# $QELT_FAKE_IR_CAMERA, by default build/default/bin/zelkir-fake-ir-camera of this
+# checkout, else install/bin/zelkir-fake-ir-camera.
 #
 # Camera k (1..N) answers on 127.0.0.(k+1) with serial number FAKE%04d of its
 # last octet (FAKE0002, FAKE0003, ...). The command sees:
@@ -15,15 +21,26 @@
 # not the terminal.
 set -euo pipefail
 
-readonly camera_program=arv-fake-gv-camera-0.8
 readonly gvcp_port=3956
 readonly ready_timeout_s=10
 readonly max_cameras=200
 
 usage() {
-    echo "usage: $(basename "$0") N -- command [args...]   (0 <= N <= $max_cameras)" >&2
+    echo "usage: $(basename "$0") [--ir] [--ir-arg ARG]... N -- command [args...]   (0 <= N <= $max_cameras)" >&2
     exit 2
 }
+
+# Kept whole for the re-run inside the namespace.
+all_args=("$@")
+ir=0
+ir_args=()
+while [ $# -gt 0 ]; do
+    case $1 in
+        --ir) ir=1; shift ;;
+        --ir-arg) [ $# -ge 2 ] || usage; ir=1; ir_args+=("$2"); shift 2 ;;
+        *) break ;;
+    esac
+done
 
 [ $# -ge 3 ] || usage
 [[ $1 =~ ^[0-9]+$ ]] && [ "$1" -le $max_cameras ] || usage
@@ -39,7 +56,22 @@ if [ "${QELT_FAKE_CAMERAS_INSIDE:-}" != 1 ]; then
         echo "$(basename "$0"): cannot create a private network namespace (unshare -n / -rn)" >&2
         exit 1
     fi
-    exec "${enter[@]}" env QELT_FAKE_CAMERAS_INSIDE=1 bash "$0" "$@"
+    exec "${enter[@]}" env QELT_FAKE_CAMERAS_INSIDE=1 bash "$0" "${all_args[@]}"
+fi
+
+if [ $ir = 1 ]; then
+    root=$(cd "$(dirname "$0")/.." && pwd)
+    camera_program=${QELT_FAKE_IR_CAMERA:-$root/build/default/bin/zelkir-fake-ir-camera}
+    if [ -z "${QELT_FAKE_IR_CAMERA:-}" ] && [ ! -x "$camera_program" ]; then
+        camera_program=$root/install/bin/zelkir-fake-ir-camera
+    fi
+    if [ ! -x "$camera_program" ]; then
+        echo "$(basename "$0"): $camera_program is not there; build zelkir-fake-ir-camera or set QELT_FAKE_IR_CAMERA" >&2
+        exit 1
+    fi
+else
+    camera_program=arv-fake-gv-camera-0.8
+    ir_args=()
 fi
 
 # Inside the namespace. Refuse to go on if anything but loopback is visible: that
@@ -84,18 +116,23 @@ for ((k = 1; k <= count; k++)); do
     address=127.0.0.$octet
     serial=$(printf 'FAKE%04d' "$octet")
     ip addr add "$address/8" dev lo
-    "$camera_program" -i "$address" -s "$serial" >"$log_dir/$serial.log" 2>&1 &
+    "$camera_program" -i "$address" -s "$serial" "${ir_args[@]}" >"$log_dir/$serial.log" 2>&1 &
     pids+=("$!")
     addresses+=("$address")
     serials+=("$serial")
 done
 
 # A camera is ready once its control port is bound: requests sent from then on wait
-# in its socket until it reads them.
+# in its socket until it reads them. An IR camera sets its registers just after binding
+# and says so on its output.
+ready() {
+    ss -Hlun "src $1 and sport = :$gvcp_port" | grep -q . \
+        && { [ $ir = 0 ] || grep -q "answers on" "$log_dir/$2.log"; }
+}
 deadline=$((SECONDS + ready_timeout_s))
 for i in "${!addresses[@]}"; do
     address=${addresses[$i]}
-    until ss -Hlun "src $address and sport = :$gvcp_port" | grep -q .; do
+    until ready "$address" "${serials[$i]}"; do
         if ! kill -0 "${pids[$i]}" 2>/dev/null || [ $SECONDS -ge $deadline ]; then
             echo "$(basename "$0"): fake camera on $address did not start" >&2
             cat "$log_dir/${serials[$i]}.log" >&2 || true

@@ -2,6 +2,10 @@
 
 #include "keywordvalue.h"
 
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
 namespace zelkir {
 
 namespace {
@@ -25,7 +29,59 @@ std::optional<PlanckCurve> planckCurve(const FileKeywords& keywords)
         keywordNumber(keywords, QStringLiteral("PLANCK_O")).value_or(0.0) };
 }
 
+bool allFinite(std::initializer_list<double> values)
+{
+    return std::all_of(values.begin(), values.end(), [](double value) { return std::isfinite(value); });
+}
+
+void addNumber(QList<RecordingKeyword>& cards, const QString& name, double value, const QString& comment)
+{
+    cards.append({ name, value, comment });
+}
+
+void addStep(QList<RecordingKeyword>& cards, const std::optional<LinearStep>& step, const QString& suffix,
+    const QString& what)
+{
+    if (!step || !allFinite({ step->gain, step->offset }))
+        return;
+    addNumber(cards, QStringLiteral("RADGAIN") + suffix, step->gain,
+        QStringLiteral("[W/(m2 sr)] radiance per count") + what);
+    addNumber(cards, QStringLiteral("RADOFFS") + suffix, step->offset,
+        QStringLiteral("[W/(m2 sr)] radiance at count 0") + what);
+}
+
 } // namespace
+
+QList<RecordingKeyword> calibrationKeywords(const CalibrationParameters& parameters)
+{
+    QList<RecordingKeyword> cards;
+    addStep(cards, parameters.radiance, QString(), QString());
+    for (int preset = 0; preset < PresetInfo::MaxPresets; ++preset) {
+        addStep(cards, parameters.presetRadiance[std::size_t(preset)], QString::number(preset),
+            QStringLiteral(" of the preset"));
+    }
+    const auto& planck = parameters.planck;
+    if (planck && allFinite({ planck->r, planck->b, planck->f, planck->o })) {
+        addNumber(cards, QStringLiteral("PLANCK_R"), planck->r, QStringLiteral("[W/(m2 sr)] Planck curve R"));
+        addNumber(cards, QStringLiteral("PLANCK_B"), planck->b, QStringLiteral("[K] Planck curve B"));
+        addNumber(cards, QStringLiteral("PLANCK_F"), planck->f, QStringLiteral("Planck curve F"));
+        addNumber(cards, QStringLiteral("PLANCK_O"), planck->o, QStringLiteral("[W/(m2 sr)] Planck curve O"));
+    }
+    const auto& user = parameters.userRadiance;
+    if (user && allFinite({ user->gain, user->offset })) {
+        addNumber(cards, QStringLiteral("USRGAIN"), user->gain, QStringLiteral("user radiance per radiance"));
+        addNumber(cards, QStringLiteral("USROFFS"), user->offset,
+            QStringLiteral("[W/(m2 sr)] user radiance offset"));
+    }
+    if (parameters.emissivity && std::isfinite(*parameters.emissivity))
+        addNumber(
+            cards, QStringLiteral("EMISSIV"), *parameters.emissivity, QStringLiteral("object emissivity"));
+    if (parameters.reflectedKelvin && std::isfinite(*parameters.reflectedKelvin)) {
+        addNumber(cards, QStringLiteral("REFLTEMP"), *parameters.reflectedKelvin,
+            QStringLiteral("[K] reflected apparent temperature"));
+    }
+    return cards;
+}
 
 CalibrationParameters calibrationFromKeywords(const FileKeywords& keywords)
 {

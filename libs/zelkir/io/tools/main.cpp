@@ -1,10 +1,12 @@
 // zelkir-make-sample: writes a synthetic 14-bit radiometric FITS movie of an office scene.
 
 #include "samplecamera.h"
+#include "sampleheader.h"
 #include "samplerandom.h"
 #include "samplescene.h"
 #include "samplesettings.h"
-#include "samplewriter.h"
+
+#include <zelkir/io/fitsrecordingwriter.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -83,14 +85,12 @@ bool generate(const SampleSettings& settings, QString* error)
     const SampleScene scene(settings.width, settings.height, duration, settings.seed);
     const SampleCamera camera(settings.width, settings.height, settings.seed);
     SampleRandom noise(settings.seed);
-    SampleWriter writer;
-    if (!writer.create(settings, error))
+    zelkir::FitsRecordingWriter writer;
+    if (!writer.create(settings.path, sampleHeader(settings), error))
         return false;
 
     std::vector<float> kelvin;
     std::vector<quint16> counts;
-    std::vector<double> times;
-    std::vector<int> presets;
     const int cycle = settings.sequencing ? SampleCamera::PresetCount : 1;
     for (int frame = 0; frame < settings.frames; ++frame) {
         // The camera's clock stamps frames with a little jitter around the nominal rate.
@@ -99,12 +99,10 @@ bool generate(const SampleSettings& settings, QString* error)
         const int preset = frame % cycle;
         scene.render(time, kelvin);
         camera.expose(kelvin, preset, time, noise, counts);
-        if (!writer.writeFrame(frame, counts, error))
+        if (!writer.append(counts, std::round(time * 1e7) / 1e7, error, preset))
             return false;
-        times.push_back(std::round(time * 1e7) / 1e7);
-        presets.push_back(preset);
     }
-    return writer.finish(times, presets, error);
+    return writer.finish(error);
 }
 
 } // namespace

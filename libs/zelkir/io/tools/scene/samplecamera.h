@@ -28,6 +28,10 @@ public:
     /// Counts for `kelvin` (top row first) taken with `preset` at `time` seconds.
     void expose(const std::vector<float>& kelvin, int preset, double time, SampleRandom& noise,
         std::vector<quint16>& counts) const;
+    /// The same with any radiance step (`step.gain` > 0) and full-scale count `maxCount`
+    /// (at most 65535): what hot pixels show and where bright pixels clip.
+    void expose(const std::vector<float>& kelvin, zelkir::LinearStep step, int maxCount, double time,
+        SampleRandom& noise, std::vector<quint16>& counts) const;
 
 private:
     double radiance(float kelvin) const;

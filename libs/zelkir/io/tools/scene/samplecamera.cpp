@@ -98,7 +98,12 @@ CalibrationParameters SampleCamera::calibration(bool sequencing)
 void SampleCamera::expose(const std::vector<float>& kelvin, int preset, double time, SampleRandom& noise,
     std::vector<quint16>& counts) const
 {
-    const LinearStep step = presetStep(preset);
+    expose(kelvin, presetStep(preset), MaxCount, time, noise, counts);
+}
+
+void SampleCamera::expose(const std::vector<float>& kelvin, LinearStep step, int maxCount, double time,
+    SampleRandom& noise, std::vector<quint16>& counts) const
+{
     const double drift = DriftCounts * std::sin(2.0 * M_PI * time / 23.0);
     counts.resize(kelvin.size());
     constexpr std::uint64_t Mask = (std::uint64_t(1) << NormalTableBits) - 1;
@@ -109,10 +114,10 @@ void SampleCamera::expose(const std::vector<float>& kelvin, int preset, double t
         const float temporal = m_normalTable[std::size_t((bits >> (NormalTableBits * (i % 4))) & Mask)];
         const double signal = (radiance(kelvin[i]) - step.offset) / step.gain * m_vignette[i];
         const double value = signal + m_fixedPattern[i] + drift + TemporalNoise * temporal;
-        counts[i] = quint16(std::clamp(std::lround(value), 0L, long(MaxCount)));
+        counts[i] = quint16(std::clamp(std::lround(value), 0L, long(maxCount)));
     }
     for (std::size_t i : m_deadPixels)
         counts[i] = 0;
     for (std::size_t i : m_hotPixels)
-        counts[i] = MaxCount;
+        counts[i] = quint16(maxCount);
 }
