@@ -6,6 +6,7 @@
 #include "numberinput.h"
 #include "timerdisplayclock.h"
 
+#include <QCoreApplication>
 #include <QtMath>
 
 #include <optional>
