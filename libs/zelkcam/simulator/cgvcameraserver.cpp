@@ -69,6 +69,9 @@ std::unique_ptr<CGvCameraServer> CGvCameraServer::Create(
         reinterpret_cast<const guint8*>(&address.s_addr), G_SOCKET_FAMILY_IPV4);
     arv_fake_camera_set_inet_address(camera, inetAddress);
     g_object_unref(inetAddress);
+    // Clients ask for resends only of a camera that says it takes them.
+    arv_fake_camera_write_register(
+        camera, gvcp::GvcpCapability, gvcp::WriteMemoryCapability | gvcp::PacketResendCapability);
     server->m_thread = std::thread(&CGvCameraServer::run, server.get());
     return server;
 }

@@ -118,8 +118,9 @@ bool CheckRange(const std::string& name, double value, double minimum, double ma
     if (!std::isfinite(value))
         return Fail(error, "Cannot write " + Quoted(name) + ": the value is not a number.");
     if (value < minimum || value > maximum) {
-        return Fail(error, "Cannot write " + Number(value) + " to " + Quoted(name) + ": it takes " + Number(minimum)
-                + " to " + Number(maximum) + ".");
+        return Fail(error,
+            "Cannot write " + Number(value) + " to " + Quoted(name) + ": it takes " + Number(minimum) + " to "
+                + Number(maximum) + ".");
     }
     return true;
 }
@@ -206,7 +207,8 @@ bool CFeatureTree::describe(const std::string& name, gic::SFeatureInfo& info)
         CGError error;
         switch (type) {
         case EFeatureType::Category:
-            for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); item; item = item->next)
+            for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); item;
+                 item = item->next)
                 info.children.push_back(Text(static_cast<const char*>(item->data)));
             break;
         case EFeatureType::Integer: {
@@ -250,7 +252,8 @@ bool CFeatureTree::describe(const std::string& name, gic::SFeatureInfo& info)
             }
             break;
         case EFeatureType::Register:
-            info.registerLength = std::int64_t(arv_gc_register_get_length(ARV_GC_REGISTER(node), error.out()));
+            info.registerLength
+                = std::int64_t(arv_gc_register_get_length(ARV_GC_REGISTER(node), error.out()));
             break;
         case EFeatureType::String:
         case EFeatureType::Boolean:
@@ -274,7 +277,8 @@ bool CFeatureTree::read(const std::string& name, FeatureValue& value, std::strin
         if (!node)
             return Fail(error, "The camera has no feature " + Quoted(name) + ".");
         const EAccessMode access = Access(node, type);
-        if (type == EFeatureType::Category || type == EFeatureType::Command || access == EAccessMode::WriteOnly)
+        if (type == EFeatureType::Category || type == EFeatureType::Command
+            || access == EAccessMode::WriteOnly)
             return Fail(error, Quoted(name) + " cannot be read.");
         if (access == EAccessMode::NotAvailable)
             return Fail(error, Quoted(name) + " is not available now.");
@@ -348,9 +352,9 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
                 return false;
             const auto rounded = std::int64_t(std::llround(*number));
             if (increment > 1 && (rounded - minimum) % increment != 0) {
-                return Fail(error, "Cannot write " + std::to_string(rounded) + " to " + Quoted(name)
-                        + ": it takes steps of " + std::to_string(increment) + " from " + std::to_string(minimum)
-                        + ".");
+                return Fail(error,
+                    "Cannot write " + std::to_string(rounded) + " to " + Quoted(name) + ": it takes steps of "
+                        + std::to_string(increment) + " from " + std::to_string(minimum) + ".");
             }
             arv_gc_integer_set_value(integer, rounded, aravis.out());
             break;
@@ -373,8 +377,8 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
                 return Fail(error, wrongType);
             gic::SFeatureInfo info;
             describe(name, info);
-            const bool offered = std::any_of(
-                info.entries.begin(), info.entries.end(), [&](const gic::SEnumEntry& e) { return e.name == *text; });
+            const bool offered = std::any_of(info.entries.begin(), info.entries.end(),
+                [&](const gic::SEnumEntry& e) { return e.name == *text; });
             if (!offered)
                 return Fail(error, Quoted(*text) + " is not a value " + Quoted(name) + " takes now.");
             arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(node), text->c_str(), aravis.out());
@@ -383,7 +387,8 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
         case EFeatureType::Boolean: {
             if (const auto* flag = std::get_if<bool>(&value))
                 arv_gc_boolean_set_value(ARV_GC_BOOLEAN(node), *flag, aravis.out());
-            else if (const auto* integer = std::get_if<std::int64_t>(&value); integer && (*integer == 0 || *integer == 1))
+            else if (const auto* integer = std::get_if<std::int64_t>(&value);
+                     integer && (*integer == 0 || *integer == 1))
                 arv_gc_boolean_set_value(ARV_GC_BOOLEAN(node), *integer != 0, aravis.out());
             else
                 return Fail(error, wrongType);
@@ -398,7 +403,8 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
                 return Fail(error, wrongType);
             const gint64 maximum = arv_gc_string_get_max_length(ARV_GC_STRING(node), aravis.out());
             if (!aravis && maximum > 0 && std::int64_t(text->size()) > maximum) {
-                return Fail(error, "Cannot write " + Quoted(name) + ": it holds at most " + std::to_string(maximum)
+                return Fail(error,
+                    "Cannot write " + Quoted(name) + ": it holds at most " + std::to_string(maximum)
                         + " bytes.");
             }
             aravis.clear();
@@ -413,8 +419,9 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
             if (Failed(aravis, "write", name, error))
                 return false;
             if (bytes->size() > length) {
-                return Fail(error, "Cannot write " + Quoted(name) + ": it holds " + std::to_string(length)
-                        + " bytes, not " + std::to_string(bytes->size()) + ".");
+                return Fail(error,
+                    "Cannot write " + Quoted(name) + ": it holds " + std::to_string(length) + " bytes, not "
+                        + std::to_string(bytes->size()) + ".");
             }
             // The whole register is written; what the value leaves out becomes zero.
             std::vector<std::uint8_t> padded(*bytes);
@@ -461,8 +468,8 @@ void CFeatureTree::buildDependencies()
         void link(ArvGcPropertyNode* property, const std::string& owner)
         {
             const ArvGcPropertyNodeType type = arv_gc_property_node_get_node_type(property);
-            if (owner.empty() || type <= ARV_GC_PROPERTY_NODE_TYPE_P_UNKNONW || type == ARV_GC_PROPERTY_NODE_TYPE_P_PORT
-                || type == ARV_GC_PROPERTY_NODE_TYPE_P_FEATURE)
+            if (owner.empty() || type <= ARV_GC_PROPERTY_NODE_TYPE_P_UNKNONW
+                || type == ARV_GC_PROPERTY_NODE_TYPE_P_PORT || type == ARV_GC_PROPERTY_NODE_TYPE_P_FEATURE)
                 return;
             ArvGcNode* linked = arv_gc_property_node_get_linked_node(property);
             if (!linked || !ARV_IS_GC_FEATURE_NODE(linked))
@@ -490,7 +497,8 @@ void CFeatureTree::buildDependencies()
         EFeatureType type {};
         ArvGcFeatureNode* node = find(name, type);
         if (node && type == EFeatureType::Category) {
-            for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); item; item = item->next)
+            for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); item;
+                 item = item->next)
                 pending.push_back(Text(static_cast<const char*>(item->data)));
         }
     }

@@ -105,7 +105,8 @@ TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl
     TGObjectPtr<ArvDevice> device;
     {
         std::lock_guard<std::mutex> lock(AravisParserMutex());
-        device = TGObjectPtr<ArvDevice>(arv_gv_device_new(localAddress.get(), deviceAddress.get(), aravis.out()));
+        device = TGObjectPtr<ArvDevice>(
+            arv_gv_device_new(localAddress.get(), deviceAddress.get(), aravis.out()));
     }
     if (!device) {
         error = "Cannot open the camera at " + text + ": " + aravis.message();

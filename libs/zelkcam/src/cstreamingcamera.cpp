@@ -67,49 +67,9 @@ std::string FormatList()
 
 std::uint64_t SteadyNs()
 {
-    return std::uint64_t(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
-
-// Unpacks `data` into one count per pixel; false when it holds too few bytes.
-bool Unpack(const std::uint8_t* data, std::size_t size, EPixelFormat format, std::vector<std::uint16_t>& pixels)
-{
-    const std::size_t count = pixels.size();
-    switch (format) {
-    case EPixelFormat::Mono8:
-        if (size < count)
-            return false;
-        std::copy(data, data + count, pixels.begin());
-        return true;
-    case EPixelFormat::Mono10:
-    case EPixelFormat::Mono12:
-    case EPixelFormat::Mono14:
-    case EPixelFormat::Mono16:
-        if (size < 2 * count)
-            return false;
-        for (std::size_t i = 0; i < count; ++i)
-            pixels[i] = std::uint16_t(data[2 * i] | (data[2 * i + 1] << 8));
-        return true;
-    case EPixelFormat::Mono10Packed:
-    case EPixelFormat::Mono12Packed: {
-        // Two pixels in three bytes: the high bits of each in bytes 0 and 2, the low
-        // bits of both shared in byte 1 (first pixel in its low nibble).
-        if (size < (3 * count + 1) / 2)
-            return false;
-        const bool ten = format == EPixelFormat::Mono10Packed;
-        const int shift = ten ? 2 : 4;
-        const unsigned lowMask = ten ? 0x03u : 0x0Fu;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint8_t* group = data + 3 * (i / 2);
-            const unsigned low = (i % 2 == 0) ? (group[1] & lowMask) : ((group[1] >> 4) & lowMask);
-            const unsigned high = (i % 2 == 0) ? group[0] : group[2];
-            pixels[i] = std::uint16_t((high << shift) | low);
-        }
-        return true;
-    }
-    }
-    return false;
+    return std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+                             .count());
 }
 
 // Outlives the device's signal handler, which may run on Aravis's heartbeat thread.
@@ -137,6 +97,49 @@ const char* PixelFormatName(EPixelFormat format) noexcept
             return entry.name;
     }
     return "";
+}
+
+bool UnpackPixels(
+    const void* bytes, std::size_t size, EPixelFormat format, std::vector<std::uint16_t>& pixels) noexcept
+{
+    const auto* data = static_cast<const std::uint8_t*>(bytes);
+    const std::size_t count = pixels.size();
+    switch (format) {
+    case EPixelFormat::Mono8:
+        if (size < count)
+            return false;
+        std::copy(data, data + count, pixels.begin());
+        return true;
+    case EPixelFormat::Mono10:
+    case EPixelFormat::Mono12:
+    case EPixelFormat::Mono14:
+    case EPixelFormat::Mono16:
+        if (size < 2 * count)
+            return false;
+        for (std::size_t i = 0; i < count; ++i)
+            pixels[i] = std::uint16_t(data[2 * i] | (data[2 * i + 1] << 8));
+        return true;
+    case EPixelFormat::Mono10Packed:
+    case EPixelFormat::Mono12Packed: {
+        // Two pixels in three bytes: the high bits of each in bytes 0 and 2, the low
+        // bits of both shared in byte 1 (first pixel in its low nibble).
+        if (size < (3 * count + 1) / 2)
+            return false;
+        const bool ten = format == EPixelFormat::Mono10Packed;
+        const int shift = ten ? 2 : 4;
+        const unsigned lowMask = ten ? 0x03u : 0x0Fu;
+        std::uint16_t* out = pixels.data();
+        const std::size_t pairs = count / 2;
+        for (std::size_t i = 0; i < pairs; ++i, data += 3) {
+            out[2 * i] = std::uint16_t((unsigned(data[0]) << shift) | (data[1] & lowMask));
+            out[2 * i + 1] = std::uint16_t((unsigned(data[2]) << shift) | ((data[1] >> 4) & lowMask));
+        }
+        if (count % 2)
+            out[count - 1] = std::uint16_t((unsigned(data[0]) << shift) | (data[1] & lowMask));
+        return true;
+    }
+    }
+    return false;
 }
 
 int PixelFormatBits(EPixelFormat format) noexcept
@@ -217,7 +220,7 @@ void CStreamingCamera::SImpl::deliver(ArvBuffer* buffer)
     frame->pixels.resize(std::size_t(width) * std::size_t(height));
     std::size_t size = 0;
     const auto* data = static_cast<const std::uint8_t*>(arv_buffer_get_image_data(buffer, &size));
-    if (!data || !Unpack(data, size, format->format, frame->pixels)) {
+    if (!data || !UnpackPixels(data, size, format->format, frame->pixels)) {
         qCDebug(lcStream, "%s: frame %llu is shorter than %d x %d", address.c_str(),
             static_cast<unsigned long long>(frame->frameId), width, height);
         return;
@@ -329,11 +332,13 @@ std::unique_ptr<CStreamingCamera> CStreamingCamera::Open(
         m.options.bufferCount = std::max(2, options.bufferCount);
         m.options.frameTimeoutMs = std::max(100, options.frameTimeoutMs);
         m.address = info.address.c_str();
+        // Made before connecting: Aravis starts the heartbeat thread that reads it there.
+        auto lossFlag = std::make_unique<std::shared_ptr<SLossFlag>>(m.loss);
         m.device = ConnectGvDevice(info, true, error);
         if (!m.device)
             return nullptr;
-        g_signal_connect_data(m.device.get(), "control-lost", G_CALLBACK(OnControlLost),
-            new std::shared_ptr<SLossFlag>(m.loss), DeleteLossFlag, GConnectFlags(0));
+        g_signal_connect_data(m.device.get(), "control-lost", G_CALLBACK(OnControlLost), lossFlag.release(),
+            DeleteLossFlag, GConnectFlags(0));
         m.features = std::make_unique<CFeatureTree>(m.device);
 
         gic::SFeatureInfo pixelFormat;
@@ -341,8 +346,8 @@ std::unique_ptr<CStreamingCamera> CStreamingCamera::Open(
             const bool readable = std::any_of(pixelFormat.entries.begin(), pixelFormat.entries.end(),
                 [](const gic::SEnumEntry& entry) { return FormatNamed(entry.name) != nullptr; });
             if (!readable) {
-                error = "The camera at " + m.address + " offers none of the pixel formats this program reads ("
-                    + FormatList() + ").";
+                error = "The camera at " + m.address
+                    + " offers none of the pixel formats this program reads (" + FormatList() + ").";
                 return nullptr;
             }
         }
@@ -380,8 +385,9 @@ bool CStreamingCamera::start(FrameHandler onFrame, LossHandler onLost, std::stri
             return false;
         const std::string* name = std::get_if<std::string>(&formatName);
         if (!name || !FormatNamed(*name)) {
-            error = "The camera at " + m->address + " sends its pixels as \u201c" + (name ? *name : std::string())
-                + "\u201d, which this program cannot read; it reads " + FormatList() + ".";
+            error = "The camera at " + m->address + " sends its pixels as \u201c"
+                + (name ? *name : std::string()) + "\u201d, which this program cannot read; it reads "
+                + FormatList() + ".";
             return false;
         }
         gic::SFeatureInfo mode;
@@ -417,7 +423,8 @@ bool CStreamingCamera::start(FrameHandler onFrame, LossHandler onLost, std::stri
         }
         for (int i = 0; i < m->options.bufferCount; ++i) {
             void* memory = g_malloc0(gsize(payload));
-            arv_stream_push_buffer(stream.get(), arv_buffer_new_full(std::size_t(payload), memory, memory, g_free));
+            arv_stream_push_buffer(
+                stream.get(), arv_buffer_new_full(std::size_t(payload), memory, memory, g_free));
         }
         m->stream = std::move(stream);
         arv_device_execute_command(device, "AcquisitionStart", aravis.out());

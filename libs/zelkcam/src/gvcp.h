@@ -53,7 +53,15 @@ enum ERegister : std::uint32_t {
     PersistentIPAddress = 0x064C,
     PersistentSubnetMask = 0x065C,
     PersistentDefaultGateway = 0x066C,
+    GvcpCapability = 0x0934,
     ControlChannelPrivilege = 0x0A00,
+};
+
+/// Bits of GvcpCapability, optional commands the device answers (the standard numbers
+/// bits from the most significant end: these are bits 30 and 29).
+enum ECapabilityFlag : std::uint32_t {
+    WriteMemoryCapability = 1u << 1,
+    PacketResendCapability = 1u << 2,
 };
 
 /// Bits of CurrentIPConfiguration (the standard numbers bits from the most

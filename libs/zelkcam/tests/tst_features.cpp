@@ -57,8 +57,8 @@ void TestFeatures::describe_data()
     QTest::addColumn<double>("maximum");
     QTest::addColumn<QString>("member"); // a child or an entry it must list
 
-    QTest::newRow("category") << "Root" << EFeatureType::Category << EAccessMode::ReadOnly << "Root" << 0.0 << 0.0
-                              << "ImageFormatControl";
+    QTest::newRow("category") << "Root" << EFeatureType::Category << EAccessMode::ReadOnly << "Root" << 0.0
+                              << 0.0 << "ImageFormatControl";
     QTest::newRow("integer") << "Width" << EFeatureType::Integer << EAccessMode::ReadWrite << "Width" << 1.0
                              << 2048.0 << "";
     QTest::newRow("read-only integer") << "SensorWidth" << EFeatureType::Integer << EAccessMode::ReadOnly
@@ -67,12 +67,12 @@ void TestFeatures::describe_data()
                            << "ExposureTimeAbs" << 10.0 << 1e7 << "";
     QTest::newRow("enumeration") << "PixelFormat" << EFeatureType::Enumeration << EAccessMode::ReadWrite
                                  << "Pixel format" << 0.0 << 0.0 << "Mono16";
-    QTest::newRow("boolean") << "TestBoolean" << EFeatureType::Boolean << EAccessMode::ReadWrite << "TestBoolean"
-                             << 0.0 << 0.0 << "";
+    QTest::newRow("boolean") << "TestBoolean" << EFeatureType::Boolean << EAccessMode::ReadWrite
+                             << "TestBoolean" << 0.0 << 0.0 << "";
     QTest::newRow("command") << "AcquisitionStop" << EFeatureType::Command << EAccessMode::WriteOnly
                              << "AcquisitionStop" << 0.0 << 0.0 << "";
-    QTest::newRow("string") << "TestStringReg" << EFeatureType::String << EAccessMode::ReadWrite << "TestStringReg"
-                            << 0.0 << 0.0 << "";
+    QTest::newRow("string") << "TestStringReg" << EFeatureType::String << EAccessMode::ReadWrite
+                            << "TestStringReg" << 0.0 << 0.0 << "";
     QTest::newRow("read-only string") << "DeviceVendorName" << EFeatureType::String << EAccessMode::ReadOnly
                                       << "Vendor Name" << 0.0 << 0.0 << "";
 }
@@ -114,12 +114,13 @@ void TestFeatures::writeAndRead_data()
     QTest::newRow("integer") << "Width" << FeatureValue(std::int64_t(256)) << FeatureValue(std::int64_t(256));
     QTest::newRow("integer from float") << "Width" << FeatureValue(300.4) << FeatureValue(std::int64_t(300));
     QTest::newRow("float") << "ExposureTimeAbs" << FeatureValue(20000.0) << FeatureValue(20000.0);
-    QTest::newRow("float from integer") << "ExposureTimeAbs" << FeatureValue(std::int64_t(10000))
-                                        << FeatureValue(10000.0);
+    QTest::newRow("float from integer")
+        << "ExposureTimeAbs" << FeatureValue(std::int64_t(10000)) << FeatureValue(10000.0);
     QTest::newRow("enumeration") << "PixelFormat" << FeatureValue(std::string("Mono16"))
                                  << FeatureValue(std::string("Mono16"));
     QTest::newRow("boolean") << "TestBoolean" << FeatureValue(true) << FeatureValue(true);
-    QTest::newRow("string") << "TestStringReg" << FeatureValue(std::string("zelk")) << FeatureValue(std::string("zelk"));
+    QTest::newRow("string") << "TestStringReg" << FeatureValue(std::string("zelk"))
+                            << FeatureValue(std::string("zelk"));
     QTest::newRow("command") << "AcquisitionStop" << FeatureValue() << FeatureValue();
 }
 
@@ -179,8 +180,10 @@ void TestFeatures::invalidatedBy_data()
     QTest::addColumn<QStringList>("invalidated");
     QTest::addColumn<QStringList>("untouched");
 
-    QTest::newRow("formula") << "Width" << QStringList { "PayloadSize" } << QStringList { "Width", "OffsetX", "Height" };
-    QTest::newRow("selector") << "TriggerSelector" << QStringList { "TriggerMode", "TriggerSource", "TriggerActivation" }
+    QTest::newRow("formula") << "Width" << QStringList { "PayloadSize" }
+                             << QStringList { "Width", "OffsetX", "Height" };
+    QTest::newRow("selector") << "TriggerSelector"
+                              << QStringList { "TriggerMode", "TriggerSource", "TriggerActivation" }
                               << QStringList { "TriggerSoftware" };
     QTest::newRow("nothing") << "OffsetX" << QStringList() << QStringList { "PayloadSize" };
 }

@@ -92,7 +92,8 @@ void CameraFinder::doneScanning()
 
 CameraInfo* CameraFinder::loadCameraInfo(const QString& path)
 {
-    const auto known = std::find_if(m_loaded.begin(), m_loaded.end(), [&](const SLoaded& l) { return l.path == path; });
+    const auto known
+        = std::find_if(m_loaded.begin(), m_loaded.end(), [&](const SLoaded& l) { return l.path == path; });
     const qsizetype index = known == m_loaded.end() ? -1 : std::distance(m_loaded.begin(), known);
 
     QFile file(path);
@@ -101,7 +102,14 @@ CameraInfo* CameraFinder::loadCameraInfo(const QString& path)
         forget(index);
         return nullptr;
     }
-    const QByteArray text = file.readAll();
+    // Read no further than a camera file can reach, so that a device or a huge file
+    // named by mistake is refused at once.
+    const QByteArray text = file.read(MaxFileSize + 1);
+    if (text.size() > MaxFileSize) {
+        qCInfo(lcFinder) << "no camera in" << path << ": larger than a camera file";
+        forget(index);
+        return nullptr;
+    }
     if (index >= 0 && m_loaded.at(index).text == text && m_loaded.at(index).camera) {
         m_loaded.move(index, m_loaded.size() - 1);
         return m_loaded.last().camera;

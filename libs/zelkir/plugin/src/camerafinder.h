@@ -39,7 +39,8 @@ public:
     Q_INVOKABLE void scan();
 
     /// The camera that CameraInfo::save() wrote to `path`; null when the file is missing,
-    /// empty, damaged, of another kind or another version (the reason goes to the log).
+    /// empty, damaged, larger than MaxFileSize, of another kind or another version (the
+    /// reason goes to the log).
     /// The finder keeps one object per file, made from the file's latest text: loading an
     /// unchanged file again gives the same object, and once the text has changed, or the
     /// file no longer reads, the earlier object is deleted when control returns to the
@@ -48,6 +49,8 @@ public:
     Q_INVOKABLE zelkir::CameraInfo* loadCameraInfo(const QString& path);
 
     static constexpr int MaxRememberedFiles = 4;
+    /// Bytes; a camera file is about one kilobyte.
+    static constexpr qint64 MaxFileSize = 64 * 1024;
 
 Q_SIGNALS:
     void scanningChanged();

@@ -178,7 +178,8 @@ std::optional<SCameraInfo> CameraInfo::fromXml(const QByteArray& xml, QString& e
     }
     const QString version = reader.attributes().value(QLatin1String("version")).toString();
     if (version != formatVersion) {
-        error = QStringLiteral("version '%1' of the camera file is not read, only %2").arg(version, formatVersion);
+        error = QStringLiteral("version '%1' of the camera file is not read, only %2")
+                    .arg(version, formatVersion);
         return std::nullopt;
     }
 

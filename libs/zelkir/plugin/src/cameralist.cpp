@@ -38,7 +38,8 @@ int CameraList::rowCount(const QModelIndex& parent) const
 
 QVariant CameraList::data(const QModelIndex& index, int role) const
 {
-    const CameraInfo* camera = checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)
+    const CameraInfo* camera
+        = checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)
         ? m_cameras.at(index.row())
         : nullptr;
     if (!camera)

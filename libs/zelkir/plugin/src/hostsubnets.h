@@ -19,7 +19,10 @@ public:
     };
 
     HostSubnets() = default;
-    explicit HostSubnets(QList<SEntry> entries) : m_entries(std::move(entries)) {}
+    explicit HostSubnets(QList<SEntry> entries)
+        : m_entries(std::move(entries))
+    {
+    }
 
     /// The interfaces that are up now. Reads the system's list; call it off the GUI thread
     /// when that matters.

@@ -4,6 +4,7 @@
 #include <zelk/cam/gic/featuretree.h>
 #include <zelk/cam/records.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +20,10 @@ enum class EPixelFormat { Mono8, Mono10, Mono10Packed, Mono12, Mono12Packed, Mon
 ZELKCAM_EXPORT const char* PixelFormatName(EPixelFormat format) noexcept;
 /// Significant bits per pixel (8 to 16).
 ZELKCAM_EXPORT int PixelFormatBits(EPixelFormat format) noexcept;
+/// Unpacks `pixels.size()` pixels of `format` from `data`, row after row with no padding,
+/// into counts. False when `size` bytes are too few.
+ZELKCAM_EXPORT bool UnpackPixels(
+    const void* data, std::size_t size, EPixelFormat format, std::vector<std::uint16_t>& pixels) noexcept;
 
 /// One image as the camera sent it, one 16-bit count per pixel.
 struct SStreamFrame
