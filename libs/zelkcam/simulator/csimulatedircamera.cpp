@@ -6,9 +6,13 @@
 #include <QTemporaryFile>
 #include <QtEndian>
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -51,6 +55,23 @@ constexpr double DefaultIntegrationUs = 5000.0;
 // The person of the scene crosses the picture in this many seconds.
 constexpr double SceneCrossingS = 20.0;
 
+std::optional<in_addr> interfaceAddress(const QString& nameOrAddress)
+{
+    in_addr address {};
+    if (::inet_pton(AF_INET, nameOrAddress.toLatin1().constData(), &address) == 1)
+        return address;
+    ifaddrs* interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0)
+        return std::nullopt;
+    std::optional<in_addr> found;
+    for (const ifaddrs* i = interfaces; i && !found; i = i->ifa_next) {
+        if (i->ifa_addr && i->ifa_addr->sa_family == AF_INET && nameOrAddress == QLatin1String(i->ifa_name))
+            found = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
+    }
+    ::freeifaddrs(interfaces);
+    return found;
+}
+
 double temperatureAt(double seconds)
 {
     return 31.5 + 0.6 * std::sin(2.0 * M_PI * seconds / 420.0) + 0.1 * std::sin(2.0 * M_PI * seconds / 37.0);
@@ -70,16 +91,22 @@ std::unique_ptr<CSimulatedIrCamera> CSimulatedIrCamera::Create(
         return nullptr;
     }
     std::unique_ptr<CSimulatedIrCamera> camera(new CSimulatedIrCamera(settings));
-    camera->m_gvCamera = arv_gv_fake_camera_new_full(settings.interfaceName.toUtf8().constData(),
-        settings.serial.toUtf8().constData(), QFile::encodeName(file.fileName()).constData());
-    if (!camera->m_gvCamera || !arv_gv_fake_camera_is_running(camera->m_gvCamera)) {
-        *error = QStringLiteral("cannot listen on %1").arg(settings.interfaceName);
+    const std::optional<in_addr> address = interfaceAddress(settings.interfaceName);
+    if (!address) {
+        *error = QStringLiteral("no interface with the name or IPv4 address %1").arg(settings.interfaceName);
         return nullptr;
     }
-    camera->m_camera = arv_gv_fake_camera_get_fake_camera(camera->m_gvCamera);
-    g_object_set(camera->m_gvCamera, "gvsp-lost-ratio", settings.packetLossPerThousand / 1000.0, nullptr);
+    camera->m_camera = arv_fake_camera_new_full(
+        settings.serial.toUtf8().constData(), QFile::encodeName(file.fileName()).constData());
     camera->writeInitialRegisters();
     arv_fake_camera_set_fill_pattern(camera->m_camera, &CSimulatedIrCamera::Fill, camera.get());
+    const char* serverError = nullptr;
+    camera->m_server = CGvCameraServer::Create(
+        camera->m_camera, *address, settings.packetLossPerThousand / 1000.0, settings.seed, &serverError);
+    if (!camera->m_server) {
+        *error = QStringLiteral("%1 on %2").arg(QLatin1String(serverError), settings.interfaceName);
+        return nullptr;
+    }
     return camera;
 }
 
@@ -94,9 +121,10 @@ CSimulatedIrCamera::CSimulatedIrCamera(const SimulatorSettings& settings)
 
 CSimulatedIrCamera::~CSimulatedIrCamera()
 {
-    // Stops Aravis's thread before the scene it fills from goes away.
-    if (m_gvCamera)
-        g_object_unref(m_gvCamera);
+    // Stops the server's thread before the camera and the scene it fills from go away.
+    m_server.reset();
+    if (m_camera)
+        g_object_unref(m_camera);
 }
 
 void CSimulatedIrCamera::writeInitialRegisters()

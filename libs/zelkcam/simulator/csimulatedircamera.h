@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cgvcameraserver.h"
 #include "simulatorsettings.h"
 
 #include <samplecamera.h>
@@ -16,8 +17,8 @@
 
 /// A thermal-IR GigE Vision camera on Aravis's emulated camera: our own GenICam
 /// description, frames from the office scene (or a ramp test pattern) with the camera's
-/// bad-pixel list applied. Aravis answers control requests and sends the frames on a thread
-/// of its own, which is also the thread that fills them, so the registers need no lock.
+/// bad-pixel list applied. The server answers control requests and sends the frames on a
+/// thread of its own, which is also the thread that fills them, so the registers need no lock.
 class CSimulatedIrCamera final
 {
 public:
@@ -51,8 +52,8 @@ private:
     void writeFloat(quint32 address, double value);
 
     SimulatorSettings m_settings;
-    ArvGvFakeCamera* m_gvCamera = nullptr;
     ArvFakeCamera* m_camera = nullptr;
+    std::unique_ptr<CGvCameraServer> m_server;
     SampleScene m_scene;
     SampleCamera m_sensor;
     SampleRandom m_noise;

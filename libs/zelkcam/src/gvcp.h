@@ -3,10 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// The parts of the GigE Vision control protocol (GVCP) that this library uses itself
-// rather than through Aravis: the port, the command header, the register read, and
-// the bootstrap registers behind the IP configuration and the control channel.
-// Multi-byte fields travel most significant byte first.
+// The parts of the GigE Vision control (GVCP) and stream (GVSP) protocols that this
+// library and the simulated camera use themselves rather than through Aravis: the port,
+// the command and stream packet layouts, and the bootstrap registers behind the IP
+// configuration and the control channel. Multi-byte fields travel most significant byte
+// first.
 namespace zelk::cam::gvcp {
 
 /// UDP port on which a device takes control commands.
@@ -19,8 +20,31 @@ inline constexpr std::uint8_t CommandKey = 0x42;
 /// Flag asking the device to acknowledge the command.
 inline constexpr std::uint8_t AcknowledgeFlag = 0x01;
 
-inline constexpr std::uint16_t ReadRegisterCommand = 0x0080;
+/// Command codes; the acknowledgement of each is its code + 1. A packet resend request
+/// has no acknowledgement.
+enum ECommand : std::uint16_t {
+    DiscoveryCommand = 0x0002,
+    PacketResendCommand = 0x0040,
+    ReadRegisterCommand = 0x0080,
+    WriteRegisterCommand = 0x0082,
+    ReadMemoryCommand = 0x0084,
+    WriteMemoryCommand = 0x0086,
+};
 inline constexpr std::uint16_t ReadRegisterAck = 0x0081;
+
+/// Acknowledgement status codes.
+enum EStatus : std::uint16_t {
+    Success = 0x0000,
+    NotImplemented = 0x8001,
+    InvalidParameter = 0x8002,
+    InvalidAddress = 0x8003,
+    AccessDenied = 0x8006,
+};
+
+/// Bytes of bootstrap memory from address 0 that a discovery acknowledgement carries.
+inline constexpr std::size_t DiscoveryDataSize = 0xf8;
+/// Most bytes one memory read or write carries.
+inline constexpr std::size_t MaxMemoryBlock = 536;
 
 /// Bootstrap register addresses; the IP registers are those of the first network interface.
 enum ERegister : std::uint32_t {
@@ -29,7 +53,15 @@ enum ERegister : std::uint32_t {
     PersistentIPAddress = 0x064C,
     PersistentSubnetMask = 0x065C,
     PersistentDefaultGateway = 0x066C,
+    GvcpCapability = 0x0934,
     ControlChannelPrivilege = 0x0A00,
+};
+
+/// Bits of GvcpCapability, optional commands the device answers (the standard numbers
+/// bits from the most significant end: these are bits 30 and 29).
+enum ECapabilityFlag : std::uint32_t {
+    WriteMemoryCapability = 1u << 1,
+    PacketResendCapability = 1u << 2,
 };
 
 /// Bits of CurrentIPConfiguration (the standard numbers bits from the most
@@ -47,3 +79,28 @@ enum EPrivilegeFlag : std::uint32_t {
 };
 
 } // namespace zelk::cam::gvcp
+
+namespace zelk::cam::gvsp {
+
+/// Stream packet header: status (16 bits), block id (16 bits), then the packet format in
+/// the top 8 bits and the packet id in the low 24 bits of a 32-bit word.
+inline constexpr std::size_t HeaderSize = 8;
+inline constexpr std::uint32_t PacketIdMask = 0x00ffffff;
+inline constexpr int FormatShift = 24;
+
+enum EFormat : std::uint8_t {
+    LeaderFormat = 1,
+    TrailerFormat = 2,
+    PayloadFormat = 3,
+};
+
+/// Leader of an image: reserved (16 bits), payload type (16), timestamp (64), pixel format,
+/// width, height, x and y offset (32 each), x and y padding (16 each).
+inline constexpr std::size_t ImageLeaderSize = 36;
+/// Trailer of an image: reserved (16 bits), payload type (16), height (32).
+inline constexpr std::size_t ImageTrailerSize = 8;
+inline constexpr std::uint16_t ImagePayloadType = 0x0001;
+/// Bytes of a packet's IP and UDP headers, which the negotiated packet size includes.
+inline constexpr std::size_t IpUdpOverhead = 20 + 8;
+
+} // namespace zelk::cam::gvsp

@@ -1,5 +1,6 @@
 #include <samplecamera.h>
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QTest>
 #include <QtEndian>
@@ -47,6 +48,10 @@ private Q_SLOTS:
     void sendsTheTestPattern();
     void replacesListedBadPixels();
     void sendsAVaryingSceneInRange();
+    void refusesBadAddresses_data();
+    void refusesBadAddresses();
+    void resendsLostPackets_data();
+    void resendsLostPackets();
 
 private:
     void set(const char* feature, const char* value);
@@ -294,6 +299,104 @@ void TestFakeIrCamera::sendsAVaryingSceneInRange()
         // An office near room temperature: well inside the 14-bit range.
         const double mean = sum / double(frame->counts.size());
         QVERIFY2(mean > 1500.0 && mean < 12000.0, qPrintable(QString::number(mean)));
+    }
+}
+
+void TestFakeIrCamera::refusesBadAddresses_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<quint32>("address");
+    QTest::addColumn<quint32>("size");
+    QTest::newRow("read past the description") << false << 0xffffff00u << 512u;
+    QTest::newRow("write the description") << true << 0x10000u << 4u;
+    QTest::newRow("write past the registers") << true << 0xfffffffcu << 8u;
+}
+
+void TestFakeIrCamera::refusesBadAddresses()
+{
+    QFETCH(bool, write);
+    QFETCH(quint32, address);
+    QFETCH(quint32, size);
+    std::vector<char> bytes(size);
+    GError* error = nullptr;
+    ArvDevice* device = arv_camera_get_device(m_camera);
+    const gboolean done = write ? arv_device_write_memory(device, address, size, bytes.data(), &error)
+                                : arv_device_read_memory(device, address, size, bytes.data(), &error);
+    QVERIFY(!done && error);
+    g_clear_error(&error);
+    QCOMPARE(number("Width"), number("SensorWidth"));
+}
+
+void TestFakeIrCamera::resendsLostPackets_data()
+{
+    QTest::addColumn<bool>("resend");
+    QTest::newRow("resend") << true;
+    QTest::newRow("no resend") << false;
+}
+
+void TestFakeIrCamera::resendsLostPackets()
+{
+    QFETCH(bool, resend);
+    if (qEnvironmentVariableIsEmpty("QELT_FAKE_IR_PACKET_LOSS"))
+        QSKIP("needs a camera started with --packet-loss, named in QELT_FAKE_IR_PACKET_LOSS");
+    const int width = int(number("Width"));
+    const int height = int(number("Height"));
+    GError* error = nullptr;
+    ArvStream* stream = arv_camera_create_stream(m_camera, nullptr, nullptr, &error);
+    QVERIFY2(stream, error ? error->message : "no stream");
+    // A busy test machine can hold the camera or this receiver back for longer than
+    // Aravis's 100 ms before it gives up on a frame.
+    g_object_set(stream, "frame-retention", 1000000u, nullptr);
+    // Aravis asks for resends by default, of a camera that says it takes them.
+    if (!resend)
+        g_object_set(stream, "packet-resend", ARV_GV_STREAM_PACKET_RESEND_NEVER, nullptr);
+    const guint payload = arv_camera_get_payload(m_camera, nullptr);
+    for (int i = 0; i < 8; ++i)
+        arv_stream_push_buffer(stream, arv_buffer_new(payload, nullptr));
+
+    int complete = 0;
+    int failed = 0;
+    int wrongPixels = 0;
+    ArvBufferStatus lastFailure = ARV_BUFFER_STATUS_SUCCESS;
+    arv_camera_start_acquisition(m_camera, nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 2000) {
+        ArvBuffer* buffer = arv_stream_timeout_pop_buffer(stream, 500000);
+        if (!buffer)
+            break;
+        if (arv_buffer_get_status(buffer) != ARV_BUFFER_STATUS_SUCCESS) {
+            ++failed;
+            lastFailure = arv_buffer_get_status(buffer);
+        } else {
+            ++complete;
+            // Resent packets must carry the data of the lost ones.
+            const auto* data = static_cast<const uchar*>(arv_buffer_get_data(buffer, nullptr));
+            const quint64 id = arv_buffer_get_frame_id(buffer);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x)
+                    wrongPixels
+                        += qFromLittleEndian<quint16>(data + 2 * (y * width + x)) != ramp(x, y, id, 14);
+            }
+        }
+        arv_stream_push_buffer(stream, buffer);
+    }
+    arv_camera_stop_acquisition(m_camera, nullptr);
+    guint64 resent = 0;
+    arv_gv_stream_get_statistics(ARV_GV_STREAM(stream), &resent, nullptr);
+    g_object_unref(stream);
+
+    const QString counts = QStringLiteral("%1 complete, %2 failed (last with status %3), %4 resent")
+                               .arg(complete)
+                               .arg(failed)
+                               .arg(int(lastFailure))
+                               .arg(resent);
+    QCOMPARE(wrongPixels, 0);
+    if (resend) {
+        QVERIFY2(complete >= 40 && failed == 0 && resent > 0, qPrintable(counts));
+    } else {
+        // The loss is real: a frame of a few hundred packets rarely comes through whole.
+        QVERIFY2(failed > complete, qPrintable(counts));
     }
 }
 

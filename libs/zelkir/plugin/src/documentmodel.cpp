@@ -109,6 +109,11 @@ FilePlayer* DocumentModel::filePlayer() const
     return qobject_cast<FilePlayer*>(m_producer);
 }
 
+LivePlayer* DocumentModel::realtime() const
+{
+    return qobject_cast<LivePlayer*>(m_producer);
+}
+
 void DocumentModel::setStatus(Status status, const QString& error)
 {
     if (status == m_status && error == m_errorString)
@@ -165,6 +170,12 @@ void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
     m_frame = frame;
     m_image = frame->image;
     Q_EMIT imageChanged();
+    // A camera's size can change while it streams.
+    const QSize size(frame->frame.width, frame->frame.height);
+    if (size != m_imageSize) {
+        m_imageSize = size;
+        Q_EMIT imageSizeChanged();
+    }
     updateFrameInfo();
     updateCursorValue();
 }
@@ -290,6 +301,7 @@ void DocumentModel::updateFrameInfo()
     };
     if (isSequencing())
         entries.append({ FrameInfoNames::preset(), QString::number(frame.preset) });
+    entries.append(m_producer->frameDetails(*m_frame));
     if (m_source) {
         for (const FileKeyword& keyword : m_source->info.keywords) {
             if (!keyword.name.isEmpty())

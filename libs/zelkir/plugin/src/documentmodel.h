@@ -3,6 +3,7 @@
 #include "fileplayer.h"
 #include "frameinfomodel.h"
 #include "imageenhancementmodel.h"
+#include "liveplayer.h"
 #include "palettelist.h"
 #include "renderjob.h"
 
@@ -21,8 +22,9 @@ namespace zelkir {
 class FrameProducer;
 
 /// One open file or connected camera: the displayed image with its palette, enhancement,
-/// units and frame information, the same for every source of frames. Files have a
-/// `filePlayer` and no `realtime`.
+/// units and frame information, the same for every source of frames. `filePlayer` is the
+/// document's producer (a FilePlayer, or a camera's LivePlayer, whose display rate it
+/// shows); `realtime` is the LivePlayer of a camera and null for files.
 ///
 /// The document starts its producer and stays in status Loading until the producer reports
 /// opened() or openFailed(), never before the caller returns to the event loop.
@@ -71,10 +73,10 @@ class DocumentModel final : public QObject
     /// visits only that preset's frames.
     Q_PROPERTY(int activePreset READ activePreset WRITE setActivePreset NOTIFY activePresetChanged)
 
-    /// The file's playback; null for cameras.
-    Q_PROPERTY(zelkir::FilePlayer* filePlayer READ filePlayer CONSTANT)
+    /// The producer: a file's playback, or a camera's LivePlayer.
+    Q_PROPERTY(zelkir::FrameProducer* filePlayer READ producer CONSTANT)
     /// The camera side; null for files.
-    Q_PROPERTY(QObject* realtime READ realtime CONSTANT)
+    Q_PROPERTY(zelkir::LivePlayer* realtime READ realtime CONSTANT)
 
 public:
     enum Status { Loading, Ready, Failed, Closed };
@@ -134,8 +136,9 @@ public:
     int availablePresets() const;
     int activePreset() const { return m_activePreset; }
     void setActivePreset(int preset);
+    /// The file's playback; null for cameras.
     FilePlayer* filePlayer() const;
-    QObject* realtime() const { return nullptr; }
+    LivePlayer* realtime() const;
     FrameProducer* producer() const { return m_producer; }
 
     /// The value of a physical pixel value in `unit` and the chosen temperature scale.

@@ -29,10 +29,6 @@ class FilePlayer final : public zelkir::FrameProducer
     QML_UNCREATABLE("made by the plugin")
     /// Frames moved per display tick: 0 stopped, 1 play, -1 backwards, +-N fast.
     Q_PROPERTY(int playSpeed READ playSpeed WRITE setPlaySpeed NOTIFY playSpeedChanged)
-    /// Display ticks per second. Writable with a number or with text; anything that is not
-    /// a positive finite number is refused and the rate stays.
-    Q_PROPERTY(QVariant targetDisplayRate READ targetDisplayRate WRITE setTargetDisplayRate NOTIFY
-            targetDisplayRateChanged)
     Q_PROPERTY(bool loopPlayback READ loopPlayback WRITE setLoopPlayback NOTIFY loopPlaybackChanged)
     Q_PROPERTY(int boundStart READ boundStart WRITE setBoundStart NOTIFY boundStartChanged)
     Q_PROPERTY(int boundEnd READ boundEnd WRITE setBoundEnd NOTIFY boundEndChanged)
@@ -65,8 +61,9 @@ public:
 
     int playSpeed() const { return m_playSpeed; }
     void setPlaySpeed(int speed);
-    QVariant targetDisplayRate() const { return m_displayRate; }
-    void setTargetDisplayRate(const QVariant& rate);
+    /// Display ticks per second.
+    QVariant targetDisplayRate() const override { return m_displayRate; }
+    void setTargetDisplayRate(const QVariant& rate) override;
     bool loopPlayback() const { return m_loop; }
     void setLoopPlayback(bool loop);
     int boundStart() const { return m_selection.boundStart(); }
@@ -95,7 +92,6 @@ public:
 
 Q_SIGNALS:
     void playSpeedChanged();
-    void targetDisplayRateChanged();
     void loopPlaybackChanged();
     void boundStartChanged();
     void boundEndChanged();

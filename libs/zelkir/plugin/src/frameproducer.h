@@ -1,8 +1,11 @@
 #pragma once
 
+#include "frameinfomodel.h"
 #include "renderjob.h"
 
+#include <QList>
 #include <QObject>
+#include <QVariant>
 #include <qqmlregistration.h>
 
 #include <memory>
@@ -20,6 +23,10 @@ class FrameProducer : public QObject
     Q_OBJECT
     QML_ANONYMOUS
     Q_PROPERTY(bool closed READ isClosed NOTIFY closedChanged)
+    /// Frames shown per second. Writable with a number or with text; anything that is not
+    /// a positive finite number is refused and the rate stays.
+    Q_PROPERTY(QVariant targetDisplayRate READ targetDisplayRate WRITE setTargetDisplayRate NOTIFY
+            targetDisplayRateChanged)
 
 public:
     using QObject::QObject;
@@ -35,6 +42,10 @@ public:
     /// Produces only the frames of one preset (0..7); -1: every frame.
     virtual void setPresetFilter(int preset) = 0;
     virtual bool isClosed() const = 0;
+    virtual QVariant targetDisplayRate() const = 0;
+    virtual void setTargetDisplayRate(const QVariant& rate) = 0;
+    /// Rows of frame information the source adds after the frame's own figures.
+    virtual QList<FrameInfoModel::Entry> frameDetails(const RenderedFrame& frame) const;
     /// Stops producing and lets go of the source, without waiting for work under way.
     /// Further calls do nothing.
     Q_INVOKABLE virtual void close() = 0;
@@ -45,6 +56,7 @@ Q_SIGNALS:
     /// A frame was rendered for the current position, or could not be.
     void frameReady(const zelkir::RenderedFramePtr& frame);
     void closedChanged();
+    void targetDisplayRateChanged();
 };
 
 } // namespace zelkir

@@ -1,7 +1,8 @@
 #include "frameworker.h"
 
+#include "framerenderer.h"
+
 #include <zelkir/io/framesourcefactory.h>
-#include <zelkir/pipeline/displaypipeline.h>
 
 #include <QCoreApplication>
 
@@ -60,8 +61,7 @@ private:
 
     const std::shared_ptr<Shared> m_shared;
     std::unique_ptr<FrameSource> m_source;
-    std::shared_ptr<const Palette> m_palette;
-    DisplayPipeline m_pipeline;
+    FrameRenderer m_renderer;
     Frame m_probe;
 };
 
@@ -207,37 +207,7 @@ RenderedFramePtr FrameWorker::Thread::render(const RenderRequest& request)
             result->readableFrames = readableFrames(request.index);
         return result;
     }
-    if (request.palette && request.palette != m_palette) {
-        m_palette = request.palette;
-        m_pipeline.setPalette(*m_palette);
-    }
-    if (request.settings.clamped() != m_pipeline.settings())
-        m_pipeline.setSettings(request.settings);
-
-    const Frame& frame = result->frame;
-    QImage image(frame.width, frame.height, QImage::Format_ARGB32);
-    if (image.isNull()) {
-        result->error
-            = QCoreApplication::translate("zelkir::FrameWorker", "Not enough memory for the image.");
-        return result;
-    }
-    const CountFrame counts { frame.counts.data(), frame.width, frame.height, frame.width,
-        frame.noValue.empty() ? nullptr : frame.noValue.data() };
-    const ArgbImage out { reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
-        image.bytesPerLine() / 4 };
-    ValidRange range { m_source->countRange().minimum, m_source->countRange().maximum };
-    // A degenerate range (a file whose counts are all one value) still renders.
-    if (range.low >= range.high) {
-        range.low = range.high > 0 ? range.high - 1 : 0;
-        range.high = range.low + 1;
-    }
-    if (!m_pipeline.render(counts, range, out)) {
-        result->error = QCoreApplication::translate("zelkir::FrameWorker", "The frame cannot be displayed.");
-        return result;
-    }
-    result->statistics = m_pipeline.statistics();
-    result->image = image;
-    result->ok = true;
+    m_renderer.render(request.settings, request.palette, m_source->countRange(), *result);
     return result;
 }
 

@@ -1,7 +1,9 @@
 #include "halvomodel.h"
 
+#include "camerainfo.h"
 #include "documentmodel.h"
 #include "fileplayer.h"
+#include "liveplayer.h"
 
 #include <QDir>
 #include <QQmlEngine>
@@ -53,13 +55,27 @@ QString HalvoModel::configDir()
     return m_configDir;
 }
 
-DocumentModel* HalvoModel::createDocument(const QVariant& file)
+DocumentModel* HalvoModel::createDocument(const QVariant& source)
 {
-    const QString path = localPath(file);
+    if (const auto* camera = qobject_cast<CameraInfo*>(source.value<QObject*>()))
+        return createCameraDocument(camera->cameraInfo());
+    const QString path = localPath(source);
     if (path.isEmpty())
         return nullptr;
-    // Files are played back; cameras will get a producer of their own here.
-    auto* document = new DocumentModel(new FilePlayer(path), m_palettes, this);
+    return adopt(new FilePlayer(path));
+}
+
+DocumentModel* HalvoModel::createCameraDocument(
+    const zelk::cam::SCameraInfo& camera, std::shared_ptr<CameraLibrary> library, DisplayClock* clock)
+{
+    if (!library)
+        library = CameraLibrary::system();
+    return adopt(new LivePlayer(camera, std::move(library), clock));
+}
+
+DocumentModel* HalvoModel::adopt(FrameProducer* producer)
+{
+    auto* document = new DocumentModel(producer, m_palettes, this);
     // Only deleteDocument() or this model end a document, never QML's garbage collector.
     QQmlEngine::setObjectOwnership(document, QQmlEngine::CppOwnership);
     m_documents.append(document);

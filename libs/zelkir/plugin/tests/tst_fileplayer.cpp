@@ -470,6 +470,9 @@ void TestFilePlayer::closingNeverWaits()
 {
     QFETCH(bool, whileOpening);
     auto control = std::make_shared<FakeSourceControl>();
+    // Held before the worker can get past the opening.
+    if (whileOpening)
+        control->hold();
     auto* player = new FilePlayer(QString(), new ManualClock, fakeSourceOpener(control, Frames));
     auto document = std::make_unique<zelkir::DocumentModel>(player, nullptr);
     if (!whileOpening) {

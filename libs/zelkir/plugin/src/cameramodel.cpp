@@ -1,0 +1,37 @@
+#include "cameramodel.h"
+
+namespace zelkir {
+
+CameraModel::CameraModel(std::shared_ptr<CameraAccess> access, QObject* parent)
+    : QObject(parent)
+    , m_access(std::move(access))
+    , m_features(new FeatureTreeModel(
+          [access = m_access](FeatureTreeModel::Task task) {
+              access->post([task = std::move(task)](CameraSession& session) -> CameraAccess::Reply {
+                  if (session.camera)
+                      task(session.camera->features());
+                  return {};
+              });
+          },
+          this))
+{
+}
+
+CameraModel::~CameraModel() = default;
+
+void CameraModel::setConnected(bool connected)
+{
+    if (connected == m_connected)
+        return;
+    m_connected = connected;
+    if (connected)
+        m_features->reload();
+    Q_EMIT connectedChanged();
+}
+
+void CameraModel::refreshAllVisible()
+{
+    m_features->refreshAllVisible();
+}
+
+} // namespace zelkir

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "renderjob.h"
+
+#include <zelkir/io/countrange.h>
+#include <zelkir/pipeline/displaypipeline.h>
+
+#include <memory>
+
+namespace zelkir {
+
+/// Turns a frame of counts into its palette image with the settings and palette of the
+/// moment, keeping the pipeline's memory from frame to frame. Files and cameras render
+/// through it alike. One thread at a time.
+class FrameRenderer
+{
+public:
+    /// Renders `out.frame` into `out.image` and `out.statistics`, with `range` as the
+    /// counts the source can produce. False with a sentence in `out.error` on failure.
+    bool render(const EnhancementSettings& settings, const std::shared_ptr<const Palette>& palette,
+        CountRange range, RenderedFrame& out);
+
+private:
+    DisplayPipeline m_pipeline;
+    std::shared_ptr<const Palette> m_palette;
+};
+
+} // namespace zelkir

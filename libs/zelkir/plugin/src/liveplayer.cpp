@@ -1,0 +1,370 @@
+#include "liveplayer.h"
+
+#include "cameramodel.h"
+#include "frameinfonames.h"
+#include "logging.h"
+#include "numberinput.h"
+#include "timerdisplayclock.h"
+
+#include <QCoreApplication>
+#include <QtMath>
+
+#include <optional>
+
+namespace zelkir {
+
+namespace {
+
+using zelk::cam::gic::FeatureValue;
+using zelk::cam::gic::IFeatureTree;
+
+constexpr int HousekeepingIntervalMs = 1000;
+
+/// A numeric feature's value; nothing when the camera lacks it or does not answer.
+std::optional<double> readNumber(IFeatureTree& features, const char* name)
+{
+    FeatureValue value;
+    std::string error;
+    if (!features.read(name, value, error))
+        return std::nullopt;
+    if (const double* number = std::get_if<double>(&value))
+        return qIsFinite(*number) ? std::optional<double>(*number) : std::nullopt;
+    if (const std::int64_t* number = std::get_if<std::int64_t>(&value))
+        return double(*number);
+    return std::nullopt;
+}
+
+/// The calibration features, the same quantities as a file's calibration keywords.
+CalibrationParameters readCalibration(IFeatureTree& features)
+{
+    CalibrationParameters calibration;
+    const std::optional<double> gain = readNumber(features, "CalibrationRadianceGain");
+    const std::optional<double> offset = readNumber(features, "CalibrationRadianceOffset");
+    if (gain && *gain != 0.0)
+        calibration.radiance = LinearStep { *gain, offset.value_or(0.0) };
+    const std::optional<double> r = readNumber(features, "CalibrationPlanckR");
+    const std::optional<double> b = readNumber(features, "CalibrationPlanckB");
+    if (calibration.radiance && r && b && *r > 0.0 && *b > 0.0) {
+        calibration.planck = PlanckCurve { *r, *b, readNumber(features, "CalibrationPlanckF").value_or(1.0),
+            readNumber(features, "CalibrationPlanckO").value_or(0.0) };
+    }
+    return calibration;
+}
+
+QString sentence(const std::string& text, const QString& fallback)
+{
+    return text.empty() ? fallback : QString::fromStdString(text);
+}
+
+RenderedFramePtr renderStreamFrame(FrameRenderer& renderer, const zelk::cam::SStreamFrame& in,
+    const EnhancementSettings& settings, const std::shared_ptr<const Palette>& palette)
+{
+    auto out = std::make_shared<RenderedFrame>();
+    // Block ids count up from 1 and wrap; the frame number shows their low 31 bits.
+    out->index = int(in.frameId & 0x7FFFFFFFu);
+    Frame& frame = out->frame;
+    frame.index = out->index;
+    frame.width = in.width;
+    frame.height = in.height;
+    frame.time = double(in.timestampNs) * 1e-9;
+    if (in.width <= 0 || in.height <= 0
+        || in.pixels.size() != std::size_t(in.width) * std::size_t(in.height)) {
+        out->error = QCoreApplication::translate("zelkir::LivePlayer", "The camera sent a malformed frame.");
+        return out;
+    }
+    frame.counts.assign(in.pixels.begin(), in.pixels.end());
+    const int bits = zelk::cam::PixelFormatBits(in.pixelFormat);
+    renderer.render(settings, palette, CountRange { 0, quint16((1u << bits) - 1u) }, *out);
+    return out;
+}
+
+} // namespace
+
+/// What connecting found out, handed from the camera thread to the GUI thread.
+struct LivePlayer::Connection
+{
+    bool ok = false;
+    QString error;
+    int width = 0;
+    int height = 0;
+    double frameRate = std::nan("");
+    CalibrationParameters calibration;
+    bool hasTemperature = false;
+    double temperature = std::nan("");
+};
+
+LivePlayer::LivePlayer(zelk::cam::SCameraInfo camera, std::shared_ptr<CameraLibrary> library,
+    DisplayClock* clock, QObject* parent)
+    : FrameProducer(parent)
+    , m_camera(std::move(camera))
+    , m_library(std::move(library))
+    , m_feed(std::make_shared<LiveFeed>(this))
+    , m_access(std::make_shared<CameraAccess>())
+    , m_renderer(std::make_unique<SerialExecutor<FrameRenderer>>())
+    , m_clock(clock ? clock : new TimerDisplayClock)
+{
+    qRegisterMetaType<RenderedFramePtr>();
+    qRegisterMetaType<OpenResultPtr>();
+    m_clock->setParent(this);
+    connect(m_clock, &DisplayClock::tick, this, &LivePlayer::onTick);
+    m_housekeepingTimer.setInterval(HousekeepingIntervalMs);
+    connect(&m_housekeepingTimer, &QTimer::timeout, this, &LivePlayer::onHousekeepingTimer);
+}
+
+LivePlayer::~LivePlayer()
+{
+    shutDown();
+}
+
+QString LivePlayer::controllerQml() const
+{
+    return QStringLiteral("zelkcamui/panels/CameraController.qml");
+}
+
+double LivePlayer::droppedFrames() const
+{
+    return double(m_feed->dropped());
+}
+
+void LivePlayer::start()
+{
+    if (m_closed || m_connected || m_failed)
+        return;
+    const std::shared_ptr<CameraLibrary> library = m_library;
+    const std::shared_ptr<LiveFeed> feed = m_feed;
+    const zelk::cam::SCameraInfo saved = m_camera;
+    m_access->call(
+        [library, feed, saved](CameraSession& session) {
+            Connection result;
+            std::string error;
+            if (library)
+                session.camera = openSavedCamera(*library, saved, error);
+            if (!session.camera) {
+                result.error = sentence(error, tr("The camera does not answer."));
+                return result;
+            }
+            IFeatureTree& features = session.camera->features();
+            result.width = int(readNumber(features, "Width").value_or(0));
+            result.height = int(readNumber(features, "Height").value_or(0));
+            result.frameRate = readNumber(features, "AcquisitionFrameRate").value_or(std::nan(""));
+            result.calibration = readCalibration(features);
+            const std::optional<double> temperature = readNumber(features, "DeviceTemperature");
+            result.hasTemperature = temperature.has_value();
+            result.temperature = temperature.value_or(std::nan(""));
+            // The handlers hold the feed, which outlives the camera's last call of them.
+            if (!session.camera->start([feed](LiveFeed::FramePtr frame) { feed->put(std::move(frame)); },
+                    [feed](const std::string& reason) { feed->lose(reason); }, error)) {
+                result.error = sentence(error, tr("The camera does not stream."));
+                session.camera.reset();
+                return result;
+            }
+            result.ok = true;
+            return result;
+        },
+        this, [this](const Connection& result) { onConnected(result); });
+}
+
+void LivePlayer::onConnected(const Connection& connection)
+{
+    if (m_closed || m_failed)
+        return;
+    if (!connection.ok) {
+        fail(connection.error);
+        return;
+    }
+    m_connected = true;
+    m_hasTemperature = connection.hasTemperature;
+    m_temperature = connection.temperature;
+    if (!m_rateChosen && qIsFinite(connection.frameRate) && connection.frameRate > 0.0) {
+        m_displayRate = qMin(connection.frameRate, MaxDefaultDisplayRate);
+        Q_EMIT targetDisplayRateChanged();
+    }
+    auto result = std::make_shared<OpenResult>();
+    result->ok = true;
+    result->info.format = QStringLiteral("GigE Vision");
+    result->info.width = connection.width;
+    result->info.height = connection.height;
+    result->info.frameCount = 1;
+    result->info.frameRate = connection.frameRate;
+    result->info.calibration = connection.calibration;
+    m_cameraModel = new CameraModel(m_access, this);
+    m_cameraModel->setConnected(true);
+    Q_EMIT cameraModelChanged();
+    m_rateWindow.start();
+    m_housekeepingTimer.start();
+    updateClock();
+    Q_EMIT opened(result);
+}
+
+void LivePlayer::onCameraLost()
+{
+    fail(sentence(m_feed->lossReason(), tr("The camera was lost.")));
+}
+
+void LivePlayer::fail(const QString& message)
+{
+    if (m_failed || m_closed)
+        return;
+    qCInfo(lcPlayer) << "camera" << m_camera.serialNumber.c_str() << ":" << message;
+    m_failed = true;
+    const bool wasConnected = m_connected;
+    shutDown();
+    // Either signal may end the document; nothing of it is touched after that.
+    const QPointer<LivePlayer> self(this);
+    Q_EMIT connectFailed(message);
+    if (self && !wasConnected)
+        Q_EMIT openFailed(message);
+}
+
+void LivePlayer::disconnect()
+{
+    close();
+}
+
+void LivePlayer::close()
+{
+    if (m_closed)
+        return;
+    shutDown();
+    m_closed = true;
+    Q_EMIT closedChanged();
+}
+
+void LivePlayer::shutDown()
+{
+    m_feed->close();
+    // The camera thread stops acquisition and releases the camera on its own time.
+    m_access->close();
+    m_renderer->close();
+    m_rendering = false;
+    m_shown.reset();
+    m_housekeepingTimer.stop();
+    if (m_clock)
+        m_clock->stop();
+    m_connected = false;
+    if (m_cameraModel)
+        m_cameraModel->setConnected(false);
+}
+
+void LivePlayer::setRenderSettings(
+    const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
+{
+    m_settings = settings;
+    m_palette = std::move(palette);
+    m_renderAgain = m_shown != nullptr;
+}
+
+void LivePlayer::setTargetDisplayRate(const QVariant& rate)
+{
+    const std::optional<double> value = numberFromInput(rate);
+    if (!value || *value <= 0.0)
+        return;
+    m_rateChosen = true;
+    if (*value == m_displayRate)
+        return;
+    m_displayRate = *value;
+    updateClock();
+    Q_EMIT targetDisplayRateChanged();
+}
+
+void LivePlayer::updateClock()
+{
+    if (!m_clock)
+        return;
+    if (m_connected)
+        m_clock->start(m_displayRate);
+    else
+        m_clock->stop();
+}
+
+void LivePlayer::onTick()
+{
+    if (!m_connected || m_rendering)
+        return;
+    LiveFeed::FramePtr frame = m_feed->take();
+    if (!frame && m_renderAgain)
+        frame = m_shown;
+    if (!frame)
+        return;
+    m_renderAgain = false;
+    m_rendering = true;
+    m_shown = frame;
+    m_renderer->call(
+        [frame, settings = m_settings, palette = m_palette](
+            FrameRenderer& renderer) { return renderStreamFrame(renderer, *frame, settings, palette); },
+        this, [this](const RenderedFramePtr& rendered) { onRendered(rendered); });
+}
+
+void LivePlayer::onRendered(const RenderedFramePtr& frame)
+{
+    m_rendering = false;
+    if (!m_connected)
+        return;
+    if (!frame->ok) {
+        qCInfo(lcPlayer) << "frame" << frame->index << ":" << frame->error;
+        return;
+    }
+    ++m_displayed;
+    Q_EMIT frameReady(frame);
+}
+
+void LivePlayer::onHousekeepingTimer()
+{
+    const double seconds = double(m_rateWindow.restart()) / 1000.0;
+    const std::uint64_t received = m_feed->received();
+    if (seconds > 0.0) {
+        m_receivedRate = double(received - m_receivedAtWindow) / seconds;
+        m_displayedRate = double(m_displayed - m_displayedAtWindow) / seconds;
+    }
+    m_receivedAtWindow = received;
+    m_displayedAtWindow = m_displayed;
+    Q_EMIT statisticsChanged();
+    // One read at a time: a camera slow to answer gets no pile of requests.
+    if (m_housekeeping || !m_connected)
+        return;
+    m_housekeeping = true;
+    const bool temperature = m_hasTemperature;
+    m_access->call(
+        [temperature](CameraSession& session) {
+            Housekeeping result;
+            if (!session.camera)
+                return result;
+            result.ok = true;
+            result.incomplete = session.camera->statistics().failedFrames;
+            if (temperature)
+                result.temperature
+                    = readNumber(session.camera->features(), "DeviceTemperature").value_or(std::nan(""));
+            return result;
+        },
+        this, [this](const Housekeeping& result) { onHousekeeping(result); });
+}
+
+void LivePlayer::onHousekeeping(const Housekeeping& result)
+{
+    m_housekeeping = false;
+    if (!result.ok || !m_connected)
+        return;
+    m_incompleteFrames = result.incomplete;
+    m_temperature = result.temperature;
+    Q_EMIT statisticsChanged();
+}
+
+QList<FrameInfoModel::Entry> LivePlayer::frameDetails(const RenderedFrame&) const
+{
+    QList<FrameInfoModel::Entry> rows;
+    if (m_shown)
+        rows.append({ FrameInfoNames::pixelFormat(),
+            QString::fromLatin1(zelk::cam::PixelFormatName(m_shown->pixelFormat)) });
+    rows.append({ FrameInfoNames::receivedFrameRate(), QString::number(m_receivedRate, 'f', 1) });
+    rows.append({ FrameInfoNames::displayedFrameRate(), QString::number(m_displayedRate, 'f', 1) });
+    rows.append({ FrameInfoNames::incompleteFrames(), QString::number(m_incompleteFrames) });
+    rows.append({ FrameInfoNames::droppedFrames(), QString::number(m_feed->dropped()) });
+    if (m_hasTemperature) {
+        rows.append({ FrameInfoNames::sensorTemperature(),
+            qIsFinite(m_temperature) ? QStringLiteral("%1 \u00B0C").arg(m_temperature, 0, 'f', 1)
+                                     : QString() });
+    }
+    return rows;
+}
+
+} // namespace zelkir
