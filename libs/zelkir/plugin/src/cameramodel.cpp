@@ -6,12 +6,16 @@ CameraModel::CameraModel(std::shared_ptr<CameraAccess> access, QObject* parent)
     : QObject(parent)
     , m_access(std::move(access))
     , m_features(new FeatureTreeModel(
-          [access = m_access](FeatureTreeModel::Task task) {
-              access->post([task = std::move(task)](CameraSession& session) -> CameraAccess::Reply {
-                  if (session.camera)
-                      task(session.camera->features());
-                  return {};
-              });
+          [access = m_access](FeatureTreeModel* model, FeatureTreeModel::Task task) {
+              access->call(
+                  [task = std::move(task)](CameraSession& session) {
+                      return session.camera ? task(session.camera->features()) : FeatureTreeModel::Result();
+                  },
+                  model,
+                  [model](const FeatureTreeModel::Result& result) {
+                      if (result)
+                          result(*model);
+                  });
           },
           this))
 {

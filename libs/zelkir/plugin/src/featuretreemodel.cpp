@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
-#include <mutex>
 
 using namespace zelk::cam::gic;
 
@@ -187,68 +185,10 @@ QStringList entryTexts(const SFeatureInfo& info, bool displayNames)
 
 } // namespace
 
-/// Carries results from camera threads to the models on the main thread. Results pass
-/// through a standard mutex, an ordering that ThreadSanitizer can follow, unlike Qt's
-/// futex-based event queue; the queued call only says that something waits. One for the
-/// process and never deleted, so that a camera thread can always reach it; a result whose
-/// model has gone is dropped, on the main thread, where models die.
-class FeatureTreeRelay : public QObject
-{
-    Q_OBJECT
-
-public:
-    using Result = std::function<void(FeatureTreeModel&)>;
-
-    static FeatureTreeRelay* instance()
-    {
-        static FeatureTreeRelay* relay = new FeatureTreeRelay;
-        return relay;
-    }
-
-    /// From any thread.
-    void put(std::weak_ptr<FeatureTreeModel> model, Result result)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_results.emplace_back(std::move(model), std::move(result));
-        }
-        QMetaObject::invokeMethod(this, "deliver", Qt::QueuedConnection);
-    }
-
-    Q_INVOKABLE void deliver()
-    {
-        for (;;) {
-            std::pair<std::weak_ptr<FeatureTreeModel>, Result> next;
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_results.empty())
-                    return;
-                next = std::move(m_results.front());
-                m_results.pop_front();
-            }
-            if (const std::shared_ptr<FeatureTreeModel> model = next.first.lock())
-                next.second(*model);
-        }
-    }
-
-private:
-    FeatureTreeRelay()
-    {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            moveToThread(app->thread());
-    }
-
-    std::mutex m_mutex;
-    std::deque<std::pair<std::weak_ptr<FeatureTreeModel>, Result>> m_results;
-};
-
 FeatureTreeModel::FeatureTreeModel(Executor post, QObject* parent)
     : QAbstractListModel(parent)
     , m_post(std::move(post))
-    , m_self(this, [](FeatureTreeModel*) {})
 {
-    // Made here, on the main thread, before any task can need it.
-    FeatureTreeRelay::instance();
 }
 
 FeatureTreeModel::~FeatureTreeModel() = default;
@@ -354,10 +294,9 @@ void FeatureTreeModel::reload()
 {
     if (!m_post)
         return;
-    m_post([self = std::weak_ptr<FeatureTreeModel>(m_self)](IFeatureTree& tree) {
-        FeatureTreeRelay::instance()->put(self, [nodes = LoadTree(tree)](FeatureTreeModel& model) mutable {
-            model.doneLoading(std::move(nodes));
-        });
+    m_post(this, [](IFeatureTree& tree) -> Result {
+        return [nodes = LoadTree(tree)](
+                   FeatureTreeModel& model) mutable { model.doneLoading(std::move(nodes)); };
     });
 }
 
@@ -393,8 +332,7 @@ void FeatureTreeModel::write(int nodeIndex, const FeatureValue& value)
     }
     if (!m_post)
         return;
-    m_post([self = std::weak_ptr<FeatureTreeModel>(m_self), name = node.feature.info.name, value](
-               IFeatureTree& tree) {
+    m_post(this, [name = node.feature.info.name, value](IFeatureTree& tree) -> Result {
         std::string error;
         const bool written = tree.write(name, value, error);
         std::vector<std::string> names { name };
@@ -411,10 +349,8 @@ void FeatureTreeModel::write(int nodeIndex, const FeatureValue& value)
         QString refusal;
         if (!written)
             refusal = error.empty() ? tr("The camera refused the value.") : QString::fromStdString(error);
-        FeatureTreeRelay::instance()->put(
-            self, [name, refusal, readings = std::move(readings)](FeatureTreeModel& model) {
-                model.doneWriting(name, refusal, readings);
-            });
+        return [name, refusal, readings = std::move(readings)](
+                   FeatureTreeModel& model) { model.doneWriting(name, refusal, readings); };
     });
 }
 
@@ -439,15 +375,14 @@ void FeatureTreeModel::refreshAllVisible()
     }
     if (!m_post || names.empty())
         return;
-    m_post([self = std::weak_ptr<FeatureTreeModel>(m_self), names = std::move(names)](IFeatureTree& tree) {
+    m_post(this, [names = std::move(names)](IFeatureTree& tree) -> Result {
         std::vector<SReading> readings;
         for (const std::string& name : names) {
             SReading reading;
             if (ReadFeature(tree, name, reading))
                 readings.push_back(std::move(reading));
         }
-        FeatureTreeRelay::instance()->put(
-            self, [readings = std::move(readings)](FeatureTreeModel& model) { model.doneReading(readings); });
+        return [readings = std::move(readings)](FeatureTreeModel& model) { model.doneReading(readings); };
     });
 }
 
@@ -628,5 +563,3 @@ void FeatureTreeModel::updateRows()
 }
 
 } // namespace zelkir
-
-#include "featuretreemodel.moc"

@@ -63,9 +63,12 @@ public:
     };
     Q_ENUM(Role)
 
-    using Task = std::function<void(zelk::cam::gic::IFeatureTree&)>;
-    /// Runs a task on the camera's thread, later; tasks run in the order given.
-    using Executor = std::function<void(Task)>;
+    /// What a task brings back, applied to the model on the model's thread.
+    using Result = std::function<void(FeatureTreeModel&)>;
+    using Task = std::function<Result(zelk::cam::gic::IFeatureTree&)>;
+    /// Runs a task on the camera's thread, later and in the order given, then applies its
+    /// result to `model` on the model's thread, unless the model is gone by then.
+    using Executor = std::function<void(FeatureTreeModel* model, Task task)>;
 
     explicit FeatureTreeModel(Executor post, QObject* parent = nullptr);
     ~FeatureTreeModel() override;
@@ -138,7 +141,6 @@ private:
 
     Executor m_post;
     /// Owns nothing: tasks hold it weakly, to learn on the main thread whether the model is still there.
-    std::shared_ptr<FeatureTreeModel> m_self;
     std::vector<SNode> m_nodes;
     std::unordered_map<std::string, int> m_nodeOf;
     /// Node indices of the rows, ascending.

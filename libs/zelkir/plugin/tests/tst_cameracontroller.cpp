@@ -27,7 +27,17 @@ public:
         : QObject(parent)
         , m_tree(FakeFeatureTree::irCamera())
         , m_features(new zelkir::FeatureTreeModel(
-              [this](zelkir::FeatureTreeModel::Task task) { task(*m_tree); }, this))
+              [this](zelkir::FeatureTreeModel* model, zelkir::FeatureTreeModel::Task task) {
+                  // Answers later, as a camera thread would.
+                  QMetaObject::invokeMethod(
+                      model,
+                      [model, result = task(*m_tree)] {
+                          if (result)
+                              result(*model);
+                      },
+                      Qt::QueuedConnection);
+              },
+              this))
     {
         m_features->reload();
     }

@@ -1,72 +1,24 @@
 #include "fakefeaturetree.h"
 #include "featuretreemodel.h"
+#include "serialexecutor.h"
 
 #include <QAbstractItemModelTester>
+#include <QPointer>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 using zelkir::FeatureTreeModel;
 using Task = FeatureTreeModel::Task;
 
-/// A camera's thread: runs the tasks posted to it in order, all of them before it ends.
-class CameraThread
+/// What a camera thread owns in these tests: the tree it reads.
+struct TreeSession
 {
-public:
-    explicit CameraThread(zelk::cam::gic::IFeatureTree& tree)
-        : m_thread([this, &tree] { run(tree); })
-    {
-    }
-
-    ~CameraThread()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-    }
-
-    void post(Task task)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_tasks.push_back(std::move(task));
-        }
-        m_wake.notify_one();
-    }
-
-private:
-    void run(zelk::cam::gic::IFeatureTree& tree)
-    {
-        for (;;) {
-            Task task;
-            {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_stop || !m_tasks.empty(); });
-                if (m_tasks.empty())
-                    return;
-                task = std::move(m_tasks.front());
-                m_tasks.pop_front();
-            }
-            task(tree);
-        }
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<Task> m_tasks;
-    bool m_stop = false;
-    // Last, so that it starts once the rest is made.
-    std::thread m_thread;
+    zelk::cam::gic::IFeatureTree* tree = nullptr;
 };
 
 class TestFeatureTreeModel : public QObject
@@ -99,7 +51,7 @@ private:
     QVariant role(const QString& feature, const QByteArray& roleName) const;
 
     std::unique_ptr<FakeFeatureTree> m_tree;
-    std::deque<Task> m_tasks;
+    std::deque<std::pair<QPointer<FeatureTreeModel>, Task>> m_tasks;
     std::unique_ptr<FeatureTreeModel> m_model;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
 };
@@ -107,7 +59,8 @@ private:
 void TestFeatureTreeModel::init()
 {
     m_tree = FakeFeatureTree::irCamera();
-    m_model = std::make_unique<FeatureTreeModel>([this](Task task) { m_tasks.push_back(std::move(task)); });
+    m_model = std::make_unique<FeatureTreeModel>(
+        [this](FeatureTreeModel* model, Task task) { m_tasks.emplace_back(model, std::move(task)); });
     m_tester = std::make_unique<QAbstractItemModelTester>(
         m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy ready(m_model.get(), &FeatureTreeModel::readyChanged);
@@ -130,9 +83,11 @@ void TestFeatureTreeModel::runTasks()
 {
     do {
         while (!m_tasks.empty()) {
-            Task task = std::move(m_tasks.front());
+            auto [model, task] = std::move(m_tasks.front());
             m_tasks.pop_front();
-            task(*m_tree);
+            const FeatureTreeModel::Result result = task(*m_tree);
+            if (result && model)
+                result(*model);
         }
         QCoreApplication::processEvents();
     } while (!m_tasks.empty());
@@ -421,8 +376,15 @@ void TestFeatureTreeModel::acrossThreads()
             gate.acquire();
         }
     };
-    CameraThread camera(*m_tree);
-    const auto post = [&camera](Task task) { camera.post(std::move(task)); };
+    zelkir::SerialExecutor<TreeSession> camera(
+        [this] { return std::make_unique<TreeSession>(TreeSession { m_tree.get() }); });
+    const auto post = [&camera](FeatureTreeModel* model, Task task) {
+        camera.call([task = std::move(task)](TreeSession& session) { return task(*session.tree); }, model,
+            [model](const FeatureTreeModel::Result& result) {
+                if (result)
+                    result(*model);
+            });
+    };
 
     // Destroyed while the camera thread reads for it.
     auto model = std::make_unique<FeatureTreeModel>(post);
