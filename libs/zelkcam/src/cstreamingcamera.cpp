@@ -78,13 +78,23 @@ struct SLossFlag
     std::atomic<bool> lost { false };
 };
 
+// GLib's own hand-over between the heartbeat thread and the thread that drops the
+// handler is invisible to our thread checks; this lock makes the order explicit.
+std::mutex& LossHandlerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 void OnControlLost(ArvDevice*, gpointer data)
 {
+    std::lock_guard<std::mutex> lock(LossHandlerMutex());
     (*static_cast<std::shared_ptr<SLossFlag>*>(data))->lost = true;
 }
 
 void DeleteLossFlag(gpointer data, GClosure*)
 {
+    std::lock_guard<std::mutex> lock(LossHandlerMutex());
     delete static_cast<std::shared_ptr<SLossFlag>*>(data);
 }
 
