@@ -5,6 +5,7 @@
 #include <QVariantMap>
 
 #include <string>
+#include <utility>
 
 namespace zelkir {
 
@@ -85,6 +86,7 @@ void CameraBadPixelPickerModel::setDocumentModel(DocumentModel* document)
             Q_EMIT documentModelChanged();
         });
     if (m_player) {
+        m_cameraFailed = connect(m_player, &LivePlayer::connectFailed, this, [this] { onCameraFailed(); });
         m_cameraModelWatch
             = connect(m_player, &LivePlayer::cameraModelChanged, this, [this] { watchCamera(); });
         watchCamera();
@@ -97,6 +99,7 @@ void CameraBadPixelPickerModel::detach()
     // Replies still on their way belong to the old camera.
     ++m_generation;
     QObject::disconnect(m_documentGone);
+    QObject::disconnect(m_cameraFailed);
     QObject::disconnect(m_cameraModelWatch);
     QObject::disconnect(m_connectedWatch);
     if (m_unsent)
@@ -109,6 +112,8 @@ void CameraBadPixelPickerModel::detach()
     m_camera.clear();
     m_list = BadPixelList();
     m_unsent = false;
+    m_unsentReported = false;
+    m_interrupted = Transfer::None;
     m_downloadStarted = false;
     endTransfer();
     setSupported(false);
@@ -134,18 +139,32 @@ void CameraBadPixelPickerModel::onConnectedChanged()
     }
     if (!m_downloadStarted)
         return;
-    // The camera is gone: what was under way, or edits waiting to be sent, failed. The
-    // edits stay here.
+    // Closed or lost, the camera takes no more calls; the edits stay here. Whether that
+    // is a failure to report is known only if connectFailed() follows (a lost camera).
     ++m_generation;
-    const Transfer transfer = m_transfer;
+    if (m_transfer != Transfer::None)
+        m_interrupted = m_transfer;
+    else if (m_unsent && !m_unsentReported)
+        m_interrupted = Transfer::Upload;
+    if (m_transfer == Transfer::Upload)
+        m_unsent = true;
     endTransfer();
     changeEnabled(false);
     setSupported(false);
-    if (transfer == Transfer::Download)
+}
+
+void CameraBadPixelPickerModel::onCameraFailed()
+{
+    switch (std::exchange(m_interrupted, Transfer::None)) {
+    case Transfer::Download:
         Q_EMIT bplDownloadFailed();
-    else if (m_unsent || transfer == Transfer::Upload) {
-        m_unsent = true;
+        break;
+    case Transfer::Upload:
+        m_unsentReported = true;
         Q_EMIT bplUploadFailed();
+        break;
+    case Transfer::None:
+        break;
     }
 }
 
@@ -233,6 +252,7 @@ bool CameraBadPixelPickerModel::togglePixel(QPoint pixel)
         break;
     }
     m_unsent = true;
+    m_unsentReported = false;
     showMarks();
     if (m_applyInRealTime)
         upload();
@@ -279,6 +299,7 @@ void CameraBadPixelPickerModel::onUploaded(const std::string& error)
     if (!error.empty()) {
         qCWarning(lcBadPixels) << "bad-pixel list not uploaded:" << error.c_str();
         m_unsent = true;
+        m_unsentReported = true;
         Q_EMIT bplUploadFailed();
         return;
     }

@@ -83,6 +83,7 @@ private:
     void detach();
     void watchCamera();
     void onConnectedChanged();
+    void onCameraFailed();
     void download();
     void onDownloaded(const Downloaded& result);
     void upload();
@@ -101,6 +102,7 @@ private:
     QPointer<CameraModel> m_camera;
     QMetaObject::Connection m_viewClicks;
     QMetaObject::Connection m_documentGone;
+    QMetaObject::Connection m_cameraFailed;
     QMetaObject::Connection m_cameraModelWatch;
     QMetaObject::Connection m_connectedWatch;
 
@@ -109,9 +111,13 @@ private:
     bool m_enabled = false;
     bool m_busy = false;
     bool m_unsent = false;
+    /// bplUploadFailed() already told of the unsent edits.
+    bool m_unsentReported = false;
     /// The download of this connection was asked for.
     bool m_downloadStarted = false;
     Transfer m_transfer = Transfer::None;
+    /// What the camera's loss cut short, reported if the camera failed rather than closed.
+    Transfer m_interrupted = Transfer::None;
     /// Replies of an earlier connection carry an older generation and are ignored.
     quint64 m_generation = 0;
 };

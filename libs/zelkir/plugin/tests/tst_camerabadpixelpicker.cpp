@@ -159,6 +159,20 @@ void TestCameraBadPixelPicker::picksAndUploads()
     m_halvo->deleteDocument(m_document);
     QVERIFY(connectCamera());
     QCOMPARE(m_picker->badPixels(), listed);
+
+    // In real time each click goes at once. Closing the document mid-transfer ends it
+    // quietly: the user disconnected, nothing failed.
+    m_picker->setApplyInRealTime(true);
+    m_picker->setEnabled(true);
+    Q_EMIT m_view->pixelClicked(QPoint(7, 7));
+    QVERIFY(m_picker->isBusy());
+    m_halvo->deleteDocument(m_document);
+    QVERIFY(!m_picker->isBusy());
+    QVERIFY(!m_picker->isEnabled());
+    QTRY_VERIFY(!m_picker->documentModel());
+    QVERIFY(!m_picker->isSupported());
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(downloadFailed.count(), 0);
 }
 
 void TestCameraBadPixelPicker::cameraLostBeforeUploadKeepsEdits()
