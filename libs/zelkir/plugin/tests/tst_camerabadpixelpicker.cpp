@@ -53,6 +53,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void picksAndUploads();
+    void cameraLostBeforeUploadKeepsEdits_data();
     void cameraLostBeforeUploadKeepsEdits();
     void plainCameraUnsupported();
 
@@ -67,13 +68,15 @@ private:
     std::unique_ptr<CameraBadPixelPickerModel> m_picker;
     DocumentModel* m_document = nullptr;
     ManualClock* m_clock = nullptr;
+    /// The fake camera connected to.
+    int m_camera = 0;
 };
 
 void TestCameraBadPixelPicker::init()
 {
     QStandardPaths::setTestModeEnabled(true);
     m_fakes = std::make_unique<CFakeCameras>();
-    QCOMPARE(m_fakes->count(), 1);
+    QVERIFY(m_fakes->count() > m_camera);
     m_halvo = std::make_unique<zelkir::HalvoModel>();
     m_view = std::make_unique<zelkir::RoiImageView>();
     m_picker = std::make_unique<CameraBadPixelPickerModel>();
@@ -82,6 +85,7 @@ void TestCameraBadPixelPicker::init()
 
 void TestCameraBadPixelPicker::cleanup()
 {
+    m_camera = 0;
     m_picker.reset();
     m_view.reset();
     m_halvo.reset();
@@ -92,7 +96,7 @@ void TestCameraBadPixelPicker::cleanup()
 zelk::cam::SCameraInfo TestCameraBadPixelPicker::record() const
 {
     zelk::cam::SCameraInfo info;
-    info.deviceInfo = m_fakes->deviceRecord(0);
+    info.deviceInfo = m_fakes->deviceRecord(m_camera);
     return info;
 }
 
@@ -175,19 +179,37 @@ void TestCameraBadPixelPicker::picksAndUploads()
     QCOMPARE(downloadFailed.count(), 0);
 }
 
+void TestCameraBadPixelPicker::cameraLostBeforeUploadKeepsEdits_data()
+{
+    QTest::addColumn<int>("camera");
+    QTest::addColumn<bool>("lossSeenFirst");
+    QTest::newRow("upload to a camera gone") << 0 << false;
+    QTest::newRow("camera lost with edits unsent") << 1 << true;
+}
+
 void TestCameraBadPixelPicker::cameraLostBeforeUploadKeepsEdits()
 {
+    QFETCH(int, camera);
+    QFETCH(bool, lossSeenFirst);
+    m_camera = camera;
     QVERIFY(connectCamera());
     QSignalSpy failed(m_picker.get(), &CameraBadPixelPickerModel::bplUploadFailed);
+    QSignalSpy lost(m_document->realtime(), &zelkir::LivePlayer::connectFailed);
     m_picker->setEnabled(true);
     Q_EMIT m_view->pixelClicked(QPoint(3, 4));
-    QVERIFY(m_fakes->stop(0));
+    QVERIFY(m_fakes->stop(camera));
+    if (lossSeenFirst) {
+        QVERIFY(lost.wait(30000));
+        QVERIFY(!m_picker->isEnabled());
+    }
     m_picker->setEnabled(false);
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 30000);
     QVERIFY(!m_picker->isBusy());
     QCOMPARE(m_picker->badPixels().last(), QPoint(3, 4));
     QVERIFY(m_picker->hasUnsentEdits());
-    // The document going away takes nothing down with it.
+    // Reported once, however the loss shows.
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 30000);
+    QCOMPARE(failed.count(), 1);
     m_halvo->deleteDocument(m_document);
     QVERIFY(!m_picker->isSupported());
 }
