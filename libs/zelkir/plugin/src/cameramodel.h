@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cameraaccess.h"
+#include "featuretreemodel.h"
 
 #include <QObject>
 #include <qqmlregistration.h>
@@ -18,6 +19,8 @@ class CameraModel final : public QObject
     QML_UNCREATABLE("made by the live document")
     /// True while the camera is open and streaming.
     Q_PROPERTY(bool connected READ isConnected NOTIFY connectedChanged)
+    /// The camera's GenICam features for its control panel, read once it is connected.
+    Q_PROPERTY(zelkir::FeatureTreeModel* features READ features CONSTANT)
 
 public:
     explicit CameraModel(std::shared_ptr<CameraAccess> access, QObject* parent = nullptr);
@@ -27,8 +30,9 @@ public:
     void setConnected(bool connected);
     /// The camera's task queue; closed once the camera is disconnected or lost.
     const std::shared_ptr<CameraAccess>& access() const { return m_access; }
+    FeatureTreeModel* features() const { return m_features; }
 
-    /// Reads again the features a panel shows. Nothing is shown yet, so nothing is read.
+    /// Reads again the features a panel shows.
     Q_INVOKABLE void refreshAllVisible();
 
 Q_SIGNALS:
@@ -36,6 +40,7 @@ Q_SIGNALS:
 
 private:
     const std::shared_ptr<CameraAccess> m_access;
+    FeatureTreeModel* const m_features;
     bool m_connected = false;
 };
 

@@ -46,6 +46,13 @@ TestCase {
         CameraBadPixelPickerModel {}
     }
 
+    Component {
+        id: panelLoaderComponent
+        Loader {
+            property var cameraModel: null
+        }
+    }
+
     function initTestCase() {
         verify(samplesReady)
     }
@@ -285,5 +292,15 @@ TestCase {
         mouseClick(roiView, 50, 50)
         compare(document.rois.length, 0)
         compare(picker.busy, false)
+    }
+
+    // The camera player loads the panel from the library's resources, before a camera
+    // model has features.
+    function test_cameraPanel() {
+        const loader = createTemporaryObject(panelLoaderComponent, testCase,
+                                             { source: "qrc:/zelkcamui/panels/CameraController.qml" })
+        compare(loader.status, Loader.Ready)
+        verify(loader.item.implicitWidth > 0 && loader.item.implicitHeight > 0)
+        compare(loader.item.features, null)
     }
 }
