@@ -261,6 +261,14 @@ void DocumentModel::setCursorPos(const QPoint& position)
     updateCursorValue();
 }
 
+void DocumentModel::setRois(const QVariantList& rois)
+{
+    if (!realtime() || rois == m_rois)
+        return;
+    m_rois = rois;
+    Q_EMIT roisChanged();
+}
+
 double DocumentModel::convert(double physical, Unit unit, int preset) const
 {
     return m_calibration.convert(physical, sourceUnit(unit), temperatureScale(m_tempTypeIndex), preset);

@@ -41,7 +41,8 @@ class DocumentModel final : public QObject
 
     Q_PROPERTY(QImage image READ image NOTIFY imageChanged)
     Q_PROPERTY(QSize imageSize READ imageSize NOTIFY imageSizeChanged)
-    /// Regions of interest drawn over the image; always empty for files.
+    /// Regions of interest drawn over the image (see RoiImageView::rois); always empty
+    /// for files. Cameras' bad pixels show here while they are picked.
     Q_PROPERTY(QVariantList rois READ rois NOTIFY roisChanged)
     Q_PROPERTY(zelkir::FrameInfoModel* frameInfo READ frameInfo CONSTANT)
 
@@ -113,7 +114,9 @@ public:
     QString filePath() const;
     QImage image() const { return m_image; }
     QSize imageSize() const { return m_imageSize; }
-    QVariantList rois() const { return {}; }
+    QVariantList rois() const { return m_rois; }
+    /// Ignored for files, which have no regions.
+    void setRois(const QVariantList& rois);
     FrameInfoModel* frameInfo() const { return m_frameInfo; }
     bool showSaturationColors() const { return m_showSaturationColors; }
     void setShowSaturationColors(bool show);
@@ -192,6 +195,7 @@ private:
     int m_tempTypeIndex = 0;
     QPoint m_cursorPos;
     double m_cursorValue;
+    QVariantList m_rois;
     int m_activePreset = PRESET_ALL;
 };
 

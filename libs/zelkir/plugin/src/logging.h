@@ -6,5 +6,6 @@ namespace zelkir {
 
 Q_DECLARE_LOGGING_CATEGORY(lcPlayer)
 Q_DECLARE_LOGGING_CATEGORY(lcFinder)
+Q_DECLARE_LOGGING_CATEGORY(lcBadPixels)
 
 } // namespace zelkir

@@ -3,12 +3,15 @@
 #include "imagenode.h"
 #include "roishape.h"
 
+#include <QGuiApplication>
 #include <QJSValue>
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QSGRectangleNode>
+#include <QStyleHints>
 
 #include <cmath>
+#include <utility>
 
 namespace zelkir {
 
@@ -150,6 +153,8 @@ void RoiImageView::mousePressEvent(QMouseEvent* event)
 {
     m_dragging = true;
     m_dragPos = event->position();
+    m_pressPos = event->position();
+    m_pressPixel = m_geometry.cursorPos(m_pressPos);
     event->accept();
 }
 
@@ -159,6 +164,10 @@ void RoiImageView::mouseMoveEvent(QMouseEvent* event)
         return;
     const QPointF delta = event->position() - m_dragPos;
     m_dragPos = event->position();
+    // A hand that shakes a little still clicks; past the platform's drag distance it pans.
+    if ((event->position() - m_pressPos).manhattanLength()
+        >= QGuiApplication::styleHints()->startDragDistance())
+        m_pressPixel = QPoint(-1, -1);
     changeGeometry([this, delta] { m_geometry.setPan(m_geometry.pan() - delta); });
     setPointer(event->position());
 }
@@ -166,6 +175,9 @@ void RoiImageView::mouseMoveEvent(QMouseEvent* event)
 void RoiImageView::mouseReleaseEvent(QMouseEvent*)
 {
     m_dragging = false;
+    const QPoint pixel = std::exchange(m_pressPixel, QPoint(-1, -1));
+    if (pixel.x() >= 0 && pixel.y() >= 0)
+        emit pixelClicked(pixel);
 }
 
 void RoiImageView::wheelEvent(QWheelEvent* event)

@@ -155,6 +155,7 @@ private slots:
         m_view->setZoom(4.0);
         QCOMPARE(m_view->pan(), QPointF(100, 100));
         QSignalSpy pan(m_view, &RoiImageView::panChanged);
+        QSignalSpy clicked(m_view, &RoiImageView::pixelClicked);
         QTest::mousePress(m_window.get(), Qt::LeftButton, Qt::NoModifier, inWindow(QPointF(100, 100)));
         QTest::mouseMove(m_window.get(), inWindow(QPointF(130, 80)));
         QTest::mouseMove(m_window.get(), inWindow(QPointF(140, 60)));
@@ -165,8 +166,26 @@ private slots:
         QTest::mouseMove(m_window.get(), inWindow(QPointF(190, 190)));
         QTest::mouseRelease(m_window.get(), Qt::LeftButton, Qt::NoModifier, inWindow(QPointF(190, 190)));
         QCOMPARE(m_view->pan(), QPointF(0, 0));
+        QCOMPARE(clicked.count(), 0);
         m_view->setPan(QPointF(1e6, -3));
         QCOMPARE(m_view->pan(), QPointF(200, 0));
+    }
+
+    void clickReportsPixel()
+    {
+        // Fitted at 2 view pixels per image pixel, with a 50-pixel band above and below.
+        m_view->setImage(QImage(100, 50, QImage::Format_ARGB32));
+        QSignalSpy clicked(m_view, &RoiImageView::pixelClicked);
+        QTest::mouseClick(m_window.get(), Qt::LeftButton, Qt::NoModifier, inWindow(QPointF(31, 121)));
+        QTest::mouseClick(m_window.get(), Qt::LeftButton, Qt::NoModifier, inWindow(QPointF(100, 20)));
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(clicked.at(0).at(0).toPoint(), QPoint(15, 35));
+        // Moved a little between press and release: still a click on the pixel pressed.
+        QTest::mousePress(m_window.get(), Qt::LeftButton, Qt::NoModifier, inWindow(QPointF(3, 53)));
+        QTest::mouseMove(m_window.get(), inWindow(QPointF(4, 54)));
+        QTest::mouseRelease(m_window.get(), Qt::LeftButton, Qt::NoModifier, inWindow(QPointF(4, 54)));
+        QCOMPARE(clicked.count(), 2);
+        QCOMPARE(clicked.at(1).at(0).toPoint(), QPoint(1, 1));
     }
 
     void hoverReportsPositions()

@@ -42,6 +42,11 @@ TestCase {
     }
 
     Component {
+        id: pickerComponent
+        CameraBadPixelPickerModel {}
+    }
+
+    Component {
         id: panelLoaderComponent
         Loader {
             property var cameraModel: null
@@ -270,6 +275,23 @@ TestCase {
         const imageView = createTemporaryObject(imageViewComponent, testCase,
                                                 { width: 50, height: 50, image: document.image })
         verify(imageView)
+    }
+
+    function test_badPixelPickerOnAFile() {
+        document = openSample()
+        const roiView = createTemporaryObject(roiViewComponent, testCase,
+                                              { width: 100, height: 100, image: document.image })
+        const picker = createTemporaryObject(pickerComponent, testCase,
+                                             { roiImageView: roiView, documentModel: document })
+        compare(picker.roiImageView, roiView)
+        compare(picker.documentModel, document)
+        // A file has no camera to keep a list: picking stays off and clicks mark nothing.
+        compare(picker.supported, false)
+        picker.enabled = true
+        compare(picker.enabled, false)
+        mouseClick(roiView, 50, 50)
+        compare(document.rois.length, 0)
+        compare(picker.busy, false)
     }
 
     // The camera player loads the panel from the library's resources, before a camera

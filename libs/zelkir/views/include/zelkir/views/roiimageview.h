@@ -12,7 +12,8 @@ namespace zelkir {
 
 /// The main image view: shows an image zoomed and panned, draws regions of interest
 /// over it and reports the image pixel under the pointer. The wheel zooms about the
-/// pointer, a drag with the left button pans. Drawn through the scene graph; the image
+/// pointer, a drag with the left button pans, a click (press and release without
+/// dragging) reports the pixel pressed. Drawn through the scene graph; the image
 /// is uploaded as a texture only when it changes.
 class RoiImageView : public QQuickItem
 {
@@ -62,6 +63,8 @@ signals:
     void hoverPosChanged();
     void entered();
     void exited();
+    /// The left button was pressed and released on image pixel `pixel` without dragging.
+    void pixelClicked(QPoint pixel);
 
 protected:
     QSGNode* updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData* data) override;
@@ -86,6 +89,9 @@ private:
     QPoint m_cursorPos { -1, -1 };
     QPointF m_hoverPos;
     QPointF m_dragPos;
+    QPointF m_pressPos;
+    /// The pixel pressed, while the press may still become a click; (-1, -1) otherwise.
+    QPoint m_pressPixel { -1, -1 };
     bool m_dragging = false;
     bool m_imageDirty = false;
 };
