@@ -1,8 +1,10 @@
 #pragma once
 
 #include "cameraaccess.h"
+#include "livecapture.h"
 
 #include <QObject>
+#include <QPointer>
 #include <qqmlregistration.h>
 
 #include <memory>
@@ -18,6 +20,9 @@ class CameraModel final : public QObject
     QML_UNCREATABLE("made by the live document")
     /// True while the camera is open and streaming.
     Q_PROPERTY(bool connected READ isConnected NOTIFY connectedChanged)
+    /// Snapshots and recordings; set before the model is published.
+    Q_PROPERTY(zelkir::LiveCapture* capture READ capture CONSTANT)
+    Q_PROPERTY(bool recording READ isRecording NOTIFY recordingChanged)
 
 public:
     explicit CameraModel(std::shared_ptr<CameraAccess> access, QObject* parent = nullptr);
@@ -31,12 +36,22 @@ public:
     /// Reads again the features a panel shows. Nothing is shown yet, so nothing is read.
     Q_INVOKABLE void refreshAllVisible();
 
+    // Snapshots and recordings, as LiveCapture makes them.
+    LiveCapture* capture() const { return m_capture; }
+    void setCapture(LiveCapture* capture);
+    bool isRecording() const { return m_capture && m_capture->isRecording(); }
+    Q_INVOKABLE void saveSnapshot(const QVariant& folder);
+    Q_INVOKABLE void startRecording(const QVariant& folder);
+    Q_INVOKABLE void stopRecording();
+
 Q_SIGNALS:
     void connectedChanged();
+    void recordingChanged();
 
 private:
     const std::shared_ptr<CameraAccess> m_access;
     bool m_connected = false;
+    QPointer<LiveCapture> m_capture;
 };
 
 } // namespace zelkir
