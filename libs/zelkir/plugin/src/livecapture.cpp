@@ -34,9 +34,8 @@ QDateTime arrivalUtc(const zelk::cam::SStreamFrame& frame)
     const auto now = std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::steady_clock::now().time_since_epoch())
                                        .count());
-    const qint64 ageMs = frame.receivedNs != 0 && now > frame.receivedNs
-        ? qint64((now - frame.receivedNs) / 1000000u)
-        : 0;
+    const qint64 ageMs
+        = frame.receivedNs != 0 && now > frame.receivedNs ? qint64((now - frame.receivedNs) / 1000000u) : 0;
     return QDateTime::currentDateTimeUtc().addMSecs(-ageMs);
 }
 
@@ -89,7 +88,8 @@ struct LiveCapture::CameraDetails
         if (!model.isEmpty())
             header.keywords.append({ QStringLiteral("INSTRUME"), model, QStringLiteral("camera model") });
         if (!serial.isEmpty())
-            header.keywords.append({ QStringLiteral("SERIALNO"), serial, QStringLiteral("camera serial number") });
+            header.keywords.append(
+                { QStringLiteral("SERIALNO"), serial, QStringLiteral("camera serial number") });
         return header;
     }
 };
@@ -173,7 +173,8 @@ QString LiveCapture::writableFolder(const QVariant& folder)
     }
     const QFileInfo info(path);
     if (!info.isDir() || !info.isWritable()) {
-        setError(tr("The folder %1 does not exist or cannot be written to.").arg(QDir::toNativeSeparators(path)));
+        setError(
+            tr("The folder %1 does not exist or cannot be written to.").arg(QDir::toNativeSeparators(path)));
         return {};
     }
     return info.absoluteFilePath();
@@ -215,7 +216,8 @@ void LiveCapture::readDetails(std::function<void(const CameraDetails&)> done)
                 details.serial = readText(features, "DeviceID");
             return details;
         },
-        this, [this, done = std::move(done)](const CameraDetails& details) {
+        this,
+        [this, done = std::move(done)](const CameraDetails& details) {
             if (details.ok)
                 done(details);
             else
@@ -242,7 +244,8 @@ void LiveCapture::saveSnapshot(const QVariant& folder)
             [base, header, frame, image](SnapshotWriter&) {
                 SnapshotOutcome outcome;
                 outcome.fitsFile = base + QLatin1String(".fits");
-                if (!FitsRecordingWriter::writeSnapshot(outcome.fitsFile, header, frame->pixels, &outcome.error))
+                if (!FitsRecordingWriter::writeSnapshot(
+                        outcome.fitsFile, header, frame->pixels, &outcome.error))
                     return outcome;
                 if (!image.isNull()) {
                     outcome.pngFile = base + QLatin1String(".png");
@@ -255,7 +258,8 @@ void LiveCapture::saveSnapshot(const QVariant& folder)
                 outcome.ok = true;
                 return outcome;
             },
-            this, [this](const SnapshotOutcome& outcome) {
+            this,
+            [this](const SnapshotOutcome& outcome) {
                 if (!outcome.ok) {
                     setError(outcome.error);
                     return;
@@ -319,7 +323,8 @@ void LiveCapture::beginRecording(quint64 generation, const QString& folder, cons
             counters->queuedBytes -= bytes;
             if (state.generation != generation || state.failed)
                 return {};
-            if (!isWellFormed(*frame) || (state.writer.isRecording()
+            if (!isWellFormed(*frame)
+                || (state.writer.isRecording()
                     && (frame->width != state.width || frame->height != state.height))) {
                 ++counters->dropped;
                 return {};
@@ -350,6 +355,7 @@ void LiveCapture::beginRecording(quint64 generation, const QString& folder, cons
             };
         });
     });
+    Q_EMIT recordingChanged();
 }
 
 void LiveCapture::stopRecording()
@@ -376,7 +382,8 @@ void LiveCapture::stopRecording()
             state.generation = 0;
             return outcome;
         },
-        this, [this, file](const RecordingOutcome& outcome) {
+        this,
+        [this, file](const RecordingOutcome& outcome) {
             updateCounters();
             if (!outcome.ok) {
                 setError(outcome.error);
