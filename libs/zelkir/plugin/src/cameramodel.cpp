@@ -5,6 +5,19 @@ namespace zelkir {
 CameraModel::CameraModel(std::shared_ptr<CameraAccess> access, QObject* parent)
     : QObject(parent)
     , m_access(std::move(access))
+    , m_features(new FeatureTreeModel(
+          [access = m_access](FeatureTreeModel* model, FeatureTreeModel::Task task) {
+              access->call(
+                  [task = std::move(task)](CameraSession& session) {
+                      return session.camera ? task(session.camera->features()) : FeatureTreeModel::Result();
+                  },
+                  model,
+                  [model](const FeatureTreeModel::Result& result) {
+                      if (result)
+                          result(*model);
+                  });
+          },
+          this))
 {
 }
 
@@ -15,10 +28,15 @@ void CameraModel::setConnected(bool connected)
     if (connected == m_connected)
         return;
     m_connected = connected;
+    if (connected)
+        m_features->reload();
     Q_EMIT connectedChanged();
 }
 
-void CameraModel::refreshAllVisible() { }
+void CameraModel::refreshAllVisible()
+{
+    m_features->refreshAllVisible();
+}
 
 void CameraModel::setCapture(LiveCapture* capture)
 {

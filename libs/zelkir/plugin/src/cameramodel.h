@@ -2,6 +2,7 @@
 
 #include "cameraaccess.h"
 #include "livecapture.h"
+#include "featuretreemodel.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,6 +24,8 @@ class CameraModel final : public QObject
     /// Snapshots and recordings; set before the model is published.
     Q_PROPERTY(zelkir::LiveCapture* capture READ capture CONSTANT)
     Q_PROPERTY(bool recording READ isRecording NOTIFY recordingChanged)
+    /// The camera's GenICam features for its control panel, read once it is connected.
+    Q_PROPERTY(zelkir::FeatureTreeModel* features READ features CONSTANT)
 
 public:
     explicit CameraModel(std::shared_ptr<CameraAccess> access, QObject* parent = nullptr);
@@ -32,8 +35,9 @@ public:
     void setConnected(bool connected);
     /// The camera's task queue; closed once the camera is disconnected or lost.
     const std::shared_ptr<CameraAccess>& access() const { return m_access; }
+    FeatureTreeModel* features() const { return m_features; }
 
-    /// Reads again the features a panel shows. Nothing is shown yet, so nothing is read.
+    /// Reads again the features a panel shows.
     Q_INVOKABLE void refreshAllVisible();
 
     // Snapshots and recordings, as LiveCapture makes them.
@@ -50,6 +54,7 @@ Q_SIGNALS:
 
 private:
     const std::shared_ptr<CameraAccess> m_access;
+    FeatureTreeModel* const m_features;
     bool m_connected = false;
     QPointer<LiveCapture> m_capture;
 };

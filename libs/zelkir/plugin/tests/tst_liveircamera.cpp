@@ -1,6 +1,6 @@
 // The live document of a simulated IR camera (zelkir-fake-ir-camera in its test-pattern
 // mode, inside scripts/with-fake-cameras.sh): counts, radiance and temperature from the
-// camera's calibration features, and its sensor temperature.
+// camera's calibration features, its sensor temperature, and its features for the panel.
 #include "cameramodel.h"
 #include "cfakecameras.h"
 #include "documentmodel.h"
@@ -29,10 +29,10 @@ class TestLiveIrCamera : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void unitsFromTheCamerasCalibration();
+    void unitsAndFeaturesOfTheCamera();
 };
 
-void TestLiveIrCamera::unitsFromTheCamerasCalibration()
+void TestLiveIrCamera::unitsAndFeaturesOfTheCamera()
 {
     QStandardPaths::setTestModeEnabled(true);
     CFakeCameras fakes;
@@ -77,6 +77,19 @@ void TestLiveIrCamera::unitsFromTheCamerasCalibration()
     const double kelvin = document->cursorValue();
     QVERIFY2(kelvin > 0.0 && std::isfinite(kelvin), qPrintable(QString::number(kelvin)));
     QVERIFY(document->convert(counts + 100.0, DocumentModel::TEMPERATURE_FACTORY, 0) > kelvin);
+
+    // The panel's features: the integration time bounds the frame rate. The value written
+    // is put back, as the camera outlives the test.
+    zelkir::FeatureTreeModel* features = document->realtime()->cameraModel()->features();
+    QTRY_VERIFY_WITH_TIMEOUT(features->isReady(), 15000);
+    const auto data = [features](const char* name, int role) {
+        return features->index(features->rowOf(QString::fromLatin1(name))).data(role);
+    };
+    QCOMPARE(data("Gain", zelkir::FeatureTreeModel::DepthRole), QVariant(1));
+    features->setValue(features->rowOf(QStringLiteral("IntegrationTime")), 20000);
+    QTRY_COMPARE(data("AcquisitionFrameRate", zelkir::FeatureTreeModel::MaximumRole), QVariant(50.0));
+    features->setValue(features->rowOf(QStringLiteral("IntegrationTime")), 5000);
+    QTRY_COMPARE(data("IntegrationTime", zelkir::FeatureTreeModel::ValueRole), QVariant(5000.0));
 }
 
 QTEST_MAIN(TestLiveIrCamera)

@@ -41,6 +41,13 @@ TestCase {
         ImageView {}
     }
 
+    Component {
+        id: panelLoaderComponent
+        Loader {
+            property var cameraModel: null
+        }
+    }
+
     function initTestCase() {
         verify(samplesReady)
     }
@@ -263,5 +270,15 @@ TestCase {
         const imageView = createTemporaryObject(imageViewComponent, testCase,
                                                 { width: 50, height: 50, image: document.image })
         verify(imageView)
+    }
+
+    // The camera player loads the panel from the library's resources, before a camera
+    // model has features.
+    function test_cameraPanel() {
+        const loader = createTemporaryObject(panelLoaderComponent, testCase,
+                                             { source: "qrc:/zelkcamui/panels/CameraController.qml" })
+        compare(loader.status, Loader.Ready)
+        verify(loader.item.implicitWidth > 0 && loader.item.implicitHeight > 0)
+        compare(loader.item.features, null)
     }
 }
