@@ -38,4 +38,29 @@ void CameraModel::refreshAllVisible()
     m_features->refreshAllVisible();
 }
 
+void CameraModel::setCapture(LiveCapture* capture)
+{
+    m_capture = capture;
+    if (capture)
+        connect(capture, &LiveCapture::recordingChanged, this, &CameraModel::recordingChanged);
+}
+
+void CameraModel::saveSnapshot(const QVariant& folder)
+{
+    if (m_capture)
+        m_capture->saveSnapshot(folder);
+}
+
+void CameraModel::startRecording(const QVariant& folder)
+{
+    if (m_capture)
+        m_capture->startRecording(folder);
+}
+
+void CameraModel::stopRecording()
+{
+    if (m_capture)
+        m_capture->stopRecording();
+}
+
 } // namespace zelkir

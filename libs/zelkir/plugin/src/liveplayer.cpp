@@ -1,5 +1,6 @@
 #include "liveplayer.h"
 
+#include "camerafeatures.h"
 #include "cameramodel.h"
 #include "frameinfonames.h"
 #include "logging.h"
@@ -15,41 +16,9 @@ namespace zelkir {
 
 namespace {
 
-using zelk::cam::gic::FeatureValue;
 using zelk::cam::gic::IFeatureTree;
 
 constexpr int HousekeepingIntervalMs = 1000;
-
-/// A numeric feature's value; nothing when the camera lacks it or does not answer.
-std::optional<double> readNumber(IFeatureTree& features, const char* name)
-{
-    FeatureValue value;
-    std::string error;
-    if (!features.read(name, value, error))
-        return std::nullopt;
-    if (const double* number = std::get_if<double>(&value))
-        return qIsFinite(*number) ? std::optional<double>(*number) : std::nullopt;
-    if (const std::int64_t* number = std::get_if<std::int64_t>(&value))
-        return double(*number);
-    return std::nullopt;
-}
-
-/// The calibration features, the same quantities as a file's calibration keywords.
-CalibrationParameters readCalibration(IFeatureTree& features)
-{
-    CalibrationParameters calibration;
-    const std::optional<double> gain = readNumber(features, "CalibrationRadianceGain");
-    const std::optional<double> offset = readNumber(features, "CalibrationRadianceOffset");
-    if (gain && *gain != 0.0)
-        calibration.radiance = LinearStep { *gain, offset.value_or(0.0) };
-    const std::optional<double> r = readNumber(features, "CalibrationPlanckR");
-    const std::optional<double> b = readNumber(features, "CalibrationPlanckB");
-    if (calibration.radiance && r && b && *r > 0.0 && *b > 0.0) {
-        calibration.planck = PlanckCurve { *r, *b, readNumber(features, "CalibrationPlanckF").value_or(1.0),
-            readNumber(features, "CalibrationPlanckO").value_or(0.0) };
-    }
-    return calibration;
-}
 
 QString sentence(const std::string& text, const QString& fallback)
 {
@@ -99,6 +68,7 @@ LivePlayer::LivePlayer(zelk::cam::SCameraInfo camera, std::shared_ptr<CameraLibr
     , m_camera(std::move(camera))
     , m_library(std::move(library))
     , m_feed(std::make_shared<LiveFeed>(this))
+    , m_tap(std::make_shared<FrameTap>())
     , m_access(std::make_shared<CameraAccess>())
     , m_renderer(std::make_unique<SerialExecutor<FrameRenderer>>())
     , m_clock(clock ? clock : new TimerDisplayClock)
@@ -132,9 +102,10 @@ void LivePlayer::start()
         return;
     const std::shared_ptr<CameraLibrary> library = m_library;
     const std::shared_ptr<LiveFeed> feed = m_feed;
+    const std::shared_ptr<FrameTap> tap = m_tap;
     const zelk::cam::SCameraInfo saved = m_camera;
     m_access->call(
-        [library, feed, saved](CameraSession& session) {
+        [library, feed, tap, saved](CameraSession& session) {
             Connection result;
             std::string error;
             if (library)
@@ -152,7 +123,11 @@ void LivePlayer::start()
             result.hasTemperature = temperature.has_value();
             result.temperature = temperature.value_or(std::nan(""));
             // The handlers hold the feed, which outlives the camera's last call of them.
-            if (!session.camera->start([feed](LiveFeed::FramePtr frame) { feed->put(std::move(frame)); },
+            if (!session.camera->start(
+                    [feed, tap](LiveFeed::FramePtr frame) {
+                        tap->put(frame);
+                        feed->put(std::move(frame));
+                    },
                     [feed](const std::string& reason) { feed->lose(reason); }, error)) {
                 result.error = sentence(error, tr("The camera does not stream."));
                 session.camera.reset();
@@ -188,6 +163,8 @@ void LivePlayer::onConnected(const Connection& connection)
     result->info.frameRate = connection.frameRate;
     result->info.calibration = connection.calibration;
     m_cameraModel = new CameraModel(m_access, this);
+    m_capture = new LiveCapture(m_access, m_tap, QString::fromUtf8(m_camera.serialNumber.c_str()), this);
+    m_cameraModel->setCapture(m_capture);
     m_cameraModel->setConnected(true);
     Q_EMIT cameraModelChanged();
     m_rateWindow.start();
@@ -239,6 +216,9 @@ void LivePlayer::shutDown()
     m_rendering = false;
     m_shown.reset();
     m_housekeepingTimer.stop();
+    // A camera lost or let go ends its recording with the frames it has.
+    if (m_capture)
+        m_capture->stopRecording();
     if (m_clock)
         m_clock->stop();
     m_connected = false;
@@ -305,6 +285,8 @@ void LivePlayer::onRendered(const RenderedFramePtr& frame)
         return;
     }
     ++m_displayed;
+    if (m_capture)
+        m_capture->setShownImage(frame->image);
     Q_EMIT frameReady(frame);
 }
 

@@ -4,6 +4,8 @@
 #include "cameramodel.h"
 #include "frameproducer.h"
 #include "framerenderer.h"
+#include "frametap.h"
+#include "livecapture.h"
 #include "livefeed.h"
 #include "serialexecutor.h"
 
@@ -117,11 +119,14 @@ private:
     const zelk::cam::SCameraInfo m_camera;
     const std::shared_ptr<CameraLibrary> m_library;
     const std::shared_ptr<LiveFeed> m_feed;
+    /// Every frame, for snapshots and recordings.
+    const std::shared_ptr<FrameTap> m_tap;
     std::shared_ptr<CameraAccess> m_access;
     std::unique_ptr<SerialExecutor<FrameRenderer>> m_renderer;
     QPointer<DisplayClock> m_clock;
     QTimer m_housekeepingTimer;
     QPointer<CameraModel> m_cameraModel;
+    QPointer<LiveCapture> m_capture;
 
     EnhancementSettings m_settings;
     std::shared_ptr<const Palette> m_palette;
