@@ -62,6 +62,7 @@ RenderedFramePtr renderStreamFrame(FrameRenderer& renderer, const zelk::cam::SSt
     auto out = std::make_shared<RenderedFrame>();
     // Block ids count up from 1 and wrap; the frame number shows their low 31 bits.
     out->index = int(in.frameId & 0x7FFFFFFFu);
+    out->receivedNs = in.receivedNs;
     Frame& frame = out->frame;
     frame.index = out->index;
     frame.width = in.width;

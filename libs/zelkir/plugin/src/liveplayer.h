@@ -77,6 +77,8 @@ public:
     double displayedFrameRate() const { return m_displayedRate; }
     double incompleteFrames() const { return double(m_incompleteFrames); }
     double droppedFrames() const;
+    /// Frames received since connecting, complete or not.
+    std::uint64_t receivedFrames() const { return m_feed->received(); }
     double sensorTemperature() const { return m_temperature; }
 
     /// Stops acquisition and releases the camera, on the camera thread and without waiting,
