@@ -238,6 +238,7 @@ void LivePlayer::shutDown()
     m_access->close();
     m_renderer->close();
     m_rendering = false;
+    m_allowance = 0;
     m_shown.reset();
     m_housekeepingTimer.stop();
     if (m_clock)
@@ -280,13 +281,28 @@ void LivePlayer::updateClock()
 
 void LivePlayer::onTick()
 {
-    if (!m_connected || m_rendering)
+    if (!m_connected)
+        return;
+    m_allowance = qMin(m_allowance + 1, 2);
+    showNewest();
+}
+
+void LivePlayer::onFrameArrived()
+{
+    if (m_connected)
+        showNewest();
+}
+
+void LivePlayer::showNewest()
+{
+    if (m_rendering || m_allowance <= 0)
         return;
     LiveFeed::FramePtr frame = m_feed->take();
     if (!frame && m_renderAgain)
         frame = m_shown;
     if (!frame)
         return;
+    --m_allowance;
     m_renderAgain = false;
     m_rendering = true;
     m_shown = frame;
@@ -306,7 +322,11 @@ void LivePlayer::onRendered(const RenderedFramePtr& frame)
         return;
     }
     ++m_displayed;
+    const QPointer<LivePlayer> self(this);
     Q_EMIT frameReady(frame);
+    // A frame that came during the render is shown now if the clock allows it.
+    if (self && m_connected)
+        showNewest();
 }
 
 void LivePlayer::onHousekeepingTimer()
