@@ -31,6 +31,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace zelkir;
@@ -42,6 +43,13 @@ double cpuSeconds(clockid_t clock)
     timespec ts {};
     clock_gettime(clock, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+long minorFaults()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
 }
 
 std::uint64_t steadyNs()
@@ -118,8 +126,12 @@ struct Figures
     /// Frames that arrived and were never shown (by frame id, between the first and the last shown).
     std::uint64_t notShown = 0;
     double cpuSeconds = 0.0;
+    long pageFaults = 0;
+    /// Frames the camera sent in the window, from its block ids (wrapping at 65535).
+    std::uint64_t sent = 0;
     std::vector<double> latencyMs;
 
+    double faultsPerFrame() const { return completed ? double(pageFaults) / double(completed) : std::nan(""); }
     double cpuPerFrameUs() const { return completed ? cpuSeconds * 1e6 / double(completed) : std::nan(""); }
     double rate() const { return seconds > 0.0 ? double(completed) / seconds : 0.0; }
 };
@@ -154,6 +166,8 @@ bool bareRun(const QByteArray& address, double rate, double seconds, Figures& ou
     // The first buffer starts the window, as for the document.
     bool counting = false;
     double cpu0 = 0.0;
+    std::uint64_t firstId = 0;
+    std::uint64_t lastId = 0;
     QElapsedTimer window;
     while (!counting || window.elapsed() < qint64(seconds * 1000.0)) {
         ArvBuffer* buffer = arv_stream_timeout_pop_buffer(stream, 3000000);
@@ -161,9 +175,12 @@ bool bareRun(const QByteArray& address, double rate, double seconds, Figures& ou
             std::fprintf(stderr, "bench_live: the bare receiver got no frame for 3 s\n");
             break;
         }
+        lastId = arv_buffer_get_frame_id(buffer);
         if (!counting) {
+            firstId = lastId;
             counting = true;
             cpu0 = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+            out.pageFaults = -minorFaults();
             window.start();
         } else if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) {
             ++out.completed;
@@ -178,6 +195,8 @@ bool bareRun(const QByteArray& address, double rate, double seconds, Figures& ou
         arv_stream_push_buffer(stream, buffer);
     }
     out.cpuSeconds = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
+    out.pageFaults += minorFaults();
+    out.sent = (lastId >= firstId ? lastId - firstId : lastId + 65535 - firstId);
     out.seconds = double(window.elapsed()) / 1000.0;
     arv_camera_stop_acquisition(camera, &error);
     g_clear_error(&error);
@@ -230,6 +249,7 @@ bool liveRun(HalvoModel& model, const zelk::cam::SCameraInfo& record, const QByt
     const double incomplete0 = player->incompleteFrames();
     const std::uint64_t received0 = player->receivedFrames();
     const double cpu0 = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    out.pageFaults = -minorFaults();
     QElapsedTimer window;
     window.start();
     counting = true;
@@ -237,12 +257,13 @@ bool liveRun(HalvoModel& model, const zelk::cam::SCameraInfo& record, const QByt
     counting = false;
     out.seconds = double(window.elapsed()) / 1000.0;
     out.cpuSeconds = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
+    out.pageFaults += minorFaults();
     const std::uint64_t received = player->receivedFrames() - received0;
     // The incomplete count is read from the camera about once a second.
     wait(1200);
     out.incomplete = std::uint64_t(player->incompleteFrames() - incomplete0);
     out.completed = received - std::min(received, out.incomplete);
-    Q_UNUSED(firstId);
+    out.sent = out.displayed ? (lastId >= firstId ? lastId - firstId : lastId + 65535 - firstId) + 1 : 0;
     model.deleteDocument(document);
     QCoreApplication::processEvents();
     return true;
@@ -421,6 +442,8 @@ int main(int argc, char** argv)
         QStringLiteral("%1 % of (a) (goal >= 99.9 %)")
             .arg(100.0 * double(liveMax.completed) / double(std::max<std::uint64_t>(bareMax.completed, 1)), 0, 'f', 2));
     printRow("frames per second", number(bareMax.rate(), 1), number(liveMax.rate(), 1), QString());
+    printRow("frames the camera sent (block id span)", QString::number(bareMax.sent), QString::number(liveMax.sent),
+        QStringLiteral("(b): from its first to its last displayed frame"));
     printRow("incomplete frames", QString::number(bareMax.incomplete), QString::number(liveMax.incomplete), QString());
     printRow("frames displayed", QString(), QString::number(liveMax.displayed), QString());
     const double displayedShareMax = liveMax.completed ? double(liveMax.displayed) / double(liveMax.completed) : 0.0;
@@ -429,6 +452,8 @@ int main(int argc, char** argv)
             .arg(liveMax.cpuPerFrameUs() / bareMax.cpuPerFrameUs(), 0, 'f', 2)
             .arg(1.3 * bareMax.cpuPerFrameUs() + renderUs * displayedShareMax, 0, 'f', 1)
             .arg(displayedShareMax, 0, 'f', 3));
+    printRow("minor page faults per received frame", number(bareMax.faultsPerFrame(), 1),
+        number(liveMax.faultsPerFrame(), 1), QString());
     printRow("render per displayed frame (us, thread CPU)", QString(), number(renderUs, 1),
         QStringLiteral("copy of the counts + FrameRenderer::render, document settings"));
     printRow("latency p50 / p99 (ms)", QString(),
@@ -437,6 +462,7 @@ int main(int argc, char** argv)
 
     std::printf("-- at 60 per second: (a) %.0f s, (b) %.0f s, every frame rendered\n", bare60.seconds, live60.seconds);
     printRow("frames completed", QString::number(bare60.completed), QString::number(live60.completed), QString());
+    printRow("frames the camera sent (block id span)", QString::number(bare60.sent), QString::number(live60.sent), QString());
     printRow("frames displayed", QString(), QString::number(live60.displayed), QString());
     printRow("frames lost (incomplete + never shown)", QString::number(bare60.incomplete),
         QString::number(live60.incomplete + live60.notShown), QStringLiteral("goal 0"));
@@ -446,6 +472,8 @@ int main(int argc, char** argv)
             .arg(live60.cpuPerFrameUs() / bare60.cpuPerFrameUs(), 0, 'f', 2)
             .arg(1.3 * bare60.cpuPerFrameUs() + renderUs * displayedShare60, 0, 'f', 1)
             .arg(displayedShare60, 0, 'f', 3));
+    printRow("minor page faults per received frame", number(bare60.faultsPerFrame(), 1),
+        number(live60.faultsPerFrame(), 1), QString());
     printRow("latency p50 / p99 (ms)", QString(),
         QStringLiteral("%1 / %2").arg(number(percentile(live60.latencyMs, 0.5), 2), number(percentile(live60.latencyMs, 0.99), 2)),
         QStringLiteral("goal p99 <= 2 ms"));
