@@ -20,19 +20,27 @@ class LiveFeed
 public:
     using FramePtr = std::shared_ptr<const zelk::cam::SStreamFrame>;
 
-    /// `lossReceiver` gets the queued call `onCameraLost()` once the camera is lost.
-    explicit LiveFeed(QObject* lossReceiver)
-        : m_receiver(lossReceiver)
+    /// `receiver` gets the queued calls `onFrameArrived()` and, once the camera is lost,
+    /// `onCameraLost()`.
+    explicit LiveFeed(QObject* receiver)
+        : m_receiver(receiver)
     {
     }
 
+    /// Keeps `frame` as the newest. When none was waiting, the receiver gets the queued
+    /// call `onFrameArrived()`, so that a display with time to spare shows it at once.
     void put(FramePtr frame)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_latest)
+        if (m_closed)
+            return;
+        const bool wasEmpty = !m_latest;
+        if (!wasEmpty)
             ++m_dropped;
         m_latest = std::move(frame);
         ++m_received;
+        if (wasEmpty)
+            QMetaObject::invokeMethod(m_receiver, "onFrameArrived", Qt::QueuedConnection);
     }
 
     /// The newest frame not taken yet, or null.

@@ -31,6 +31,7 @@ RenderedFramePtr renderStreamFrame(FrameRenderer& renderer, const zelk::cam::SSt
     auto out = std::make_shared<RenderedFrame>();
     // Block ids count up from 1 and wrap; the frame number shows their low 31 bits.
     out->index = int(in.frameId & 0x7FFFFFFFu);
+    out->receivedNs = in.receivedNs;
     Frame& frame = out->frame;
     frame.index = out->index;
     frame.width = in.width;
@@ -214,6 +215,7 @@ void LivePlayer::shutDown()
     m_access->close();
     m_renderer->close();
     m_rendering = false;
+    m_allowance = 0;
     m_shown.reset();
     m_housekeepingTimer.stop();
     // A camera lost or let go ends its recording with the frames it has.
@@ -259,13 +261,28 @@ void LivePlayer::updateClock()
 
 void LivePlayer::onTick()
 {
-    if (!m_connected || m_rendering)
+    if (!m_connected)
+        return;
+    m_allowance = qMin(m_allowance + 1, 2);
+    showNewest();
+}
+
+void LivePlayer::onFrameArrived()
+{
+    if (m_connected)
+        showNewest();
+}
+
+void LivePlayer::showNewest()
+{
+    if (m_rendering || m_allowance <= 0)
         return;
     LiveFeed::FramePtr frame = m_feed->take();
     if (!frame && m_renderAgain)
         frame = m_shown;
     if (!frame)
         return;
+    --m_allowance;
     m_renderAgain = false;
     m_rendering = true;
     m_shown = frame;
@@ -287,7 +304,11 @@ void LivePlayer::onRendered(const RenderedFramePtr& frame)
     ++m_displayed;
     if (m_capture)
         m_capture->setShownImage(frame->image);
+    const QPointer<LivePlayer> self(this);
     Q_EMIT frameReady(frame);
+    // A frame that came during the render is shown now if the clock allows it.
+    if (self && m_connected)
+        showNewest();
 }
 
 void LivePlayer::onHousekeepingTimer()

@@ -25,10 +25,13 @@ class DisplayClock;
 /// `filePlayer` too, so that a window's rate field shows the live display rate.
 ///
 /// Connecting, streaming set-up and every later camera call run on the camera's own thread
-/// (CameraAccess); frames arrive on the camera library's thread into a newest-frame feed. A
-/// display clock takes the newest frame at targetDisplayRate and has it rendered on a
-/// render thread, one render in flight: a slow display drops frames (counted) and never
-/// slows the stream. Nothing here makes the GUI thread wait for the camera.
+/// (CameraAccess); frames arrive on the camera library's thread into a newest-frame feed.
+/// Each tick of the display clock (targetDisplayRate) allows one frame to be shown: the
+/// newest one waiting then, or else the next to arrive, rendered at once on a render
+/// thread, one render in flight. So a camera no faster than the display has every frame
+/// shown as soon as it comes, whatever the phase of the clock; a slow display drops frames
+/// (counted) and never slows the stream. Nothing here makes the GUI thread wait for the
+/// camera.
 // The base named in full, so that the QML type description finds it.
 class LivePlayer final : public zelkir::FrameProducer
 {
@@ -79,6 +82,8 @@ public:
     double displayedFrameRate() const { return m_displayedRate; }
     double incompleteFrames() const { return double(m_incompleteFrames); }
     double droppedFrames() const;
+    /// Frames received since connecting, complete or not.
+    std::uint64_t receivedFrames() const { return m_feed->received(); }
     double sensorTemperature() const { return m_temperature; }
 
     /// Stops acquisition and releases the camera, on the camera thread and without waiting,
@@ -97,6 +102,7 @@ Q_SIGNALS:
 private Q_SLOTS:
     // Queued by name from the camera library's threads.
     void onCameraLost();
+    void onFrameArrived();
 
 private:
     struct Connection;
@@ -110,6 +116,7 @@ private:
     void onConnected(const Connection& connection);
     void fail(const QString& message);
     void onTick();
+    void showNewest();
     void onRendered(const RenderedFramePtr& frame);
     void onHousekeepingTimer();
     void onHousekeeping(const Housekeeping& result);
@@ -134,6 +141,9 @@ private:
     LiveFeed::FramePtr m_shown;
     bool m_renderAgain = false;
     bool m_rendering = false;
+    /// Frames the clock allows to be shown now; two at most, so that a frame arriving a
+    /// little early or late is still shown without a tick of its own.
+    int m_allowance = 0;
     bool m_housekeeping = false;
 
     bool m_connected = false;

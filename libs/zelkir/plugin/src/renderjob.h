@@ -12,6 +12,7 @@
 #include <QMetaType>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 namespace zelkir {
@@ -40,6 +41,8 @@ struct RenderedFrame
     QImage image;
     Frame frame;
     FrameStatistics statistics;
+    /// A camera frame's arrival on the host (steady clock, ns), for latency figures; 0 for files.
+    std::uint64_t receivedNs = 0;
 };
 
 /// The outcome of opening a source: what it is, or a sentence for the user.

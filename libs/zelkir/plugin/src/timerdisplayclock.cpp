@@ -8,16 +8,37 @@ TimerDisplayClock::TimerDisplayClock(QObject* parent)
     : DisplayClock(parent)
 {
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &DisplayClock::tick);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &TimerDisplayClock::onTimeout);
 }
 
 void TimerDisplayClock::start(double framesPerSecond)
 {
     if (!(framesPerSecond > 0.0) || !qIsFinite(framesPerSecond))
         return;
-    // Whole milliseconds: rates above 1000 per second tick as fast as the timer allows.
-    const int interval = qMax(1, qRound(1000.0 / framesPerSecond));
-    m_timer.start(interval);
+    // Rates above 1000 per second tick as fast as the timer allows.
+    m_periodNs = qMax(1e6, 1e9 / framesPerSecond);
+    m_since.start();
+    m_ticks = 0;
+    scheduleNext();
+}
+
+void TimerDisplayClock::onTimeout()
+{
+    ++m_ticks;
+    // After a long stall, carry on from now rather than catch up with a burst.
+    if (double(m_since.nsecsElapsed()) > (double(m_ticks) + 3.0) * m_periodNs) {
+        m_since.start();
+        m_ticks = 0;
+    }
+    scheduleNext();
+    Q_EMIT tick();
+}
+
+void TimerDisplayClock::scheduleNext()
+{
+    const double due = (double(m_ticks) + 1.0) * m_periodNs - double(m_since.nsecsElapsed());
+    m_timer.start(qMax(0, qRound(due / 1e6)));
 }
 
 void TimerDisplayClock::stop()

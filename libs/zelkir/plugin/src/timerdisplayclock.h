@@ -2,11 +2,15 @@
 
 #include "displayclock.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace zelkir {
 
-/// The display clock of the programs: a precise timer on the thread that owns it.
+/// The display clock of the programs: a precise timer on the thread that owns it. Ticks
+/// follow a schedule of their own, so the rate holds on average although the timer counts
+/// whole milliseconds (60 per second is not 17 ms apart, which would lose a camera frame
+/// every second).
 class TimerDisplayClock final : public DisplayClock
 {
     Q_OBJECT
@@ -19,7 +23,13 @@ public:
     bool isRunning() const override;
 
 private:
+    void onTimeout();
+    void scheduleNext();
+
     QTimer m_timer;
+    QElapsedTimer m_since;
+    double m_periodNs = 0.0;
+    qint64 m_ticks = 0;
 };
 
 } // namespace zelkir
