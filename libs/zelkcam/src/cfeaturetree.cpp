@@ -180,6 +180,22 @@ ArvGcFeatureNode* CFeatureTree::find(const std::string& name, EFeatureType& type
     return TypeOfElement(ElementName(feature), type) ? feature : nullptr;
 }
 
+bool CFeatureTree::noteSilence(const CGError& aravis) noexcept
+{
+    if (g_error_matches(aravis.get(), ARV_DEVICE_ERROR, ARV_DEVICE_ERROR_TIMEOUT)
+        || g_error_matches(aravis.get(), ARV_DEVICE_ERROR, ARV_DEVICE_ERROR_NOT_CONNECTED)) {
+        if (!m_silent)
+            qCInfo(lcGenICam, "the camera stopped answering: %s", aravis.message());
+        m_silent = true;
+    }
+    return m_silent;
+}
+
+bool CFeatureTree::failIfSilent(std::string& error) const
+{
+    return m_silent && !Fail(error, "The camera does not answer.");
+}
+
 std::string CFeatureTree::rootCategory() const
 {
     return "Root";
@@ -187,6 +203,9 @@ std::string CFeatureTree::rootCategory() const
 
 bool CFeatureTree::describe(const std::string& name, gic::SFeatureInfo& info)
 {
+    std::string silent;
+    if (failIfSilent(silent))
+        return false;
     try {
         EFeatureType type {};
         ArvGcFeatureNode* node = find(name, type);
@@ -260,8 +279,11 @@ bool CFeatureTree::describe(const std::string& name, gic::SFeatureInfo& info)
         case EFeatureType::Command:
             break;
         }
-        if (error)
+        if (error) {
             qCDebug(lcGenICam, "describing %s: %s", name.c_str(), error.message());
+            if (noteSilence(error))
+                return false;
+        }
         return true;
     } catch (const std::exception& error) {
         qCWarning(lcGenICam, "cannot describe %s: %s", name.c_str(), error.what());
@@ -271,6 +293,8 @@ bool CFeatureTree::describe(const std::string& name, gic::SFeatureInfo& info)
 
 bool CFeatureTree::read(const std::string& name, FeatureValue& value, std::string& error)
 {
+    if (failIfSilent(error))
+        return false;
     try {
         EFeatureType type {};
         ArvGcFeatureNode* node = find(name, type);
@@ -313,6 +337,7 @@ bool CFeatureTree::read(const std::string& name, FeatureValue& value, std::strin
         case EFeatureType::Command:
             break;
         }
+        noteSilence(aravis);
         return !Failed(aravis, "read", name, error);
     } catch (const std::exception& failure) {
         return Fail(error, "Cannot read " + Quoted(name) + ": " + failure.what());
@@ -321,6 +346,8 @@ bool CFeatureTree::read(const std::string& name, FeatureValue& value, std::strin
 
 bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std::string& error)
 {
+    if (failIfSilent(error))
+        return false;
     try {
         EFeatureType type {};
         ArvGcFeatureNode* node = find(name, type);
@@ -338,6 +365,10 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
         const std::string wrongType = "Cannot write " + Quoted(name) + ": the value has the wrong type.";
 
         CGError aravis;
+        const auto failed = [&] {
+            noteSilence(aravis);
+            return Failed(aravis, "write", name, error);
+        };
         switch (type) {
         case EFeatureType::Integer: {
             const std::optional<double> number = AsNumber(value);
@@ -347,7 +378,7 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
             const std::int64_t minimum = arv_gc_integer_get_min(integer, aravis.out());
             const std::int64_t maximum = arv_gc_integer_get_max(integer, aravis.out());
             const std::int64_t increment = arv_gc_integer_get_inc(integer, aravis.out());
-            if (Failed(aravis, "write", name, error)
+            if (failed()
                 || !CheckRange(name, std::round(*number), double(minimum), double(maximum), error))
                 return false;
             const auto rounded = std::int64_t(std::llround(*number));
@@ -366,7 +397,7 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
             ArvGcFloat* real = ARV_GC_FLOAT(node);
             const double minimum = arv_gc_float_get_min(real, aravis.out());
             const double maximum = arv_gc_float_get_max(real, aravis.out());
-            if (Failed(aravis, "write", name, error) || !CheckRange(name, *number, minimum, maximum, error))
+            if (failed() || !CheckRange(name, *number, minimum, maximum, error))
                 return false;
             arv_gc_float_set_value(real, *number, aravis.out());
             break;
@@ -416,7 +447,7 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
             if (!bytes)
                 return Fail(error, wrongType);
             const guint64 length = arv_gc_register_get_length(ARV_GC_REGISTER(node), aravis.out());
-            if (Failed(aravis, "write", name, error))
+            if (failed())
                 return false;
             if (bytes->size() > length) {
                 return Fail(error,
@@ -432,7 +463,7 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
         case EFeatureType::Category:
             return Fail(error, Quoted(name) + " is a category, not a value.");
         }
-        return !Failed(aravis, "write", name, error);
+        return !failed();
     } catch (const std::exception& failure) {
         return Fail(error, "Cannot write " + Quoted(name) + ": " + failure.what());
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cgerror.h"
 #include "tgobjectptr.h"
 
 #include <zelk/cam/gic/featuretree.h>
@@ -31,9 +32,15 @@ public:
 
 private:
     ArvGcFeatureNode* find(const std::string& name, gic::EFeatureType& type) const;
+    /// Notes a camera that stopped answering; true when `aravis` says so.
+    bool noteSilence(const CGError& aravis) noexcept;
+    /// Fails at once once the camera stopped answering, so that a whole tree is not read
+    /// through the timeouts of a camera that is gone.
+    bool failIfSilent(std::string& error) const;
     void buildDependencies();
 
     TGObjectPtr<ArvDevice> m_device;
+    bool m_silent = false;
     bool m_dependenciesBuilt = false;
     /// Node name -> the nodes whose value, range or access follows it.
     std::map<std::string, std::set<std::string>> m_dependents;

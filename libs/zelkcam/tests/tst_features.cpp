@@ -5,6 +5,7 @@
 
 #include <zelk/cam/stream.h>
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <algorithm>
@@ -32,6 +33,8 @@ private Q_SLOTS:
     void refused();
     void invalidatedBy_data();
     void invalidatedBy();
+    // Last: stops the camera.
+    void silentCameraFailsAtOnce();
 
 private:
     CFakeCameras m_fakes;
@@ -201,6 +204,24 @@ void TestFeatures::invalidatedBy()
         QVERIFY2(found.contains(feature), qPrintable(found.join(u' ')));
     for (const QString& feature : untouched)
         QVERIFY2(!found.contains(feature), qPrintable(found.join(u' ')));
+}
+
+void TestFeatures::silentCameraFailsAtOnce()
+{
+    QVERIFY(m_fakes.stop(0));
+    zelk::cam::gic::IFeatureTree& features = m_camera->features();
+    zelk::cam::gic::FeatureValue value;
+    std::string error;
+    // Not a cached value: the first read waits for the camera's timeout.
+    QVERIFY(!features.read("TestRegister", value, error));
+    QElapsedTimer timer;
+    timer.start();
+    zelk::cam::gic::SFeatureInfo info;
+    QVERIFY(!features.read("Gain", value, error));
+    QVERIFY(!features.write("Gain", std::int64_t(3), error));
+    QVERIFY(!features.describe("Width", info));
+    QCOMPARE(error, std::string("The camera does not answer."));
+    QCOMPARE_LT(timer.elapsed(), 100);
 }
 
 QTEST_GUILESS_MAIN(TestFeatures)
