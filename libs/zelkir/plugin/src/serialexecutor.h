@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -16,6 +17,14 @@
 #include <utility>
 
 namespace zelkir {
+
+/// Executor threads that have not ended yet: cameras still being let go of. Whoever must not
+/// end before them (the process, a test) waits for 0.
+inline std::atomic<int>& runningExecutorThreads()
+{
+    static std::atomic<int> count { 0 };
+    return count;
+}
 
 /// A thread of its own that runs tasks one after another, in the order posted, on a
 /// `State` that lives and dies on that thread. A task may return a reply, which runs on
@@ -39,11 +48,14 @@ public:
         m_shared->relay = new ExecutorRelay([shared = m_shared] { deliver(*shared); });
         if (!makeState)
             makeState = [] { return std::make_unique<State>(); };
+        ++runningExecutorThreads();
         try {
             std::thread([shared = m_shared, makeState = std::move(makeState)] {
                 run(*shared, makeState);
+                --runningExecutorThreads();
             }).detach();
         } catch (const std::system_error&) {
+            --runningExecutorThreads();
             // Without a thread no task ever runs; callers see no reply, as after close().
             close();
         }

@@ -1,6 +1,7 @@
 // The live document over the camera library, among simulated GigE Vision cameras that
 // scripts/with-fake-cameras.sh starts: the fake's test pattern on screen, a camera found
 // by serial after it moved, and cameras that die while connecting or streaming.
+#include "serialexecutor.h"
 #include "camerainfo.h"
 #include "cameramodel.h"
 #include "cfakecameras.h"
@@ -68,9 +69,9 @@ void TestLiveCamera::cleanup()
 
 void TestLiveCamera::cleanupTestCase()
 {
-    // Cameras that stopped answering are let go of by their own threads, which Aravis
-    // keeps for seconds; the process ends after them.
-    QTest::qWait(6000);
+    // Cameras that stopped answering are let go of by their own threads, through the camera
+    // library's timeouts; the process ends after them.
+    QTRY_COMPARE_WITH_TIMEOUT(zelkir::runningExecutorThreads().load(), 0, 30000);
 }
 
 DocumentModel* TestLiveCamera::connectTo(int camera)

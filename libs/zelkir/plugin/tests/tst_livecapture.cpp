@@ -1,5 +1,6 @@
 // Snapshots and recordings of a simulated IR camera (zelkir-fake-ir-camera in its
 // test-pattern mode, inside scripts/with-fake-cameras.sh), read back by the file reader.
+#include "serialexecutor.h"
 #include "cameramodel.h"
 #include "cfakecameras.h"
 #include "documentmodel.h"
@@ -228,9 +229,9 @@ void TestLiveCapture::cameraKilledWhileRecordingLeavesAReadableFile()
 void TestLiveCapture::cleanupTestCase()
 {
     m_model.deleteDocument(m_live);
-    // The camera that stopped answering is let go of by its own thread, which Aravis
-    // keeps for seconds; the process ends after it.
-    QTest::qWait(6000);
+    // Cameras that stopped answering are let go of by their own threads, through the camera
+    // library's timeouts; the process ends after them.
+    QTRY_COMPARE_WITH_TIMEOUT(zelkir::runningExecutorThreads().load(), 0, 30000);
 }
 
 QTEST_MAIN(TestLiveCapture)
