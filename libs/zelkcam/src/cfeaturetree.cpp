@@ -321,9 +321,17 @@ bool CFeatureTree::read(const std::string& name, FeatureValue& value, std::strin
         case EFeatureType::Boolean:
             value = bool(arv_gc_boolean_get_value(ARV_GC_BOOLEAN(node), aravis.out()));
             break;
-        case EFeatureType::String:
-            value = Text(arv_gc_string_get_value(ARV_GC_STRING(node), aravis.out()));
-            break;
+        case EFeatureType::String: {
+            // After a failed read Aravis may hand back its unterminated buffer: never look at it
+            // then, and never past the register's length.
+            const char* text = arv_gc_string_get_value(ARV_GC_STRING(node), aravis.out());
+            if (aravis || !text)
+                break;
+            CGError lengthError;
+            const gint64 maximum = arv_gc_string_get_max_length(ARV_GC_STRING(node), lengthError.out());
+            value = maximum > 0 && !lengthError ? std::string(text, strnlen(text, std::size_t(maximum)))
+                                                : std::string(text);
+        } break;
         case EFeatureType::Register: {
             const guint64 length = arv_gc_register_get_length(ARV_GC_REGISTER(node), aravis.out());
             if (aravis)
@@ -378,8 +386,7 @@ bool CFeatureTree::write(const std::string& name, const FeatureValue& value, std
             const std::int64_t minimum = arv_gc_integer_get_min(integer, aravis.out());
             const std::int64_t maximum = arv_gc_integer_get_max(integer, aravis.out());
             const std::int64_t increment = arv_gc_integer_get_inc(integer, aravis.out());
-            if (failed()
-                || !CheckRange(name, std::round(*number), double(minimum), double(maximum), error))
+            if (failed() || !CheckRange(name, std::round(*number), double(minimum), double(maximum), error))
                 return false;
             const auto rounded = std::int64_t(std::llround(*number));
             if (increment > 1 && (rounded - minimum) % increment != 0) {
