@@ -139,7 +139,9 @@ bool ToFeatureValue(const SFeatureInfo& info, const QVariant& value, FeatureValu
     return false;
 }
 
-QVariant toVariant(const FeatureValue& value)
+} // namespace
+
+QVariant FeatureTreeModel::toVariant(const FeatureValue& value)
 {
     if (const auto* integer = std::get_if<std::int64_t>(&value))
         return QVariant::fromValue(qlonglong(*integer));
@@ -151,6 +153,8 @@ QVariant toVariant(const FeatureValue& value)
         return QString::fromStdString(*text);
     return QVariant();
 }
+
+namespace {
 
 QString valueText(const SFeatureInfo& info, const FeatureValue& value)
 {

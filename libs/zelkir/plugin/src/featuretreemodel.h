@@ -71,6 +71,8 @@ public:
     using Executor = std::function<void(FeatureTreeModel* model, Task task)>;
 
     explicit FeatureTreeModel(Executor post, QObject* parent = nullptr);
+    /// A feature's value as QML sees it; registers and commands have none.
+    static QVariant toVariant(const zelk::cam::gic::FeatureValue& value);
     ~FeatureTreeModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

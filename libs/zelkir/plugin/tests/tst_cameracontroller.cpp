@@ -70,14 +70,7 @@ public:
     }
     Q_INVOKABLE QVariant value(const QString& name) const
     {
-        const zelk::cam::gic::FeatureValue value = m_tree->value(name.toStdString());
-        if (const auto* number = std::get_if<double>(&value))
-            return *number;
-        if (const auto* flag = std::get_if<bool>(&value))
-            return *flag;
-        if (const auto* text = std::get_if<std::string>(&value))
-            return QString::fromStdString(*text);
-        return QVariant();
+        return zelkir::FeatureTreeModel::toVariant(m_tree->value(name.toStdString()));
     }
     Q_INVOKABLE int writes() const { return m_tree->writes(); }
 
