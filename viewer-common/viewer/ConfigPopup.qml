@@ -16,6 +16,8 @@ ToolPopup {
     // Where the rate field writes: the file player, or the live stream of a camera.
     property var rateTarget: player
     property int fastPlaySkipBy: 10
+    // The camera player writes its captions in the shared Text rather than the style's Label.
+    property bool plainCaptions: false
     property alias frameInfoEnabledList: frameInfoEnabledList
 
     // The skip field's new value; the window stores it in its own fastPlaySkipBy.
@@ -27,6 +29,31 @@ ToolPopup {
         frameInfoEnabledList.model = Qt.binding(function () { return popup.frameInfo })
     }
 
+    // A caption of the popup, of the type the window asks for.
+    component Caption: Loader {
+        property string text
+
+        sourceComponent: popup.plainCaptions ? plainCaption : styledCaption
+    }
+
+    Component {
+        id: styledCaption
+
+        Label {
+            text: parent.text
+            verticalAlignment: Text.AlignVCenter
+        }
+    }
+
+    Component {
+        id: plainCaption
+
+        Text {
+            text: parent.text
+            verticalAlignment: Text.AlignVCenter
+        }
+    }
+
     width: 276
     height: 348
     padding: 8
@@ -35,7 +62,7 @@ ToolPopup {
         anchors.fill: parent
         spacing: 4
 
-        Label {
+        Caption {
             text: "Frame Info"
         }
 
@@ -127,15 +154,14 @@ ToolPopup {
             }
         }
 
-        Label {
+        Caption {
             text: "Selected ittems will be displayed in the\nframe info grid under the image."
         }
 
         RowLayout {
-            Label {
+            Caption {
                 Layout.fillWidth: true
                 text: "Target display rate:"
-                verticalAlignment: Text.AlignVCenter
             }
 
             TextField {
@@ -151,10 +177,9 @@ ToolPopup {
         }
 
         RowLayout {
-            Label {
+            Caption {
                 Layout.fillWidth: true
                 text: "Fast forward skip by:"
-                verticalAlignment: Text.AlignVCenter
             }
 
             TextField {

@@ -1,4 +1,4 @@
-import QtQuick 2.7
+import QtQuick
 import com.qelt.zelkir 1.0
 
 // The main image view of a document: its image and regions, and the cursor handed back to
@@ -7,6 +7,8 @@ RoiImageView {
     id: view
 
     property var document: null
+    // The camera player keeps the last frame on screen after its camera is gone.
+    property bool keepsLastImage: false
 
     visible: false
     rois: document ? document.rois : null
@@ -16,11 +18,12 @@ RoiImageView {
             view.document.cursorPos = view.cursorPos
     }
 
-    // Without a document the view returns to no image.
+    // Without a document the view returns to no image, unless it keeps the last one.
     Binding {
         target: view
         property: "image"
         value: view.document ? view.document.image : null
         when: view.document !== null
+        restoreMode: view.keepsLastImage ? Binding.RestoreNone : Binding.RestoreBindingOrValue
     }
 }

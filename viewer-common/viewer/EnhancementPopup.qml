@@ -9,6 +9,11 @@ ToolPopup {
 
     // The document's imageEnhancement, null while there is none.
     property var enhancement: null
+    // What the elements show without one: the camera player lists no modes, selects no
+    // sharpness and shows the plateau slider.
+    property var noDocumentScaleModes: null
+    property int noDocumentSharpnessIndex: 0
+    property bool noDocumentShowsPlateau: false
 
     leftPadding: 8
     rightPadding: 8
@@ -21,7 +26,7 @@ ToolPopup {
         ComboBox {
             objectName: "scaleModeBox"
             Layout.fillWidth: true
-            model: popup.enhancement ? popup.enhancement.availableScaleModeStrings : null
+            model: popup.enhancement ? popup.enhancement.availableScaleModeStrings : popup.noDocumentScaleModes
             currentIndex: popup.enhancement ? popup.enhancement.scaleModeIndex : -1
             onActivated: {
                 if (popup.enhancement)
@@ -48,7 +53,8 @@ ToolPopup {
             Slider {
                 objectName: "plateauSlider"
                 Layout.fillWidth: true
-                visible: !!popup.enhancement && popup.enhancement.scaleMode !== ImageEnhancementModel.SCALE_LINEAR
+                visible: popup.enhancement ? popup.enhancement.scaleMode !== ImageEnhancementModel.SCALE_LINEAR
+                    : popup.noDocumentShowsPlateau
                 from: 2
                 to: 200
                 value: popup.enhancement ? popup.enhancement.plateauP : 2
@@ -63,7 +69,7 @@ ToolPopup {
                 implicitWidth: 64
                 enabled: !!popup.enhancement && popup.enhancement.scaleMode === ImageEnhancementModel.SCALE_DDE
                 model: ["1", "2", "3", "4", "5", "6", "7"]
-                currentIndex: popup.enhancement ? popup.enhancement.ddeSharpness - 1 : 0
+                currentIndex: popup.enhancement ? popup.enhancement.ddeSharpness - 1 : popup.noDocumentSharpnessIndex
                 onActivated: {
                     if (popup.enhancement)
                         popup.enhancement.ddeSharpness = currentIndex + 1

@@ -1,5 +1,5 @@
-import QtQuick 2.7
-import QtQuick.Window 2.2
+import QtQuick
+import QtQuick.Window
 import com.qelt.zelkir 1.0
 
 // A tool window with the whole image stretched to it; while the view is zoomed it outlines
@@ -10,6 +10,8 @@ Window {
     // The main view and its document (null while none).
     property var mainView: null
     property var document: null
+    // Left open after the document goes, the camera player's minimap keeps its last frame.
+    property bool keepsLastImage: false
     property alias minimapView: minimapView
     property alias minimapIndicator: minimapIndicator
     readonly property bool zoomed: !!mainView && mainView.zoom !== 0.0
@@ -46,6 +48,7 @@ Window {
         property: "image"
         value: minimap.document ? minimap.document.image : null
         when: minimap.document !== null
+        restoreMode: minimap.keepsLastImage ? Binding.RestoreNone : Binding.RestoreBindingOrValue
     }
 
     Rectangle {

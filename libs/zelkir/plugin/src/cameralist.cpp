@@ -14,6 +14,18 @@ CameraInfo* CameraList::get(int index) const
     return index >= 0 && index < m_cameras.size() ? m_cameras.at(index) : nullptr;
 }
 
+CameraInfo* CameraList::find(const QString& name) const
+{
+    const QString wanted = name.trimmed();
+    if (wanted.isEmpty())
+        return nullptr;
+    for (CameraInfo* camera : m_cameras) {
+        if (camera->address() == wanted || camera->serial().compare(wanted, Qt::CaseInsensitive) == 0)
+            return camera;
+    }
+    return nullptr;
+}
+
 void CameraList::reset(QList<CameraInfo*> cameras)
 {
     const int before = size();

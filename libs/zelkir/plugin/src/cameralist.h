@@ -39,6 +39,9 @@ public:
     int size() const { return int(m_cameras.size()); }
     /// The camera at `index`; null outside the list.
     Q_INVOKABLE zelkir::CameraInfo* get(int index) const;
+    /// The camera whose address or serial number is `name` (as typed: blanks around it do
+    /// not count, the serial's case does not matter); null when none is.
+    Q_INVOKABLE zelkir::CameraInfo* find(const QString& name) const;
 
     /// Takes over `cameras` (made parentless or with any parent) in place of the current list.
     void reset(QList<CameraInfo*> cameras);

@@ -246,7 +246,9 @@ void FilePlayer::onRendered()
     const RenderedFramePtr& frame = *taken;
     if (!frame->ok) {
         qCInfo(lcPlayer) << "frame" << frame->index << "of" << m_path << ":" << frame->error;
-        if (frame->readableFrames >= 0) {
+        // A read that failed beyond frames already known lost (one in flight when the
+        // first failure came) teaches nothing new and must not move the position again.
+        if (frame->readableFrames >= 0 && frame->readableFrames < frameCount()) {
             readFailed(frame);
             return;
         }

@@ -47,10 +47,8 @@ QString HalvoModel::configDir()
 {
     if (m_configDir.isEmpty()) {
         const QString path = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        if (!path.isEmpty() && QDir().mkpath(path)) {
+        if (!path.isEmpty() && QDir().mkpath(path))
             m_configDir = path;
-            Q_EMIT configDirChanged();
-        }
     }
     return m_configDir;
 }

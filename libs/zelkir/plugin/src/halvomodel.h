@@ -28,8 +28,9 @@ class HalvoModel : public QObject
     QML_ELEMENT
     Q_PROPERTY(zelkir::PaletteList* palettes READ palettes CONSTANT)
     /// The folder for the program's settings files; created when first asked for. Empty when
-    /// it cannot be created.
-    Q_PROPERTY(QString configDir READ configDir NOTIFY configDirChanged)
+    /// it cannot be created. Constant: a notification sent from inside the first read would
+    /// make every binding on it a loop.
+    Q_PROPERTY(QString configDir READ configDir CONSTANT)
     Q_PROPERTY(int documentCount READ documentCount NOTIFY documentCountChanged)
     /// Finds cameras and reads remembered ones.
     Q_PROPERTY(zelkir::CameraFinder* cameraFinder READ cameraFinder CONSTANT)
@@ -58,7 +59,6 @@ public:
     Q_INVOKABLE void deleteDocument(QObject* document);
 
 Q_SIGNALS:
-    void configDirChanged();
     void documentCountChanged();
 
 private:

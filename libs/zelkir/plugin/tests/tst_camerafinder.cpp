@@ -256,8 +256,13 @@ void TestCameraFinder::scanInBackground()
         QCOMPARE(camera->interfaceName(), QStringLiteral("lo"));
         QCOMPARE(
             camera->cameraInfo().deviceInfo.address, zelk::CString(addresses.at(i).toUtf8().constData()));
+        // A camera named on the command line, by address or serial number as typed.
+        QCOMPARE(list->find(addresses.at(i)), camera);
+        QCOMPARE(list->find(QLatin1Char(' ') + serials.at(i).toLower() + QLatin1Char(' ')), camera);
     }
     QCOMPARE(list->get(list->size()), nullptr);
+    QCOMPARE(list->find(QString()), nullptr);
+    QCOMPARE(list->find(QStringLiteral("127.0.0.254")), nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestCameraFinder)
