@@ -107,6 +107,11 @@ TestCase {
         verifyState(false)
         tryCompare(window.backend, "documentCount", 0)
         compare(rememberedSerial(), cameraSerials[0])
+
+        // Picked again at once, while the camera is still being let go of.
+        connectTo(0)
+        waitForFrames()
+        verify(!find("connectFailedDlg").visible)
     }
 
     function test_connectFailure_data() {
