@@ -52,17 +52,9 @@ TestCase {
         waitForRendering(window.contentItem)
     }
 
-    // Elements by object name, also inside the popups.
+    // Elements by object name; popups and their contents are the window's children too.
     function find(name) {
-        const found = findChild(window, name)
-        if (found)
-            return found
-        for (const popupName of ["controllerPopup", "downloadErrorDlg"]) {
-            const inside = findChild(findChild(window, popupName).contentItem, name)
-            if (inside)
-                return inside
-        }
-        return null
+        return findChild(window, name)
     }
 
     // As a pick in the camera finder popup.
