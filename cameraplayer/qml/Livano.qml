@@ -185,6 +185,7 @@ ApplicationWindow {
         }
 
         Text {
+            objectName: "downloadErrorText"
             text: "Failed to download/upload bad pixel list."
         }
     }

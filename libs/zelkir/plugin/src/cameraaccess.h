@@ -8,7 +8,8 @@
 namespace zelkir {
 
 /// What the camera thread owns: the open camera (null until opened, and after a failed
-/// open). Destroyed on that thread, which stops acquisition and releases the camera.
+/// open). Destroyed on that thread, which stops acquisition and releases the camera, and
+/// then lets go of its hold on it.
 struct CameraSession
 {
     CameraSession() = default;
@@ -20,6 +21,8 @@ struct CameraSession
     CameraSession(const CameraSession&) = delete;
     CameraSession& operator=(const CameraSession&) = delete;
 
+    /// Taken before the camera is opened; declared first, so that it ends after it.
+    std::unique_ptr<CameraHold> hold;
     std::unique_ptr<LiveCamera> camera;
 };
 

@@ -2,7 +2,57 @@
 
 #include "zelkcamlibrary.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <set>
+
 namespace zelkir {
+
+namespace {
+
+struct SHeldCameras
+{
+    std::mutex mutex;
+    std::condition_variable letGo;
+    std::multiset<std::string> names;
+};
+
+// Never destroyed: camera threads may still let go of cameras while the process ends.
+SHeldCameras& HeldCameras()
+{
+    static SHeldCameras* const held = new SHeldCameras;
+    return *held;
+}
+
+std::string HeldName(const zelk::cam::SCameraInfo& camera)
+{
+    if (!camera.serialNumber.empty())
+        return camera.serialNumber.c_str();
+    if (!camera.deviceInfo.serialNumber.empty())
+        return camera.deviceInfo.serialNumber.c_str();
+    return camera.deviceInfo.address.c_str();
+}
+
+} // namespace
+
+CameraHold::CameraHold(const zelk::cam::SCameraInfo& camera, std::chrono::milliseconds timeout)
+    : m_name(HeldName(camera))
+{
+    SHeldCameras& held = HeldCameras();
+    std::unique_lock<std::mutex> lock(held.mutex);
+    held.letGo.wait_for(lock, timeout, [&] { return held.names.count(m_name) == 0; });
+    held.names.insert(m_name);
+}
+
+CameraHold::~CameraHold()
+{
+    SHeldCameras& held = HeldCameras();
+    {
+        std::lock_guard<std::mutex> lock(held.mutex);
+        held.names.erase(held.names.find(m_name));
+    }
+    held.letGo.notify_all();
+}
 
 LiveCamera::~LiveCamera() = default;
 

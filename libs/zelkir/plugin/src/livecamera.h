@@ -3,6 +3,7 @@
 #include <zelk/cam/records.h>
 #include <zelk/cam/stream.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,24 @@ public:
 
     /// The camera library itself, which camera documents use unless given another.
     static std::shared_ptr<CameraLibrary> system();
+};
+
+/// A camera this process is about to open or has open, named by its serial number (its
+/// address when it has none). A camera takes one controller, and letting go of it takes a
+/// moment on the thread that had it: a new connection waits for that rather than be
+/// refused as if another program held the camera. Taken and let go of on camera threads.
+class CameraHold
+{
+public:
+    /// Waits up to `timeout` until no other hold names `camera`, then holds it (also when
+    /// the wait ran out: the camera's own answer then tells).
+    CameraHold(const zelk::cam::SCameraInfo& camera, std::chrono::milliseconds timeout);
+    ~CameraHold();
+    CameraHold(const CameraHold&) = delete;
+    CameraHold& operator=(const CameraHold&) = delete;
+
+private:
+    const std::string m_name;
 };
 
 /// Opens the camera `saved` describes: at its saved address, or, when that fails, at the

@@ -19,6 +19,9 @@ namespace {
 using zelk::cam::gic::IFeatureTree;
 
 constexpr int HousekeepingIntervalMs = 1000;
+// How long a connection waits for an earlier one of this process to let go of the camera:
+// a moment when the camera answers; a camera that is gone fails the new one anyway.
+constexpr std::chrono::milliseconds LetGoWait { 5000 };
 
 QString sentence(const std::string& text, const QString& fallback)
 {
@@ -109,9 +112,12 @@ void LivePlayer::start()
         [library, feed, tap, saved](CameraSession& session) {
             Connection result;
             std::string error;
-            if (library)
+            if (library) {
+                session.hold = std::make_unique<CameraHold>(saved, LetGoWait);
                 session.camera = openSavedCamera(*library, saved, error);
+            }
             if (!session.camera) {
+                session.hold.reset();
                 result.error = sentence(error, tr("The camera does not answer."));
                 return result;
             }

@@ -1,6 +1,7 @@
 // The live document over the camera library, among simulated GigE Vision cameras that
 // scripts/with-fake-cameras.sh starts: the fake's test pattern on screen, a camera found
-// by serial after it moved, and cameras that die while connecting or streaming.
+// by serial after it moved, a camera connected to again at once, and cameras that die while
+// connecting or streaming.
 #include "serialexecutor.h"
 #include "camerainfo.h"
 #include "cameramodel.h"
@@ -34,6 +35,7 @@ private Q_SLOTS:
 
     void showsTheFakesPattern();
     void movedCameraIsFoundBySerial();
+    void reconnectsAtOnce();
     void deadCameraEndsInConnectFailedOnce_data();
     void deadCameraEndsInConnectFailedOnce();
     void disconnectFromDeadCameraReturnsAtOnce();
@@ -155,6 +157,17 @@ void TestLiveCamera::movedCameraIsFoundBySerial()
     QVERIFY(m_document && m_document->realtime());
     QVERIFY2(waitForOpened(), qPrintable(m_document->errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(!m_document->image().isNull(), 10000);
+}
+
+void TestLiveCamera::reconnectsAtOnce()
+{
+    // A camera takes one controller: each connection waits for the one before to let go.
+    for (int round = 0; round < 3; ++round) {
+        DocumentModel* document = connectTo(0);
+        QVERIFY2(waitForOpened(), qPrintable(document->errorString()));
+        document->realtime()->disconnect();
+        m_model->deleteDocument(document);
+    }
 }
 
 void TestLiveCamera::deadCameraEndsInConnectFailedOnce_data()
