@@ -7,6 +7,7 @@ AddrixModel::AddrixModel(QObject* parent) : QObject(parent)
 {
     connect(&m_scanWatcher, SIGNAL(finished()), this, SLOT(doneScanning()));
     connect(&m_applyWatcher, SIGNAL(finished()), this, SLOT(doneApplying()));
+    connect(&m_forceWatcher, SIGNAL(finished()), this, SLOT(doneForcing()));
 }
 
 bool AddrixModel::hasSelection() const
@@ -152,4 +153,48 @@ void AddrixModel::setSubnetMask(QString mask)
 void AddrixModel::setDefaultGateway(QString gateway)
 {
     setSelectedText(&SIpSettings::defaultGateway, std::move(gateway), &AddrixModel::defaultGatewayChanged);
+}
+
+QVariantList AddrixModel::unconfigurableCameras() const
+{
+    return {};
+}
+
+QString AddrixModel::unconfigurableSummary() const
+{
+    return QString();
+}
+
+QVariantMap AddrixModel::selectedDetails() const
+{
+    return {};
+}
+
+QString AddrixModel::addressWarning() const
+{
+    return QString();
+}
+
+bool AddrixModel::forcing() const
+{
+    return m_forcing;
+}
+
+QString AddrixModel::proposeForceIpAddress(int) const
+{
+    return QString();
+}
+
+QString AddrixModel::proposeForceIpSubnetMask(int) const
+{
+    return QString();
+}
+
+void AddrixModel::forceIp(int, const QString&, const QString&, const QString&)
+{
+    emit forceIpFailed(tr("The camera did not answer."));
+}
+
+void AddrixModel::doneForcing()
+{
 }

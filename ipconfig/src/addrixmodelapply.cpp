@@ -37,22 +37,23 @@ void AddrixModel::apply()
         QtConcurrent::run(QThreadPool::globalInstance(), [this, settings] { return DoApply(settings); }));
 }
 
-bool AddrixModel::DoApply(SIpSettings settings)
+AddrixModel::SApplyResult AddrixModel::DoApply(SIpSettings settings)
 {
+    SApplyResult outcome;
     SDeviceInfo& deviceInfo = settings.cameraInfo.deviceInfo;
     if (!settings.dhcpEnabled)
         deviceInfo.parameters[CString(addressParameter)].setValue(CVariant(settings.ipAddress.toUtf8().constData()));
 
     TSharedPtr<IDevice> device = cameraconnection::createDevice(deviceInfo);
     if (!device)
-        return false;
+        return outcome;
 
     cameraconnection::selectGenICamControl(deviceInfo);
     if (!device->open(deviceInfo, cameraconnection::accessMode))
-        return false;
+        return outcome;
     TSharedPtr<gic::IGenICam> genICam = device->genICam(cameraconnection::ownFeatureTree);
     if (!genICam)
-        return false;
+        return outcome;
 
     TSharedPtr<gic::IInteger> address
         = genICam->feature(gic::GevPersistentIPAddress).dynamicCast<gic::IInteger>();
@@ -65,7 +66,7 @@ bool AddrixModel::DoApply(SIpSettings settings)
     TSharedPtr<gic::IBoolean> persistent
         = genICam->feature(gic::GevCurrentIPConfigurationPersistentIP).dynamicCast<gic::IBoolean>();
     if (!address || !mask || !gateway || !dhcp || !persistent)
-        return false;
+        return outcome;
 
     const std::int64_t addressValue = genicamValue(settings.ipAddress);
     const std::int64_t maskValue = genicamValue(settings.subnetMask);
@@ -89,7 +90,8 @@ bool AddrixModel::DoApply(SIpSettings settings)
     address.reset();
     genICam.reset();
     device.reset();
-    return written;
+    outcome.succeeded = written;
+    return outcome;
 }
 
 void AddrixModel::doneApplying()
@@ -98,7 +100,7 @@ void AddrixModel::doneApplying()
     emit applyingChanged();
     bool succeeded = false;
     try {
-        succeeded = m_applyWatcher.future().result();
+        succeeded = m_applyWatcher.future().result().succeeded;
     } catch (const QException&) {
         // The worker failed outside its guarded writes: report it like any failed apply.
         succeeded = false;

@@ -43,7 +43,7 @@ void AddrixModel::scan()
     m_scanWatcher.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [this] { return DoScan(); }));
 }
 
-QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
+AddrixModel::SScanResult AddrixModel::DoScan()
 {
     IInterfaces* registry = interfaces();
 
@@ -65,7 +65,8 @@ QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
     TArray<SCameraInfo> found;
     zelk::cam::cameras()->match(found, devices, families);
 
-    QList<SIpSettings> result;
+    SScanResult scanned;
+    QList<SIpSettings>& result = scanned.cameras;
     TSharedPtr<IDevice> device;
     for (const SCameraInfo& record : found) {
         SCameraInfo camera = record;
@@ -112,13 +113,13 @@ QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
             // A camera that cannot be read is simply not listed.
         }
     }
-    return result;
+    return scanned;
 }
 
 void AddrixModel::doneScanning()
 {
     try {
-        m_settings = m_scanWatcher.future().result();
+        m_settings = m_scanWatcher.future().result().cameras;
     } catch (const QException&) {
         // The worker failed outside its guarded reads; QtConcurrent hands whatever it
         // threw over as a QException (QUnhandledException for a standard one). List nothing.
