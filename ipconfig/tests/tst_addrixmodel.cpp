@@ -155,7 +155,9 @@ void TestAddrixModel::metaObjectListsMembersInOrder()
     const QMetaObject& meta = AddrixModel::staticMetaObject;
     const QStringList properties { "cameras",    "selectedCamera", "currentIP", "dhcpEnabled",
                                    "ipAddress",  "subnetMask",     "defaultGateway", "scanning",
-                                   "applying",   "recommendedSubnetMask", "settingsValid" };
+                                   "applying",   "recommendedSubnetMask", "settingsValid",
+                                   "unconfigurableCameras", "unconfigurableSummary", "selectedDetails",
+                                   "addressWarning", "forcing" };
     QCOMPARE(meta.propertyCount() - meta.propertyOffset(), properties.size());
     for (int i = 0; i < properties.size(); ++i) {
         const QMetaProperty property = meta.property(meta.propertyOffset() + i);
@@ -186,10 +188,20 @@ void TestAddrixModel::metaObjectListsMembersInOrder()
         { "applyingChanged()", QMetaMethod::Signal, QMetaMethod::Public },
         { "applyFailed()", QMetaMethod::Signal, QMetaMethod::Public },
         { "settingsValidChanged()", QMetaMethod::Signal, QMetaMethod::Public },
+        { "unconfigurableCamerasChanged()", QMetaMethod::Signal, QMetaMethod::Public },
+        { "selectedDetailsChanged()", QMetaMethod::Signal, QMetaMethod::Public },
+        { "addressWarningChanged()", QMetaMethod::Signal, QMetaMethod::Public },
+        { "forcingChanged()", QMetaMethod::Signal, QMetaMethod::Public },
+        { "forceIpSucceeded()", QMetaMethod::Signal, QMetaMethod::Public },
+        { "forceIpFailed(QString)", QMetaMethod::Signal, QMetaMethod::Public },
         { "doneScanning()", QMetaMethod::Slot, QMetaMethod::Private },
         { "doneApplying()", QMetaMethod::Slot, QMetaMethod::Private },
+        { "doneForcing()", QMetaMethod::Slot, QMetaMethod::Private },
         { "apply()", QMetaMethod::Method, QMetaMethod::Public },
         { "scan()", QMetaMethod::Method, QMetaMethod::Public },
+        { "proposeForceIpAddress(int)", QMetaMethod::Method, QMetaMethod::Public },
+        { "proposeForceIpSubnetMask(int)", QMetaMethod::Method, QMetaMethod::Public },
+        { "forceIp(int,QString,QString,QString)", QMetaMethod::Method, QMetaMethod::Public },
     };
     QCOMPARE(meta.methodCount() - meta.methodOffset(), int(std::size(methods)));
     for (int i = 0; i < int(std::size(methods)); ++i) {
