@@ -132,6 +132,7 @@ bool CGvDevice::open(SDeviceInfo info, int accessMode)
 {
     try {
         close();
+        m_openFailure = EOpenFailure::Failed;
         std::string error;
         TGObjectPtr<ArvDevice> device = ConnectGvDevice(info, (accessMode & AccessControl) != 0, error);
         if (!device) {
@@ -139,6 +140,7 @@ bool CGvDevice::open(SDeviceInfo info, int accessMode)
             return false;
         }
         m_session = std::make_shared<CDeviceSession>(std::move(device));
+        m_openFailure = EOpenFailure::None;
         qCDebug(lcDevice, "opened %s (%s), access mode 0x%x", info.address.c_str(), info.deviceId.c_str(),
             unsigned(accessMode));
         return true;
@@ -157,6 +159,11 @@ TSharedPtr<gic::IGenICam> CGvDevice::genICam(int index)
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+}
+
+EOpenFailure CGvDevice::openFailure() const
+{
+    return m_openFailure;
 }
 
 void CGvDevice::close()

@@ -38,9 +38,11 @@ public:
     /// channel back first, which takes up to about 5 s for a camera that stopped
     /// answering while it was open.
     void close() override;
+    EOpenFailure openFailure() const override;
 
 private:
     std::shared_ptr<CDeviceSession> m_session;
+    EOpenFailure m_openFailure = EOpenFailure::None;
 };
 
 } // namespace zelk::cam

@@ -68,4 +68,12 @@ bool CInterfaces::discover(TArray<SDeviceInfo>& devices, TArray<CString> interfa
     }
 }
 
+EForceIpResult CInterfaces::forceIp(
+    const SDeviceInfo& device, std::uint32_t address, std::uint32_t, std::uint32_t, int)
+{
+    // Not sent yet: nothing reaches the camera.
+    qCInfo(lcDiscovery, "FORCEIP of %s to %u is not available yet", device.macAddress.c_str(), address);
+    return EForceIpResult::SendFailed;
+}
+
 } // namespace zelk::cam
