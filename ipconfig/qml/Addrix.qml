@@ -17,9 +17,9 @@ ApplicationWindow {
         // Once the rescan after a temporary address has listed the camera, select it, so the
         // user can go on and give it a lasting configuration.
         onScanningChanged: {
-            if (scanning || window.rescuedCamera === "")
+            if (backend.scanning || window.rescuedCamera === "")
                 return
-            var index = cameras.indexOf(window.rescuedCamera)
+            var index = backend.cameras.indexOf(window.rescuedCamera)
             window.rescuedCamera = ""
             if (index !== -1)
                 cameraList.currentIndex = index
@@ -130,11 +130,13 @@ ApplicationWindow {
     component LinkLine: Label {
         signal activated()
 
+        // The list is narrow: a long line wraps rather than losing its end.
         width: parent ? parent.width : 0
-        height: 20
+        topPadding: 2
+        bottomPadding: 2
         leftPadding: 8
-        verticalAlignment: Text.AlignVCenter
-        elide: Text.ElideRight
+        rightPadding: 8
+        wrapMode: Text.WordWrap
         color: "#5AABFF"
         font.underline: linkArea.containsMouse
 
@@ -217,10 +219,15 @@ ApplicationWindow {
             clip: true
             spacing: 10
             boundsBehavior: Flickable.StopAtBounds
-            ScrollIndicator.vertical: ScrollIndicator {}
+            // Shown throughout, so that a camera below the fold is not missed.
+            ScrollBar.vertical: ScrollBar {
+                id: unconfigurableScrollBar
+                policy: unconfigurableList.contentHeight > unconfigurableList.height ? ScrollBar.AlwaysOn
+                                                                                   : ScrollBar.AlwaysOff
+            }
 
             delegate: RowLayout {
-                width: unconfigurableList.width
+                width: unconfigurableList.width - (unconfigurableScrollBar.visible ? unconfigurableScrollBar.width + 6 : 0)
                 spacing: 8
 
                 ColumnLayout {
@@ -374,16 +381,21 @@ ApplicationWindow {
         standardButtons: Dialog.Close
 
         Flickable {
+            id: detailsFlickable
             anchors.fill: parent
             implicitHeight: detailsColumn.implicitHeight
             contentHeight: detailsColumn.implicitHeight
             clip: true
             boundsBehavior: Flickable.StopAtBounds
-            ScrollIndicator.vertical: ScrollIndicator {}
+            ScrollBar.vertical: ScrollBar {
+                id: detailsScrollBar
+                policy: detailsFlickable.contentHeight > detailsFlickable.height ? ScrollBar.AlwaysOn
+                                                                                 : ScrollBar.AlwaysOff
+            }
 
             ColumnLayout {
                 id: detailsColumn
-                width: parent.width
+                width: detailsFlickable.width - (detailsScrollBar.visible ? detailsScrollBar.width + 6 : 0)
                 spacing: 8
 
                 // First, so that it is seen even when the rest has to scroll.
