@@ -2,6 +2,7 @@
 // validation and the apply, with the calls and values the cameras receive.
 #include "addrixmodel.h"
 #include "signalrecorder.h"
+#include "testcameras.h"
 
 #include <dns/dns.h>
 #include <zelk/cam/gic/ipfeatures.h>
@@ -20,12 +21,14 @@ using zelk::cam::testing::genicamAddress;
 
 namespace {
 
-const QStringList scanStartSignals { "camerasChanged", "selectedCameraChanged", "currentIPChanged",
-                                     "dhcpEnabledChanged", "ipAddressChanged", "subnetMaskChanged",
-                                     "defaultGatewayChanged", "settingsValidChanged", "scanningChanged" };
-const QStringList selectionSignals { "selectedCameraChanged", "currentIPChanged", "dhcpEnabledChanged",
-                                     "ipAddressChanged", "subnetMaskChanged", "defaultGatewayChanged",
-                                     "settingsValidChanged" };
+const QStringList scanStartSignals { "camerasChanged",        "selectedCameraChanged", "currentIPChanged",
+                                     "dhcpEnabledChanged",    "ipAddressChanged",      "subnetMaskChanged",
+                                     "defaultGatewayChanged", "settingsValidChanged",  "selectedDetailsChanged",
+                                     "addressWarningChanged", "unconfigurableCamerasChanged", "scanningChanged" };
+const QStringList selectionSignals { "selectedCameraChanged", "currentIPChanged",     "dhcpEnabledChanged",
+                                     "ipAddressChanged",      "subnetMaskChanged",    "defaultGatewayChanged",
+                                     "settingsValidChanged",  "selectedDetailsChanged", "addressWarningChanged" };
+const QStringList scanEndSignals { "camerasChanged", "unconfigurableCamerasChanged" };
 
 QStringList logLines()
 {
@@ -47,8 +50,20 @@ QStringList linesStartingWith(const QString& prefix)
 SFakeCamera camera(const std::string& id, const std::string& currentIP, bool dhcp = false,
                    bool persistentIP = true)
 {
-    return CFakeCameraSystem::standardCamera(id, currentIP, "192.168.1.10", "255.255.255.0", "192.168.1.1", dhcp,
-                                             persistentIP);
+    return testcameras::standard(id, currentIP, "192.168.1.10", "255.255.255.0", "192.168.1.1", dhcp, persistentIP);
+}
+
+// What reading a standard camera again logs: the six IP features, then the optional details.
+QStringList readBackLines(bool dhcp)
+{
+    return QStringList { "feature GevCurrentIPAddress", "feature GevPersistentIPAddress",
+                         "feature GevPersistentSubnetMask", "feature GevPersistentDefaultGateway",
+                         "feature GevCurrentIPConfigurationDHCP", "feature GevCurrentIPConfigurationPersistentIP",
+                         "get GevCurrentIPAddress", "get GevPersistentIPAddress", "get GevPersistentSubnetMask",
+                         "get GevPersistentDefaultGateway", "get GevCurrentIPConfigurationDHCP" }
+        + (dhcp ? QStringList { "get GevCurrentIPConfigurationPersistentIP" } : QStringList())
+        + QStringList { "feature GevCurrentSubnetMask", "feature GevCurrentDefaultGateway",
+                        "feature GevCurrentIPConfigurationLLA" };
 }
 
 } // namespace
@@ -80,7 +95,7 @@ private slots:
 
     void selectionIgnoresInvalidIndices_data();
     void selectionIgnoresInvalidIndices();
-    void selectionEmitsSevenSignalsInOrder();
+    void selectionEmitsItsSignalsInOrder();
 
     void settersIgnoreMissingSelection();
     void settersStoreAndAnnounce_data();
@@ -251,8 +266,8 @@ void TestAddrixModel::scanChoosesFirstAvailableTransport()
 void TestAddrixModel::scanListsCamerasAndSelectsFirst()
 {
     CFakeCameraSystem::instance().addCamera(camera("Camera A (0001)", "192.168.1.100", false));
-    SFakeCamera second = CFakeCameraSystem::standardCamera("Camera B (0002)", "10.0.0.7", "10.0.0.8", "255.0.0.0",
-                                                           "10.0.0.1", true, false);
+    SFakeCamera second = testcameras::standard("Camera B (0002)", "10.0.0.7", "10.0.0.8", "255.0.0.0", "10.0.0.1",
+                                               true, false);
     CFakeCameraSystem::instance().addCamera(second);
 
     SignalRecorder recorder(m_model);
@@ -260,8 +275,7 @@ void TestAddrixModel::scanListsCamerasAndSelectsFirst()
 
     QCOMPARE(m_model->cameras(), (QStringList { "Camera A (0001)", "Camera B (0002)" }));
     QCOMPARE(recorder.names(),
-             scanStartSignals + QStringList { "camerasChanged" } + selectionSignals
-                 + QStringList { "scanningChanged" });
+             scanStartSignals + scanEndSignals + selectionSignals + QStringList { "scanningChanged" });
     QCOMPARE(m_model->selectedCamera(), 0);
     QCOMPARE(m_model->currentIP(), QString("192.168.1.100"));
     QCOMPARE(m_model->ipAddress(), QString("192.168.1.10"));
@@ -423,7 +437,7 @@ void TestAddrixModel::scanFindingNothingEmitsOnlyItsOwnSignals()
 {
     SignalRecorder recorder(m_model);
     scanAndWait();
-    QCOMPARE(recorder.names(), scanStartSignals + QStringList({ "camerasChanged", "scanningChanged" }));
+    QCOMPARE(recorder.names(), scanStartSignals + scanEndSignals + QStringList { "scanningChanged" });
     QCOMPARE(m_model->selectedCamera(), -1);
 }
 
@@ -449,7 +463,7 @@ void TestAddrixModel::selectionIgnoresInvalidIndices()
     QCOMPARE(m_model->selectedCamera(), 0);
 }
 
-void TestAddrixModel::selectionEmitsSevenSignalsInOrder()
+void TestAddrixModel::selectionEmitsItsSignalsInOrder()
 {
     CFakeCameraSystem::instance().addCamera(camera("a", "192.168.1.100"));
     CFakeCameraSystem::instance().addCamera(camera("b", "192.168.1.101"));
@@ -522,8 +536,22 @@ void TestAddrixModel::settingsValidity_data()
     QTest::newRow("fixed, zero gateway") << false << "192.168.1.10" << "255.255.255.0" << "0.0.0.0" << true;
     QTest::newRow("fixed, zero address") << false << "0.0.0.0" << "255.255.255.0" << "192.168.1.1" << false;
     QTest::newRow("fixed, zero mask") << false << "192.168.1.10" << "0.0.0.0" << "192.168.1.1" << false;
-    QTest::newRow("fixed, odd mask") << false << "192.168.1.10" << "255.0.255.0" << "192.168.1.1" << true;
-    QTest::newRow("fixed, gateway elsewhere") << false << "192.168.1.10" << "255.255.255.0" << "10.9.8.7" << true;
+    // A camera given these could not be reached again.
+    QTest::newRow("fixed, odd mask") << false << "192.168.1.10" << "255.0.255.0" << "192.168.1.1" << false;
+    QTest::newRow("fixed, gateway elsewhere") << false << "192.168.1.10" << "255.255.255.0" << "10.9.8.7" << false;
+    QTest::newRow("multicast, lowest") << false << "224.0.0.1" << "255.255.255.0" << "0.0.0.0" << false;
+    QTest::newRow("multicast, highest") << false << "239.255.255.254" << "255.255.255.0" << "0.0.0.0" << false;
+    QTest::newRow("just above multicast") << false << "240.0.0.1" << "255.0.0.0" << "0.0.0.0" << true;
+    QTest::newRow("limited broadcast") << false << "255.255.255.255" << "255.255.255.255" << "0.0.0.0" << false;
+    QTest::newRow("network address") << false << "192.168.1.0" << "255.255.255.0" << "192.168.1.1" << false;
+    QTest::newRow("broadcast address") << false << "192.168.1.255" << "255.255.255.0" << "192.168.1.1" << false;
+    QTest::newRow("broadcast of a /22") << false << "192.168.3.255" << "255.255.252.0" << "0.0.0.0" << false;
+    QTest::newRow("inside a /22") << false << "192.168.1.255" << "255.255.252.0" << "0.0.0.0" << true;
+    QTest::newRow("/31 network end") << false << "192.168.1.0" << "255.255.255.254" << "0.0.0.0" << true;
+    QTest::newRow("/32") << false << "192.168.1.255" << "255.255.255.255" << "0.0.0.0" << true;
+    QTest::newRow("mask with a hole") << false << "192.168.1.10" << "255.255.254.255" << "0.0.0.0" << false;
+    QTest::newRow("loopback") << false << "127.0.0.5" << "255.0.0.0" << "127.0.0.1" << true;
+    QTest::newRow("dhcp, odd mask") << true << "192.168.1.10" << "255.0.255.0" << "10.9.8.7" << true;
     QTest::newRow("dhcp, all zero") << true << "0.0.0.0" << "0.0.0.0" << "0.0.0.0" << true;
     QTest::newRow("dhcp, empty gateway") << true << "192.168.1.10" << "255.255.255.0" << "" << false;
     QTest::newRow("dhcp, malformed gateway") << true << "192.168.1.10" << "255.255.255.0" << "192.168.1" << false;
@@ -614,10 +642,12 @@ void TestAddrixModel::applyWritesConfiguration()
                             QString("set GevCurrentIPConfigurationDHCP %1").arg(dhcp ? 1 : 0),
                             QString("set GevCurrentIPConfigurationPersistentIP %1").arg(dhcp ? 0 : 1),
                             "set GevPersistentIPAddress " + address,
-                            "set GevPersistentSubnetMask 4294901760", "set GevPersistentDefaultGateway 167837697" }));
+                            "set GevPersistentSubnetMask 4294901760", "set GevPersistentDefaultGateway 167837697" })
+                 + readBackLines(dhcp));
     QCOMPARE(cameras.featureValue("cam", gic::GevPersistentIPAddress), 0x0A010203);
-    // The model keeps the edited values and does not rescan.
+    // The model shows what it read back, the values written; it does not rescan.
     QCOMPARE(m_model->ipAddress(), QString("10.1.2.3"));
+    QCOMPARE(m_model->dhcpEnabled(), dhcp);
     QCOMPARE(m_model->currentIP(), QString("192.168.1.100"));
 }
 
@@ -705,11 +735,11 @@ void TestAddrixModel::applyFailures()
     } else if (fault == "kind") {
         cameras.setFeature("cam", gic::GevPersistentDefaultGateway, { SFakeFeature::Other, 0 });
     } else if (fault == "throw") {
-        SFakeFeature address { SFakeFeature::Integer, 0 };
+        SFakeFeature address { SFakeFeature::Integer, genicamAddress("192.168.1.10") };
         address.throwOnWrite = true;
         cameras.setFeature("cam", gic::GevPersistentIPAddress, address);
     } else if (fault == "reject") {
-        SFakeFeature mask { SFakeFeature::Integer, 0 };
+        SFakeFeature mask { SFakeFeature::Integer, genicamAddress("255.255.255.0") };
         mask.rejectWrite = true;
         cameras.setFeature("cam", gic::GevPersistentSubnetMask, mask);
     }
