@@ -1,8 +1,5 @@
 #pragma once
 
-#include "testcameras.h"
-
-#include <zelk/cam/gic/ipfeatures.h>
 #include <zelk/cam/testing/fakecamerasystem.h>
 
 #include <dns/ipv4address.h>
@@ -24,51 +21,46 @@ public:
         system().setTransports({ "GigE-Vision" });
     }
 
+    /// `details` sets what discovery reports and how the camera behaves: "macAddress",
+    /// "hostInterface", "interfaceAddress", "interfaceMask" (texts), "openFailure"
+    /// ("NoAnswer", "ControlledElsewhere" or "Failed": the camera does not open),
+    /// "answersForceIp" (bool) and "missingFeature" (a feature name the camera lacks).
     Q_INVOKABLE void addCamera(const QString& id, const QString& currentIP, const QString& ipAddress,
-                               const QString& subnetMask, const QString& defaultGateway, bool dhcp)
+                               const QString& subnetMask, const QString& defaultGateway, bool dhcp,
+                               const QVariantMap& details = {})
     {
-        system().addCamera(testcameras::standard(id.toStdString(), currentIP.toStdString(), ipAddress.toStdString(),
-                                                 subnetMask.toStdString(), defaultGateway.toStdString(), dhcp, !dhcp));
-    }
-
-    /// A camera at `currentIP` with persistent settings 192.168.1.10/24, gateway 192.168.1.1,
-    /// reachable unless `options` say otherwise. Options: "macAddress", "hostInterface",
-    /// "interfaceAddress", "interfaceMask" (where it answers discovery; an interface
-    /// elsewhere makes it unreachable), "openFailure" ("noAnswer", "controlled", "failed":
-    /// it does not open), "withoutIpFeatures" (true: lacks the persistent-IP flag),
-    /// "answersForceIp" (false: ignores a temporary address), "details" (true: offers the
-    /// current mask 255.255.255.0, gateway 192.168.1.1 and link-local on).
-    Q_INVOKABLE void addCameraWith(const QString& id, const QString& currentIP, const QVariantMap& options)
-    {
-        namespace gic = zelk::cam::gic;
-        using zelk::cam::testing::SFakeFeature;
-        zelk::cam::testing::SFakeCamera camera = testcameras::standard(
-            id.toStdString(), currentIP.toStdString(), "192.168.1.10", "255.255.255.0", "192.168.1.1", false, true);
-        const auto text = [&options](const char* key, const std::string& fallback) {
-            return options.contains(key) ? options.value(key).toString().toStdString() : fallback;
+        using zelk::cam::EOpenFailure;
+        auto camera = zelk::cam::testing::CFakeCameraSystem::standardCamera(
+            id.toStdString(), currentIP.toStdString(), ipAddress.toStdString(), subnetMask.toStdString(),
+            defaultGateway.toStdString(), dhcp, !dhcp);
+        const auto text = [&](const char* key, std::string& field) {
+            if (details.contains(QLatin1String(key)))
+                field = details.value(QLatin1String(key)).toString().toStdString();
         };
-        camera.macAddress = text("macAddress", camera.macAddress);
-        camera.hostInterface = text("hostInterface", camera.hostInterface);
-        camera.interfaceAddress = text("interfaceAddress", camera.interfaceAddress);
-        camera.interfaceMask = text("interfaceMask", camera.interfaceMask);
-        camera.answersForceIp = options.value("answersForceIp", true).toBool();
-        const QString failure = options.value("openFailure").toString();
+        text("macAddress", camera.macAddress);
+        text("hostInterface", camera.hostInterface);
+        text("interfaceAddress", camera.interfaceAddress);
+        text("interfaceMask", camera.interfaceMask);
+        const QString failure = details.value(QStringLiteral("openFailure")).toString();
         if (!failure.isEmpty()) {
             camera.opens = false;
-            camera.openFailure = failure == "controlled" ? zelk::cam::EOpenFailure::ControlledElsewhere
-                : failure == "failed"                    ? zelk::cam::EOpenFailure::Failed
-                                                         : zelk::cam::EOpenFailure::NoAnswer;
+            camera.openFailure = failure == QLatin1String("ControlledElsewhere") ? EOpenFailure::ControlledElsewhere
+                               : failure == QLatin1String("Failed")              ? EOpenFailure::Failed
+                                                                                 : EOpenFailure::NoAnswer;
         }
-        if (options.value("withoutIpFeatures").toBool())
-            camera.features.erase(gic::GevCurrentIPConfigurationPersistentIP);
-        if (options.value("details").toBool()) {
-            camera.features["GevCurrentSubnetMask"]
-                = { SFakeFeature::Integer, zelk::cam::testing::genicamAddress("255.255.255.0") };
-            camera.features["GevCurrentDefaultGateway"]
-                = { SFakeFeature::Integer, zelk::cam::testing::genicamAddress("192.168.1.1") };
-            camera.features["GevCurrentIPConfigurationLLA"] = { SFakeFeature::Boolean, 1 };
-        }
+        camera.answersForceIp = details.value(QStringLiteral("answersForceIp"), true).toBool();
+        camera.features.erase(details.value(QStringLiteral("missingFeature")).toString().toStdString());
         system().addCamera(camera);
+    }
+
+    /// From now on a write to `feature` of camera `id` throws, as when the camera stops answering.
+    Q_INVOKABLE void failWrites(const QString& id, const QString& feature)
+    {
+        zelk::cam::testing::SFakeFeature value;
+        if (system().readFeature(id.toStdString(), feature.toStdString(), value)) {
+            value.throwOnWrite = true;
+            system().setFeature(id.toStdString(), feature.toStdString(), value);
+        }
     }
 
     Q_INVOKABLE void setCameraOpens(const QString& id, bool opens) { system().setCameraOpens(id.toStdString(), opens); }
@@ -82,19 +74,20 @@ public:
         return QString::fromLatin1(dns::CIPv4Address::FromValue(value).Text().data());
     }
 
-    Q_INVOKABLE QStringList writes() const { return logLines(QStringLiteral("set ")); }
+    Q_INVOKABLE QStringList writes() const { return logLines("set "); }
+    /// The temporary addresses sent, "forceip <id> <address> <mask> <gateway>" each.
+    Q_INVOKABLE QStringList forcedAddresses() const { return logLines("forceip "); }
 
-    /// The double's log lines that start with `prefix`, e.g. "forceip ".
-    Q_INVOKABLE QStringList logLines(const QString& prefix) const
+private:
+    static QStringList logLines(const char* prefix)
     {
         QStringList lines;
         for (const std::string& line : system().log())
-            if (QString::fromStdString(line).startsWith(prefix))
+            if (line.rfind(prefix, 0) == 0)
                 lines.append(QString::fromStdString(line));
         return lines;
     }
 
-private:
     static zelk::cam::testing::CFakeCameraSystem& system()
     {
         return zelk::cam::testing::CFakeCameraSystem::instance();
