@@ -2,7 +2,10 @@
 // private network namespace (see scripts/with-fake-cameras.sh).
 #include "addrixmodel.h"
 
+#include <cforceipresponder.h>
+
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
@@ -26,6 +29,7 @@ private slots:
     void fixedConfigurationIsWrittenAndReadBack();
     void dhcpConfigurationIsWrittenAndReadBack();
     void cameraStoppedAfterScanFailsTheApply();
+    void cameraOnAnotherSubnetIsForcedFoundAndConfigured();
 
 private:
     void scanAndWait();
@@ -142,6 +146,11 @@ void TestAddrixIntegration::cameraStoppedAfterScanFailsTheApply()
     const pid_t pid = qEnvironmentVariable("QELT_FAKE_CAMERA_PIDS").split(' ').at(2).toInt();
     scanAndWait();
     QVERIFY(selectCameraAt(address));
+    const struct
+    {
+        QString ipAddress, subnetMask, defaultGateway;
+        bool dhcp;
+    } held { m_model.ipAddress(), m_model.subnetMask(), m_model.defaultGateway(), m_model.dhcpEnabled() };
     m_model.setDhcpEnabled(false);
     m_model.setIpAddress("192.168.77.2");
     m_model.setSubnetMask("255.255.255.0");
@@ -154,6 +163,61 @@ void TestAddrixIntegration::cameraStoppedAfterScanFailsTheApply()
     // Never a hang: the camera library gives up within seconds.
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 15000);
     QVERIFY(!m_model.applying());
+    // Nothing reached the camera: the edits give way to what it was last read to hold.
+    QCOMPARE(m_model.ipAddress(), held.ipAddress);
+    QCOMPARE(m_model.subnetMask(), held.subnetMask);
+    QCOMPARE(m_model.defaultGateway(), held.defaultGateway);
+    QCOMPARE(m_model.dhcpEnabled(), held.dhcp);
+    QCOMPARE(m_model.selectedDetails().value("applyOutcome").toString(), QString());
+}
+
+void TestAddrixIntegration::cameraOnAnotherSubnetIsForcedFoundAndConfigured()
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("arv-fake-gv-camera-0.8"));
+    QVERIFY2(!program.isEmpty(), "arv-fake-gv-camera-0.8 is needed (aravis-tools)");
+    // A camera at 192.168.77.9 that answers on lo (127.0.0.1/8) only by broadcast; told
+    // to take another address, it comes back there as a simulated camera.
+    CForceIpResponder::SSettings settings;
+    settings.address = 0xC0A84D09;
+    settings.serial = "FAKE0079";
+    settings.cameraProgram = program;
+    CForceIpResponder responder(settings);
+    QVERIFY2(responder.isListening(), "the responder cannot listen: not inside the test namespace?");
+
+    scanAndWait();
+    const qsizetype listed = m_model.cameras().size();
+    QCOMPARE(m_model.unconfigurableSummary(), QString("1 more camera cannot be configured"));
+    const QVariantMap lost = m_model.unconfigurableCameras().at(0).toMap();
+    QCOMPARE(lost.value("address").toString(), QString("192.168.77.9"));
+    QCOMPARE(lost.value("reasonCode").toString(), QString("unreachable"));
+    QCOMPARE(lost.value("hostInterface").toString(), QString("lo"));
+    QCOMPARE(lost.value("hostSubnet").toString(), QString("127.0.0.0/8"));
+    QVERIFY(lost.value("canForceIp").toBool());
+
+    // The host holds 127.0.0.1 and the simulated cameras' addresses: the next one is free.
+    const QString address = m_model.proposeForceIpAddress(0);
+    QCOMPARE(address, QString("127.0.0.%1").arg(fakeCameraAddresses().size() + 2));
+    QCOMPARE(m_model.proposeForceIpSubnetMask(0), QString("255.0.0.0"));
+    QSignalSpy succeeded(&m_model, &AddrixModel::forceIpSucceeded);
+    QSignalSpy failed(&m_model, &AddrixModel::forceIpFailed);
+    m_model.forceIp(0, address, "255.0.0.0", "0.0.0.0");
+    QTRY_COMPARE_WITH_TIMEOUT(succeeded.count() + failed.count(), 1, 15000);
+    QVERIFY2(failed.isEmpty(), failed.isEmpty() ? "" : qPrintable(failed.at(0).at(0).toString()));
+    QVERIFY(responder.handedOver());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_model.forcing() && !m_model.scanning(), 20000);
+
+    QVERIFY(m_model.unconfigurableCameras().isEmpty());
+    QCOMPARE(m_model.cameras().size(), listed + 1);
+    QVERIFY(selectCameraAt(address));
+    m_model.setDhcpEnabled(false);
+    m_model.setIpAddress("192.168.50.24");
+    m_model.setSubnetMask("255.255.255.0");
+    m_model.setDefaultGateway("0.0.0.0");
+    QVERIFY(applyAndWait());
+    // Read back at once: the camera holds the new persistent configuration.
+    QCOMPARE(m_model.ipAddress(), QString("192.168.50.24"));
+    QCOMPARE(m_model.subnetMask(), QString("255.255.255.0"));
+    QCOMPARE(m_model.currentIP(), address);
 }
 
 QTEST_GUILESS_MAIN(TestAddrixIntegration)
