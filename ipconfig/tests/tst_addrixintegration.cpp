@@ -4,8 +4,10 @@
 
 #include <cforceipresponder.h>
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <csignal>
@@ -16,6 +18,40 @@ QStringList fakeCameraAddresses()
 {
     return qEnvironmentVariable("QELT_FAKE_CAMERAS").split(' ', Qt::SkipEmptyParts);
 }
+
+bool runTc(const QStringList& arguments)
+{
+    QProcess tc;
+    tc.start(QStringLiteral("tc"), arguments);
+    return tc.waitForFinished(5000) && tc.exitStatus() == QProcess::NormalExit && tc.exitCode() == 0;
+}
+
+// While it lives, loopback drops every GVCP register write to the persistent IP address
+// (0x064C): from the controller's side the camera stops answering just there, after the
+// two flags of its IP configuration were written. Only inside the test namespace.
+class CPersistentAddressWritesLost
+{
+public:
+    CPersistentAddressWritesLost()
+    {
+        const QString classRate = QStringLiteral("10gbit");
+        m_installed = runTc({ "qdisc", "add", "dev", "lo", "root", "handle", "1:", "htb", "default", "20" })
+            && runTc({ "class", "add", "dev", "lo", "parent", "1:", "classid", "1:10", "htb", "rate", classRate })
+            && runTc({ "class", "add", "dev", "lo", "parent", "1:", "classid", "1:20", "htb", "rate", classRate })
+            // A queue that holds nothing loses whatever the filter sends to it.
+            && runTc({ "qdisc", "add", "dev", "lo", "parent", "1:10", "handle", "10:", "pfifo", "limit", "0" })
+            // UDP to port 3956; GVCP WRITEREG or WRITEMEM (0x0082, 0x0086); first register 0x064C.
+            && runTc({ "filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32",
+                       "match", "ip", "dport", "3956", "0xffff", "match", "u32", "0x00000082", "0x0000fffb", "at",
+                       "28", "match", "u32", "0x0000064c", "0xffffffff", "at", "36", "flowid", "1:10" });
+    }
+    ~CPersistentAddressWritesLost() { runTc({ "qdisc", "del", "dev", "lo", "root" }); }
+
+    bool installed() const { return m_installed; }
+
+private:
+    bool m_installed = false;
+};
 
 } // namespace
 
@@ -28,6 +64,7 @@ private slots:
     void scanListsEveryCameraWithItsAddress();
     void fixedConfigurationIsWrittenAndReadBack();
     void dhcpConfigurationIsWrittenAndReadBack();
+    void cameraStoppingMidApplyShowsWhatItHolds();
     void cameraStoppedAfterScanFailsTheApply();
     void cameraOnAnotherSubnetIsForcedFoundAndConfigured();
 
@@ -138,6 +175,41 @@ void TestAddrixIntegration::dhcpConfigurationIsWrittenAndReadBack()
     scanAndWait();
     QVERIFY(selectCameraAt(address));
     QCOMPARE(m_model.dhcpEnabled(), false);
+}
+
+void TestAddrixIntegration::cameraStoppingMidApplyShowsWhatItHolds()
+{
+    const QString address = fakeCameraAddresses().at(1);
+    scanAndWait();
+    QVERIFY(selectCameraAt(address));
+    m_model.setDhcpEnabled(true);
+    m_model.setIpAddress("192.168.50.30");
+    m_model.setSubnetMask("255.255.255.0");
+    m_model.setDefaultGateway("0.0.0.0");
+    QVERIFY(applyAndWait());
+    QVERIFY(m_model.dhcpEnabled());
+
+    m_model.setDhcpEnabled(false);
+    m_model.setIpAddress("192.168.50.31");
+    m_model.setSubnetMask("255.255.0.0");
+    {
+        const CPersistentAddressWritesLost lost;
+        QVERIFY2(lost.installed(), "tc could not set up the loss on lo");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("apply to .* failed: "));
+        QVERIFY(!applyAndWait());
+    }
+    // The flags were taken, the address was not: DHCP is off, the old address stays.
+    QCOMPARE(m_model.dhcpEnabled(), false);
+    QCOMPARE(m_model.ipAddress(), QString("192.168.50.30"));
+    QCOMPARE(m_model.subnetMask(), QString("255.255.255.0"));
+    QCOMPARE(m_model.selectedDetails().value("applyOutcome").toString(),
+             QString("Applying failed part-way; changed on the camera: DHCP off."));
+
+    // As a fresh scan confirms.
+    scanAndWait();
+    QVERIFY(selectCameraAt(address));
+    QCOMPARE(m_model.dhcpEnabled(), false);
+    QCOMPARE(m_model.ipAddress(), QString("192.168.50.30"));
 }
 
 void TestAddrixIntegration::cameraStoppedAfterScanFailsTheApply()
