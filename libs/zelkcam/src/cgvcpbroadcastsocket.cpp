@@ -20,6 +20,9 @@ CGvcpBroadcastSocket::CGvcpBroadcastSocket() noexcept
     if (m_fd < 0)
         return;
     const int on = 1;
+    // Every device on a link answers a discovery at about the same moment.
+    const int receiveBuffer = 1 << 20;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in any {};
     any.sin_family = AF_INET;
     any.sin_addr.s_addr = htonl(INADDR_ANY);
