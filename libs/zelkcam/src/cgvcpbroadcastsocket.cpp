@@ -40,8 +40,8 @@ CGvcpBroadcastSocket::~CGvcpBroadcastSocket()
         ::close(m_fd);
 }
 
-bool CGvcpBroadcastSocket::SendTo(
-    const SHostInterface& host, dns::CIPv4Address target, const std::uint8_t* packet, std::size_t size) noexcept
+bool CGvcpBroadcastSocket::SendTo(const SHostInterface& host, dns::CIPv4Address target,
+    const std::uint8_t* packet, std::size_t size) noexcept
 {
     sockaddr_in to {};
     to.sin_family = AF_INET;
@@ -75,7 +75,8 @@ bool CGvcpBroadcastSocket::SendTo(
     return false;
 }
 
-bool CGvcpBroadcastSocket::Broadcast(const SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept
+bool CGvcpBroadcastSocket::Broadcast(
+    const SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept
 {
     if (m_fd < 0)
         return false;
@@ -89,8 +90,8 @@ long CGvcpBroadcastSocket::Receive(
     if (m_fd < 0)
         return -1;
     for (;;) {
-        const auto left
-            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() < 0)
             return -1;
         pollfd poll { m_fd, POLLIN, 0 };

@@ -71,16 +71,16 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     const QCommandLineOption mac(QStringLiteral("mac"), QStringLiteral("MAC address."), QStringLiteral("mac"),
         QStringLiteral("02:00:5e:10:00:42"));
-    const QCommandLineOption address(
-        QStringLiteral("address"), QStringLiteral("Address it claims."), QStringLiteral("ip"), QStringLiteral("192.168.77.5"));
-    const QCommandLineOption mask(
-        QStringLiteral("mask"), QStringLiteral("Its subnet mask."), QStringLiteral("ip"), QStringLiteral("255.255.255.0"));
-    const QCommandLineOption gateway(
-        QStringLiteral("gateway"), QStringLiteral("Its default gateway."), QStringLiteral("ip"), QStringLiteral("192.168.77.1"));
-    const QCommandLineOption serial(
-        QStringLiteral("serial"), QStringLiteral("Serial number."), QStringLiteral("text"), QStringLiteral("FAKE0077"));
-    const QCommandLineOption model(
-        QStringLiteral("model"), QStringLiteral("Model name."), QStringLiteral("text"), QStringLiteral("Fake"));
+    const QCommandLineOption address(QStringLiteral("address"), QStringLiteral("Address it claims."),
+        QStringLiteral("ip"), QStringLiteral("192.168.77.5"));
+    const QCommandLineOption mask(QStringLiteral("mask"), QStringLiteral("Its subnet mask."),
+        QStringLiteral("ip"), QStringLiteral("255.255.255.0"));
+    const QCommandLineOption gateway(QStringLiteral("gateway"), QStringLiteral("Its default gateway."),
+        QStringLiteral("ip"), QStringLiteral("192.168.77.1"));
+    const QCommandLineOption serial(QStringLiteral("serial"), QStringLiteral("Serial number."),
+        QStringLiteral("text"), QStringLiteral("FAKE0077"));
+    const QCommandLineOption model(QStringLiteral("model"), QStringLiteral("Model name."),
+        QStringLiteral("text"), QStringLiteral("Fake"));
     const QCommandLineOption program(QStringLiteral("camera-program"),
         QStringLiteral("Started with -i <address> -s <serial> on FORCEIP."), QStringLiteral("path"),
         QStringLiteral("arv-fake-gv-camera-0.8"));
@@ -97,7 +97,8 @@ int main(int argc, char** argv)
     settings.model = parser.value(model).toLatin1();
     settings.cameraProgram = parser.value(program);
     if (!OnlyLoopback()) {
-        std::fprintf(stderr, "network interfaces other than lo are present; run inside scripts/with-fake-cameras.sh\n");
+        std::fprintf(stderr,
+            "network interfaces other than lo are present; run inside scripts/with-fake-cameras.sh\n");
         return 1;
     }
 
