@@ -20,6 +20,9 @@ CGvcpBroadcastSocket::CGvcpBroadcastSocket() noexcept
     if (m_fd < 0)
         return;
     const int on = 1;
+    // Every device on a link answers a discovery at about the same moment.
+    const int receiveBuffer = 1 << 20;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in any {};
     any.sin_family = AF_INET;
     any.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -37,8 +40,8 @@ CGvcpBroadcastSocket::~CGvcpBroadcastSocket()
         ::close(m_fd);
 }
 
-bool CGvcpBroadcastSocket::SendTo(
-    const SHostInterface& host, dns::CIPv4Address target, const std::uint8_t* packet, std::size_t size) noexcept
+bool CGvcpBroadcastSocket::SendTo(const SHostInterface& host, dns::CIPv4Address target,
+    const std::uint8_t* packet, std::size_t size) noexcept
 {
     sockaddr_in to {};
     to.sin_family = AF_INET;
@@ -72,7 +75,8 @@ bool CGvcpBroadcastSocket::SendTo(
     return false;
 }
 
-bool CGvcpBroadcastSocket::Broadcast(const SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept
+bool CGvcpBroadcastSocket::Broadcast(
+    const SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept
 {
     if (m_fd < 0)
         return false;
@@ -86,8 +90,8 @@ long CGvcpBroadcastSocket::Receive(
     if (m_fd < 0)
         return -1;
     for (;;) {
-        const auto left
-            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() < 0)
             return -1;
         pollfd poll { m_fd, POLLIN, 0 };

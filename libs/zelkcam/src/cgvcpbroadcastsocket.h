@@ -30,7 +30,8 @@ public:
 
     /// Waits until `deadline` for the next datagram and copies at most `capacity` bytes
     /// of it to `buffer`. Its size, or -1 when none came in time.
-    long Receive(std::uint8_t* buffer, std::size_t capacity, std::chrono::steady_clock::time_point deadline) noexcept;
+    long Receive(
+        std::uint8_t* buffer, std::size_t capacity, std::chrono::steady_clock::time_point deadline) noexcept;
 
 private:
     bool SendTo(const SHostInterface& host, dns::CIPv4Address target, const std::uint8_t* packet,

@@ -71,7 +71,8 @@ SFoundDevice Parse(const std::uint8_t* data, const SHostInterface& host, std::ui
         mac[4], mac[5]);
     device.mac = macText;
     // Some devices report no serial number; their MAC address tells them apart instead.
-    device.id = device.vendor + "-" + device.model + "-" + (device.serial.empty() ? device.mac : device.serial);
+    device.id
+        = device.vendor + "-" + device.model + "-" + (device.serial.empty() ? device.mac : device.serial);
     device.ipAddress = CIPv4Address::FromValue(Get32(data + gvcp::CurrentIPAddress));
     device.host = host;
     device.round = round;
@@ -137,8 +138,7 @@ void DiscoverOnce(std::vector<SFoundDevice>& found, std::uint32_t round)
         if (size < 0)
             break;
         if (std::size_t(size) < gvcp::HeaderSize + gvcp::DiscoveryDataSize || Get16(answer) != gvcp::Success
-            || Get16(answer + 2) != gvcp::DiscoveryAck
-            || Get16(answer + 4) < gvcp::DiscoveryDataSize)
+            || Get16(answer + 2) != gvcp::DiscoveryAck || Get16(answer + 4) < gvcp::DiscoveryDataSize)
             continue;
         const auto request = requests.find(Get16(answer + 6));
         if (request == requests.end())

@@ -31,8 +31,8 @@ std::optional<SMac> ParseMac(const std::string& text)
     int consumed = 0;
     if (text.size() != 17
         || std::sscanf(text.c_str(), "%2x%c%2x%c%2x%c%2x%c%2x%c%2x%n", &bytes[0], &separators[0], &bytes[1],
-               &separators[1], &bytes[2], &separators[2], &bytes[3], &separators[3], &bytes[4], &separators[4],
-               &bytes[5], &consumed)
+               &separators[1], &bytes[2], &separators[2], &bytes[3], &separators[3], &bytes[4],
+               &separators[4], &bytes[5], &consumed)
             != 11
         || consumed != 17)
         return std::nullopt;
@@ -92,7 +92,9 @@ EForceIpResult CGvForceIp::Send(const SDeviceInfo& device, CIPv4Address address,
         if (!mac || !host || address == CIPv4Address()) {
             qCInfo(lcDiscovery, "FORCEIP for '%s' on '%s' to %s: %s", device.macAddress.c_str(),
                 device.hostInterface.c_str(), address.Text().data(),
-                !mac ? "no usable MAC address" : !host ? "no such host interface" : "no address");
+                !mac        ? "no usable MAC address"
+                    : !host ? "no such host interface"
+                            : "no address");
             return EForceIpResult::InvalidRequest;
         }
 
@@ -127,15 +129,17 @@ EForceIpResult CGvForceIp::Send(const SDeviceInfo& device, CIPv4Address address,
                 const std::uint16_t status = Get16(answer);
                 qCInfo(lcDiscovery, "FORCEIP of %s to %s on %s: status 0x%04x", device.macAddress.c_str(),
                     address.Text().data(), host->name.c_str(), status);
-                return status == gvcp::Success ? EForceIpResult::Acknowledged : EForceIpResult::NoAcknowledgement;
+                return status == gvcp::Success ? EForceIpResult::Acknowledged
+                                               : EForceIpResult::NoAcknowledgement;
             }
         }
         if (!sent) {
-            qCWarning(lcDiscovery, "FORCEIP of %s: cannot send on %s", device.macAddress.c_str(), host->name.c_str());
+            qCWarning(lcDiscovery, "FORCEIP of %s: cannot send on %s", device.macAddress.c_str(),
+                host->name.c_str());
             return EForceIpResult::SendFailed;
         }
-        qCInfo(lcDiscovery, "FORCEIP of %s to %s on %s: no acknowledgement within %d ms", device.macAddress.c_str(),
-            address.Text().data(), host->name.c_str(), int(timeout.count()));
+        qCInfo(lcDiscovery, "FORCEIP of %s to %s on %s: no acknowledgement within %d ms",
+            device.macAddress.c_str(), address.Text().data(), host->name.c_str(), int(timeout.count()));
         return EForceIpResult::NoAcknowledgement;
     } catch (const std::exception& error) {
         qCWarning(lcDiscovery, "FORCEIP failed: %s", error.what());

@@ -69,13 +69,13 @@ bool CInterfaces::discover(TArray<SDeviceInfo>& devices, TArray<CString> interfa
     }
 }
 
-EForceIpResult CInterfaces::forceIp(const SDeviceInfo& device, std::uint32_t address, std::uint32_t subnetMask,
-    std::uint32_t defaultGateway, int timeoutMs)
+EForceIpResult CInterfaces::forceIp(const SDeviceInfo& device, std::uint32_t address,
+    std::uint32_t subnetMask, std::uint32_t defaultGateway, int timeoutMs)
 {
     if (device.interfaceName != CString(CGvInterface::Name))
         return EForceIpResult::InvalidRequest;
-    return CGvForceIp::Send(device, dns::CIPv4Address::FromValue(address), dns::CIPv4Address::FromValue(subnetMask),
-        dns::CIPv4Address::FromValue(defaultGateway), timeoutMs);
+    return CGvForceIp::Send(device, dns::CIPv4Address::FromValue(address),
+        dns::CIPv4Address::FromValue(subnetMask), dns::CIPv4Address::FromValue(defaultGateway), timeoutMs);
 }
 
 } // namespace zelk::cam

@@ -16,7 +16,8 @@ namespace {
 
 dns::CIPv4Address AddressOf(const sockaddr* address)
 {
-    return dns::CIPv4Address::FromValue(ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr));
+    return dns::CIPv4Address::FromValue(
+        ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr));
 }
 
 } // namespace

@@ -10,7 +10,7 @@ namespace zelk::cam {
 /// One IPv4 address of one of the host's network interfaces.
 struct SHostInterface
 {
-    std::string name;   ///< the interface ("eth0"), without an address label's ":n"
+    std::string name; ///< the interface ("eth0"), without an address label's ":n"
     unsigned index = 0; ///< the system's interface index
     dns::CIPv4Address address;
     dns::CIPv4Address mask;

@@ -1,9 +1,9 @@
 #include "cforceipresponder.h"
 
 #include <QFile>
-#include <QtAlgorithms>
 #include <QProcess>
 #include <QThread>
+#include <QtAlgorithms>
 #include <QtEndian>
 
 #include <arpa/inet.h>
@@ -103,11 +103,12 @@ bool answers(quint32 address, int timeoutMs)
     request[1] = char(AcknowledgeFlag);
     request.append(4, '\0');
     const sockaddr_in to = endpoint(address, ControlPort);
-    ::sendto(fd, request.constData(), size_t(request.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    ::sendto(fd, request.constData(), size_t(request.size()), 0, reinterpret_cast<const sockaddr*>(&to),
+        sizeof to);
     pollfd poll { fd, POLLIN, 0 };
     std::uint8_t answer[64];
-    const bool answered = ::poll(&poll, 1, timeoutMs) > 0 && ::recv(fd, answer, sizeof answer, 0) >= HeaderSize
-        && get16(answer + 2) == ReadRegisterAck;
+    const bool answered = ::poll(&poll, 1, timeoutMs) > 0
+        && ::recv(fd, answer, sizeof answer, 0) >= HeaderSize && get16(answer + 2) == ReadRegisterAck;
     ::close(fd);
     return answered;
 }
@@ -298,7 +299,8 @@ void CForceIpResponder::answerForceIp(const std::uint8_t* request, std::size_t s
         return;
     SPending pending;
     pending.packet = header(0, ForceIpAck, 0, command.requestId);
-    pending.to = (command.flags & BroadcastAcknowledgeFlag) ? endpoint(INADDR_BROADCAST, ntohs(from.sin_port)) : from;
+    pending.to = (command.flags & BroadcastAcknowledgeFlag) ? endpoint(INADDR_BROADCAST, ntohs(from.sin_port))
+                                                            : from;
     pending.due = Clock::now() + std::chrono::milliseconds(delayMs);
     {
         std::lock_guard lock(m_mutex);
@@ -312,11 +314,13 @@ bool CForceIpResponder::handOver(quint32 address, quint32 subnetMask)
     const QString text = dotted(address);
     // The camera programs answer only on an address an interface holds.
     QProcess::execute(QStringLiteral("ip"),
-        { QStringLiteral("addr"), QStringLiteral("add"), text + u'/' + QString::number(qPopulationCount(subnetMask)),
-            QStringLiteral("dev"), QStringLiteral("lo") });
+        { QStringLiteral("addr"), QStringLiteral("add"),
+            text + u'/' + QString::number(qPopulationCount(subnetMask)), QStringLiteral("dev"),
+            QStringLiteral("lo") });
     QProcess process;
     process.setProgram(m_settings.cameraProgram);
-    process.setArguments({ QStringLiteral("-i"), text, QStringLiteral("-s"), QString::fromLatin1(m_settings.serial) });
+    process.setArguments(
+        { QStringLiteral("-i"), text, QStringLiteral("-s"), QString::fromLatin1(m_settings.serial) });
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     qint64 pid = 0;
@@ -340,7 +344,8 @@ bool CForceIpResponder::handOver(quint32 address, quint32 subnetMask)
 
 void CForceIpResponder::send(const QByteArray& packet, const sockaddr_in& to)
 {
-    ::sendto(m_sender, packet.constData(), size_t(packet.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    ::sendto(m_sender, packet.constData(), size_t(packet.size()), 0, reinterpret_cast<const sockaddr*>(&to),
+        sizeof to);
 }
 
 void CForceIpResponder::sendDue()

@@ -33,7 +33,7 @@ public:
     struct SSettings
     {
         SMac mac { 0x02, 0x00, 0x5e, 0x10, 0x00, 0x42 };
-        quint32 address = 0xC0A84D05;        ///< 192.168.77.5, first octet most significant
+        quint32 address = 0xC0A84D05; ///< 192.168.77.5, first octet most significant
         quint32 subnetMask = 0xFFFFFF00;
         quint32 defaultGateway = 0xC0A84D01;
         // The identity arv-fake-gv-camera-0.8 reports, so that a camera program keeps it.

@@ -208,10 +208,14 @@ void TestForceIp::invalidRequestsSendNothing_data()
     const QString mac = MacText(CForceIpResponder::SSettings().mac);
     const quint32 loopback = IPv4("127.0.0.1");
     const quint32 address = IPv4("127.0.0.66");
-    QTest::newRow("no MAC") << "" << "lo" << loopback << address;
-    QTest::newRow("MAC not in hex") << "02:00:5e:10:00:zz" << "lo" << loopback << address;
-    QTest::newRow("zero MAC") << "00:00:00:00:00:00" << "lo" << loopback << address;
-    QTest::newRow("group MAC") << "ff:ff:ff:ff:ff:ff" << "lo" << loopback << address;
+    QTest::newRow("no MAC") << ""
+                            << "lo" << loopback << address;
+    QTest::newRow("MAC not in hex") << "02:00:5e:10:00:zz"
+                                    << "lo" << loopback << address;
+    QTest::newRow("zero MAC") << "00:00:00:00:00:00"
+                              << "lo" << loopback << address;
+    QTest::newRow("group MAC") << "ff:ff:ff:ff:ff:ff"
+                               << "lo" << loopback << address;
     QTest::newRow("no interface") << mac << "" << 0u << address;
     QTest::newRow("unknown interface") << mac << "nosuch0" << IPv4("10.9.9.9") << address;
     QTest::newRow("address 0") << mac << "lo" << loopback << 0u;
@@ -230,7 +234,8 @@ void TestForceIp::invalidRequestsSendNothing()
     device.macAddress = mac.toUtf8().constData();
     device.hostInterface = hostInterface.toUtf8().constData();
     device.raw.interfaceAddress = interfaceAddress;
-    QCOMPARE(interfaces()->forceIp(device, address, IPv4("255.0.0.0"), 0, 300), EForceIpResult::InvalidRequest);
+    QCOMPARE(
+        interfaces()->forceIp(device, address, IPv4("255.0.0.0"), 0, 300), EForceIpResult::InvalidRequest);
     // Anything sent would have arrived by now: loopback delivers at once.
     QTest::qWait(50);
     QVERIFY(responder.forceIpCommands().isEmpty());
