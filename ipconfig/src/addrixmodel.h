@@ -2,6 +2,8 @@
 
 #include <zelk/cam/records.h>
 
+#include <dns/hostinterfaces.h>
+
 #include <QFutureWatcher>
 #include <QList>
 #include <QObject>
@@ -9,6 +11,8 @@
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
+
+#include <vector>
 
 /// The IP configuration tool's backend: the cameras found by the last scan, the
 /// selected camera's editable IP configuration, and the scan and apply tasks, which
@@ -61,6 +65,14 @@ public:
         QString currentSubnetMask;
         QString currentDefaultGateway;
         bool linkLocal = false;
+        // What the camera was last known to hold, as against the edited values above.
+        struct
+        {
+            bool dhcpEnabled = false;
+            QString ipAddress;
+            QString subnetMask;
+            QString defaultGateway;
+        } held;
         // What the last failed apply left changed on the camera; empty otherwise.
         QString applyOutcome;
     };
@@ -70,7 +82,6 @@ public:
     {
         zelk::cam::SCameraInfo cameraInfo;
         QString reasonCode;
-        QString address;
     };
 
     /// What a scan task hands back to the GUI thread.
@@ -78,14 +89,14 @@ public:
     {
         QList<SIpSettings> cameras;
         QList<SUnconfigurable> unconfigurable;
+        std::vector<dns::SHostInterface> hostInterfaces;
     };
 
     /// What an apply task hands back: whether it succeeded, and what the camera holds after it.
     struct SApplyResult
     {
         bool succeeded = false;
-        bool readBack = false;  // the camera could be read after the writes
-        SIpSettings settings;   // what was read when readBack
+        SIpSettings settings; // what the camera holds, as read back or, failing that, inferred
     };
 
     explicit AddrixModel(QObject* parent = nullptr);
@@ -159,9 +170,20 @@ private:
     SIpSettings* selectedEntry();
     // Stores a text field of the selected entry and announces it; nothing when unchanged.
     void setSelectedText(QString SIpSettings::*field, QString value, void (AddrixModel::*changed)());
+    // Recomputes the address warning and announces it when its text changed.
+    void updateAddressWarning();
+    QString computeAddressWarning() const;
+    // Who already uses `address`: "this computer (eth0)", a camera's name; empty when free.
+    QString addressUser(std::uint32_t address, int exceptCamera) const;
+    QString forceIpProblem(int index, const QString& address, const QString& subnetMask,
+                           const QString& defaultGateway) const;
+    // Replaces the applied entry's values by what the camera holds and announces the changes.
+    void takeAppliedState(const SApplyResult& result);
 
     SScanResult DoScan();
     SApplyResult DoApply(SIpSettings settings);
+    static QString DoForceIp(zelk::cam::SDeviceInfo device, std::uint32_t address, std::uint32_t subnetMask,
+                             std::uint32_t defaultGateway);
 
     QList<SIpSettings> m_settings;
     QStringList m_cameras;
@@ -169,7 +191,13 @@ private:
     bool m_scanning = false;
     bool m_applying = false;
     QList<SUnconfigurable> m_unconfigurable;
+    std::vector<dns::SHostInterface> m_hostInterfaces;
+    QString m_addressWarning;
     bool m_forcing = false;
+    bool m_rescanWanted = false; // a temporary address was taken while a scan ran
+    // The entry being applied, found again by its device when the task ends.
+    int m_applyingCamera = -1;
+    QByteArray m_applyingDevice;
     QFutureWatcher<SScanResult> m_scanWatcher;
     QFutureWatcher<SApplyResult> m_applyWatcher;
     QFutureWatcher<QString> m_forceWatcher; // empty text: acknowledged

@@ -2,10 +2,10 @@
 // doneScanning() back on the GUI thread.
 #include "addrixmodel.h"
 #include "cameraconnection.h"
+#include "camerastate.h"
 #include "ipaddressvalue.h"
 
 #include <zelk/cam/cam.h>
-#include <zelk/cam/gic/ipfeatures.h>
 
 #include <QException>
 #include <QThreadPool>
@@ -21,9 +21,23 @@ const char* const cameraFamilies[] = { "KDR-1", "KDR-2", "KDR-3", "KDR-4", "Quor
 constexpr int keepCachedInterfaces = 0;
 constexpr int discoveryRounds = 1;
 
-template <typename Feature> TSharedPtr<Feature> lookUp(gic::IGenICam& genICam, const char* name)
+// Why a camera is listed apart; the window shows the matching text.
+const char* const reasonUnreachable = "unreachable";
+const char* const reasonControlled = "controlled";
+const char* const reasonNoAnswer = "noAnswer";
+const char* const reasonNoIpFeatures = "noIpFeatures";
+
+// On the subnet of the host interface it answered on; assumed so when that is unknown.
+bool reachable(const SDeviceInfo& device)
 {
-    return genICam.feature(name).template dynamicCast<Feature>();
+    const auto mask = dns::CIPv4Address::FromValue(device.raw.interfaceMask);
+    const auto host = dns::CIPv4Address::FromValue(device.raw.interfaceAddress);
+    std::optional<dns::CIPv4Address> address = dns::CIPv4Address::FromValue(device.raw.ipAddress);
+    if (device.raw.ipAddress == 0)
+        address = dns::CIPv4Address::Parse(device.address.c_str());
+    if (mask == dns::CIPv4Address() || host == dns::CIPv4Address() || !address)
+        return true;
+    return address->SameSubnet(host, mask);
 }
 
 } // namespace
@@ -34,9 +48,11 @@ void AddrixModel::scan()
         return;
     m_settings.clear();
     m_cameras.clear();
+    m_unconfigurable.clear();
     m_selectedCamera = -1;
     emit camerasChanged();
     announceSelection();
+    emit unconfigurableCamerasChanged();
 
     m_scanning = true;
     emit scanningChanged();
@@ -66,51 +82,51 @@ AddrixModel::SScanResult AddrixModel::DoScan()
     zelk::cam::cameras()->match(found, devices, families);
 
     SScanResult scanned;
-    QList<SIpSettings>& result = scanned.cameras;
+    scanned.hostInterfaces = dns::HostInterfaces();
     TSharedPtr<IDevice> device;
     for (const SCameraInfo& record : found) {
         SCameraInfo camera = record;
         SIpSettings entry;
+        const auto setAside = [&scanned, &camera](const char* reasonCode) {
+            scanned.unconfigurable.append({ camera, QString::fromLatin1(reasonCode) });
+        };
 
-        // A transport the library reported but no longer resolves leaves the camera out.
-        device = cameraconnection::createDevice(camera.deviceInfo);
-        if (!device)
+        // Opening a camera the host cannot route to would only wait out a timeout.
+        if (!reachable(camera.deviceInfo)) {
+            setAside(reasonUnreachable);
             continue;
+        }
+
+        // A transport the library reported but no longer resolves: nothing answers there.
+        device = cameraconnection::createDevice(camera.deviceInfo);
+        if (!device) {
+            setAside(reasonNoAnswer);
+            continue;
+        }
 
         cameraconnection::selectGenICamControl(camera.deviceInfo);
-        if (!device->open(camera.deviceInfo, cameraconnection::accessMode))
+        if (!device->open(camera.deviceInfo, cameraconnection::accessMode)) {
+            setAside(device->openFailure() == EOpenFailure::ControlledElsewhere ? reasonControlled : reasonNoAnswer);
             continue;
+        }
         entry.cameraInfo = camera;
         entry.dhcpEnabled = false;
 
         TSharedPtr<gic::IGenICam> genICam = device->genICam(cameraconnection::ownFeatureTree);
-        if (!genICam)
+        if (!genICam) {
+            setAside(reasonNoIpFeatures);
             continue;
-
-        // All six are looked up even when one is missing, as a camera's log shows them together.
-        TSharedPtr<gic::IInteger> current = lookUp<gic::IInteger>(*genICam, gic::GevCurrentIPAddress);
-        TSharedPtr<gic::IInteger> persistentIP = lookUp<gic::IInteger>(*genICam, gic::GevPersistentIPAddress);
-        TSharedPtr<gic::IInteger> mask = lookUp<gic::IInteger>(*genICam, gic::GevPersistentSubnetMask);
-        TSharedPtr<gic::IInteger> gateway = lookUp<gic::IInteger>(*genICam, gic::GevPersistentDefaultGateway);
-        TSharedPtr<gic::IBoolean> dhcp = lookUp<gic::IBoolean>(*genICam, gic::GevCurrentIPConfigurationDHCP);
-        TSharedPtr<gic::IBoolean> persistent
-            = lookUp<gic::IBoolean>(*genICam, gic::GevCurrentIPConfigurationPersistentIP);
-        if (!current || !persistentIP || !mask || !gateway || !dhcp || !persistent)
-            continue;
-
-        try {
-            const QString currentText = addressText(current->getValue());
-            const QString addressTextValue = addressText(persistentIP->getValue());
-            const QString maskText = addressText(mask->getValue());
-            const QString gatewayText = addressText(gateway->getValue());
-            entry.dhcpEnabled = dhcp->getValue() && !persistent->getValue();
-            entry.currentIP = currentText;
-            entry.ipAddress = addressTextValue;
-            entry.subnetMask = maskText;
-            entry.defaultGateway = gatewayText;
-            result.append(entry);
-        } catch (...) {
-            // A camera that cannot be read is simply not listed.
+        }
+        switch (camerastate::read(*genICam, entry)) {
+        case camerastate::EReadOutcome::Read:
+            scanned.cameras.append(entry);
+            break;
+        case camerastate::EReadOutcome::MissingFeatures:
+            setAside(reasonNoIpFeatures);
+            break;
+        case camerastate::EReadOutcome::ReadFailed:
+            setAside(reasonNoAnswer);
+            break;
         }
     }
     return scanned;
@@ -119,16 +135,27 @@ AddrixModel::SScanResult AddrixModel::DoScan()
 void AddrixModel::doneScanning()
 {
     try {
-        m_settings = m_scanWatcher.future().result().cameras;
+        SScanResult scanned = m_scanWatcher.future().result();
+        m_settings = std::move(scanned.cameras);
+        m_unconfigurable = std::move(scanned.unconfigurable);
+        m_hostInterfaces = std::move(scanned.hostInterfaces);
     } catch (const QException&) {
         // The worker failed outside its guarded reads; QtConcurrent hands whatever it
         // threw over as a QException (QUnhandledException for a standard one). List nothing.
         m_settings.clear();
+        m_unconfigurable.clear();
     }
     for (const SIpSettings& entry : std::as_const(m_settings))
         m_cameras.append(QString::fromUtf8(entry.cameraInfo.displayName.c_str()));
     emit camerasChanged();
+    emit unconfigurableCamerasChanged();
     setSelectedCamera(0);
     m_scanning = false;
     emit scanningChanged();
+
+    if (m_rescanWanted) {
+        // A camera took a temporary address while this scan ran: it may have been missed.
+        m_rescanWanted = false;
+        scan();
+    }
 }

@@ -17,3 +17,11 @@ QString addressText(std::int64_t genicamValue)
     IPToString(address.LowFirstValue(), buffer);
     return QString::fromUtf8(buffer);
 }
+
+QString subnetText(dns::CIPv4Address address, dns::CIPv4Address mask)
+{
+    const QString network = QString::fromLatin1(address.Network(mask).Text().data());
+    if (mask.IsContiguousMask())
+        return QStringLiteral("%1/%2").arg(network).arg(mask.OneBits());
+    return QStringLiteral("%1/%2").arg(network, QString::fromLatin1(mask.Text().data()));
+}

@@ -17,3 +17,7 @@ std::optional<dns::CIPv4Address> parseAddress(const QString& text);
 
 /// Dotted text, from IPToString, of a GenICam address feature value (its low 32 bits).
 QString addressText(std::int64_t genicamValue);
+
+/// "192.168.1.0/24" for the subnet of `address` under a contiguous `mask`, else
+/// "10.0.2.0/255.0.255.0".
+QString subnetText(dns::CIPv4Address address, dns::CIPv4Address mask);

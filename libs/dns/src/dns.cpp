@@ -1,4 +1,5 @@
 #include <dns/dns.h>
+#include <dns/hostinterfaces.h>
 #include <dns/ipv4address.h>
 
 #include "defaultmask.h"
@@ -34,4 +35,12 @@ const char* GetSubnetMask(const char* address)
     const std::optional<CIPv4Address> interfaceMask
         = dns::FindNetworkMask(dns::ReadInterfaceNetworks(), *parsed);
     return dns::MaskText(interfaceMask ? *interfaceMask : dns::DefaultMask(*parsed));
+}
+
+std::vector<dns::SHostInterface> dns::HostInterfaces()
+{
+    std::vector<SHostInterface> interfaces;
+    for (const InterfaceNetwork& network : ReadInterfaceNetworks())
+        interfaces.push_back({ network.name, network.address, network.mask });
+    return interfaces;
 }

@@ -36,7 +36,8 @@ std::vector<InterfaceNetwork> ReadInterfaceNetworks()
             continue;
         if (!(entry->ifa_flags & IFF_UP))
             continue;
-        networks.push_back({ AddressOf(entry->ifa_addr), AddressOf(entry->ifa_netmask) });
+        networks.push_back({ AddressOf(entry->ifa_addr), AddressOf(entry->ifa_netmask),
+                             entry->ifa_name ? entry->ifa_name : "" });
     }
     freeifaddrs(list);
     return networks;

@@ -3,6 +3,7 @@
 #include <dns/ipv4address.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace dns {
@@ -12,6 +13,7 @@ struct InterfaceNetwork
 {
     CIPv4Address address;
     CIPv4Address mask;
+    std::string name; ///< the interface's name; empty when unknown
 };
 
 /// The IPv4 networks of the interfaces that are up, read afresh from the system on

@@ -1,4 +1,5 @@
 #include <dns/dns.h>
+#include <dns/hostinterfaces.h>
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -32,6 +33,7 @@ private slots:
     void subnetMask_data();
     void subnetMask();
     void subnetMaskTextIsStable();
+    void hostInterfacesListsTheNamespaceNetworks();
 };
 
 void TestDns::stringToIP_data()
@@ -246,6 +248,20 @@ void TestDns::subnetMaskTextIsStable()
     for (int i = 0; i < 100; ++i)
         QCOMPARE(static_cast<const void*>(GetSubnetMask("169.254.1.1")), static_cast<const void*>(first));
     QCOMPARE(QByteArray(first), copy);
+}
+
+void TestDns::hostInterfacesListsTheNamespaceNetworks()
+{
+    if (qEnvironmentVariableIntValue("DNS_TEST_NETWORKS") != 1)
+        QSKIP("needs the networks of with-test-networks.sh");
+    QStringList found;
+    for (const dns::SHostInterface& host : dns::HostInterfaces())
+        found.append(QString("%1 %2/%3").arg(QString::fromStdString(host.name), host.address.Text().data(),
+                                             host.mask.Text().data()));
+    found.sort();
+    QCOMPARE(found, (QStringList { "lo 10.20.0.1/255.255.0.0", "lo 10.20.30.1/255.255.255.0",
+                                   "lo 127.0.0.1/255.0.0.0", "lo 172.31.4.1/255.255.255.192",
+                                   "lo 192.168.77.1/255.255.252.0" }));
 }
 
 QTEST_APPLESS_MAIN(TestDns)

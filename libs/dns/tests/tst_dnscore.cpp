@@ -26,7 +26,7 @@ CIPv4Address Parse(const char* text)
 
 dns::InterfaceNetwork Network(const char* address, const char* mask)
 {
-    return { Parse(address), Parse(mask) };
+    return { Parse(address), Parse(mask), {} };
 }
 
 } // namespace
@@ -37,6 +37,8 @@ class TestDnsCore : public QObject
 
 private slots:
     void byteOrders();
+    void subnetArithmetic_data();
+    void subnetArithmetic();
     void maskText_data();
     void maskText();
     void maskTextInternsOddMasks();
@@ -57,6 +59,71 @@ void TestDnsCore::byteOrders()
     QCOMPARE(address.Octet(0), 192u);
     QCOMPARE(address.Octet(3), 10u);
     QCOMPARE(QByteArray(address.Text().data()), QByteArray("192.168.0.10"));
+}
+
+void TestDnsCore::subnetArithmetic_data()
+{
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QByteArray>("mask");
+    QTest::addColumn<bool>("contiguous");
+    QTest::addColumn<int>("oneBits");
+    QTest::addColumn<QByteArray>("network");
+    QTest::addColumn<QByteArray>("broadcast");
+    // multicast, limited broadcast, loopback, link-local
+    QTest::addColumn<QByteArray>("kinds");
+
+    QTest::newRow("/24") << QByteArray("192.168.1.77") << QByteArray("255.255.255.0") << true << 24
+                         << QByteArray("192.168.1.0") << QByteArray("192.168.1.255") << QByteArray("----");
+    QTest::newRow("/22") << QByteArray("192.168.78.9") << QByteArray("255.255.252.0") << true << 22
+                         << QByteArray("192.168.76.0") << QByteArray("192.168.79.255") << QByteArray("----");
+    QTest::newRow("/0") << QByteArray("10.1.2.3") << QByteArray("0.0.0.0") << true << 0 << QByteArray("0.0.0.0")
+                        << QByteArray("255.255.255.255") << QByteArray("----");
+    QTest::newRow("/32") << QByteArray("10.1.2.3") << QByteArray("255.255.255.255") << true << 32
+                         << QByteArray("10.1.2.3") << QByteArray("10.1.2.3") << QByteArray("----");
+    QTest::newRow("holes") << QByteArray("10.1.2.3") << QByteArray("255.0.255.0") << false << 16
+                           << QByteArray("10.0.2.0") << QByteArray("10.255.2.255") << QByteArray("----");
+    QTest::newRow("low bits only") << QByteArray("10.1.2.3") << QByteArray("0.0.0.255") << false << 8
+                                   << QByteArray("0.0.0.3") << QByteArray("255.255.255.3") << QByteArray("----");
+    QTest::newRow("multicast low") << QByteArray("224.0.0.1") << QByteArray("240.0.0.0") << true << 4
+                                   << QByteArray("224.0.0.0") << QByteArray("239.255.255.255")
+                                   << QByteArray("M---");
+    QTest::newRow("multicast high") << QByteArray("239.255.255.255") << QByteArray("255.255.255.0") << true << 24
+                                    << QByteArray("239.255.255.0") << QByteArray("239.255.255.255")
+                                    << QByteArray("M---");
+    QTest::newRow("above multicast") << QByteArray("240.0.0.1") << QByteArray("255.0.0.0") << true << 8
+                                     << QByteArray("240.0.0.0") << QByteArray("240.255.255.255")
+                                     << QByteArray("----");
+    QTest::newRow("limited broadcast") << QByteArray("255.255.255.255") << QByteArray("255.255.255.255") << true
+                                       << 32 << QByteArray("255.255.255.255") << QByteArray("255.255.255.255")
+                                       << QByteArray("-B--");
+    QTest::newRow("loopback") << QByteArray("127.0.0.2") << QByteArray("255.0.0.0") << true << 8
+                              << QByteArray("127.0.0.0") << QByteArray("127.255.255.255") << QByteArray("--L-");
+    QTest::newRow("link-local") << QByteArray("169.254.3.4") << QByteArray("255.255.0.0") << true << 16
+                                << QByteArray("169.254.0.0") << QByteArray("169.254.255.255")
+                                << QByteArray("---A");
+}
+
+void TestDnsCore::subnetArithmetic()
+{
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, mask);
+    QFETCH(bool, contiguous);
+    QFETCH(int, oneBits);
+    QFETCH(QByteArray, network);
+    QFETCH(QByteArray, broadcast);
+    QFETCH(QByteArray, kinds);
+
+    const CIPv4Address a = Parse(address.constData());
+    const CIPv4Address m = Parse(mask.constData());
+    QCOMPARE(m.IsContiguousMask(), contiguous);
+    QCOMPARE(m.OneBits(), oneBits);
+    QCOMPARE(QByteArray(a.Network(m).Text().data()), network);
+    QCOMPARE(QByteArray(a.Broadcast(m).Text().data()), broadcast);
+    QVERIFY(a.SameSubnet(a.Broadcast(m), m));
+    QCOMPARE(a.SameSubnet(a.Broadcast(m).Plus(1), m), m.Value() == 0);
+    const QByteArray found = QByteArray(a.IsMulticast() ? "M" : "-") + (a.IsLimitedBroadcast() ? "B" : "-")
+        + (a.IsLoopback() ? "L" : "-") + (a.IsLinkLocal() ? "A" : "-");
+    QCOMPARE(found, kinds);
 }
 
 void TestDnsCore::maskText_data()

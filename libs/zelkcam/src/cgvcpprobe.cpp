@@ -1,6 +1,7 @@
 #include "cgvcpprobe.h"
 
 #include "gvcp.h"
+#include "requestid.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,7 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstring>
 
@@ -59,17 +59,6 @@ std::uint16_t Get16(const std::uint8_t* at)
 std::uint32_t Get32(const std::uint8_t* at)
 {
     return (std::uint32_t(at[0]) << 24) | (std::uint32_t(at[1]) << 16) | (std::uint32_t(at[2]) << 8) | at[3];
-}
-
-std::uint16_t NextRequestId()
-{
-    // Any non-zero id will do; distinct ids keep late answers of an earlier probe apart.
-    static std::atomic<std::uint16_t> counter { 0x4000 };
-    std::uint16_t id;
-    do
-        id = counter.fetch_add(1, std::memory_order_relaxed);
-    while (id == 0);
-    return id;
 }
 
 } // namespace

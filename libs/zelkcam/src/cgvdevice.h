@@ -15,9 +15,10 @@ class CDeviceSession;
 
 /// Connects to the GigE Vision camera at `info.address`, asking for its control
 /// channel when `wantControl`; range and access checks on. Null with a sentence for
-/// the user in `error` when it cannot; a camera that does not answer makes this fail
-/// within about one second.
-TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl, std::string& error);
+/// the user in `error`, and why in `failure` when given, when it cannot; a camera that
+/// does not answer makes this fail within about one second.
+TGObjectPtr<ArvDevice> ConnectGvDevice(
+    const SDeviceInfo& info, bool wantControl, std::string& error, EOpenFailure* failure = nullptr);
 
 /// A GigE Vision camera reached by its address through Aravis.
 class CGvDevice final : public IDevice
