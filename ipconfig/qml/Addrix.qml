@@ -210,61 +210,72 @@ ApplicationWindow {
         title: "Cameras That Cannot Be Configured"
         standardButtons: Dialog.Close
 
-        ListView {
-            id: unconfigurableList
-            objectName: "unconfigurableList"
+        // A handful of cameras at most: all made at once, so the dialog knows its height.
+        Flickable {
+            id: unconfigurableFlickable
             anchors.fill: parent
-            implicitHeight: contentHeight
-            model: backend.unconfigurableCameras
+            implicitHeight: unconfigurableColumn.implicitHeight
+            contentHeight: unconfigurableColumn.implicitHeight
             clip: true
-            spacing: 10
             boundsBehavior: Flickable.StopAtBounds
             // Shown throughout, so that a camera below the fold is not missed.
             ScrollBar.vertical: ScrollBar {
                 id: unconfigurableScrollBar
-                policy: unconfigurableList.contentHeight > unconfigurableList.height ? ScrollBar.AlwaysOn
-                                                                                   : ScrollBar.AlwaysOff
+                policy: unconfigurableFlickable.contentHeight > unconfigurableFlickable.height ? ScrollBar.AlwaysOn
+                                                                                               : ScrollBar.AlwaysOff
             }
 
-            delegate: RowLayout {
-                width: unconfigurableList.width - (unconfigurableScrollBar.visible ? unconfigurableScrollBar.width + 6 : 0)
-                spacing: 8
+            Column {
+                id: unconfigurableColumn
+                width: unconfigurableFlickable.width - (unconfigurableScrollBar.visible ? unconfigurableScrollBar.width + 6 : 0)
+                spacing: 10
 
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: 1
+                Repeater {
+                    id: unconfigurableList
+                    objectName: "unconfigurableList"
+                    model: backend.unconfigurableCameras
 
-                    Label {
-                        objectName: "unconfigurableName"
-                        Layout.fillWidth: true
-                        elide: Text.ElideRight
-                        font.bold: true
-                        text: modelData.displayName
+                    delegate: RowLayout {
+                        width: unconfigurableColumn.width
+                        spacing: 8
+
+                        ColumnLayout {
+                            Layout.fillWidth: true
+                            spacing: 1
+
+                            Label {
+                                objectName: "unconfigurableName"
+                                Layout.fillWidth: true
+                                elide: Text.ElideRight
+                                font.bold: true
+                                text: modelData.displayName
+                            }
+                            Label {
+                                objectName: "unconfigurableReason"
+                                Layout.fillWidth: true
+                                wrapMode: Text.WordWrap
+                                color: "#FFB454"
+                                text: modelData.reason
+                            }
+                            Label {
+                                objectName: "unconfigurableDetails"
+                                Layout.fillWidth: true
+                                wrapMode: Text.WordWrap
+                                color: "#B4B4BC"
+                                text: "MAC " + (modelData.macAddress !== "" ? modelData.macAddress : "unknown")
+                                      + ", address " + modelData.address
+                                      + ", answered on " + (modelData.hostInterface !== "" ? modelData.hostInterface : "an unknown interface")
+                                      + (modelData.hostSubnet !== "" ? " (" + modelData.hostSubnet + ")" : "")
+                            }
+                        }
+                        Button {
+                            objectName: "forceIpButton"
+                            visible: modelData.canForceIp
+                            enabled: !(backend.scanning || backend.applying || backend.forcing)
+                            text: "Temporary IP..."
+                            onClicked: window.openForceIp(index)
+                        }
                     }
-                    Label {
-                        objectName: "unconfigurableReason"
-                        Layout.fillWidth: true
-                        wrapMode: Text.WordWrap
-                        color: "#FFB454"
-                        text: modelData.reason
-                    }
-                    Label {
-                        objectName: "unconfigurableDetails"
-                        Layout.fillWidth: true
-                        wrapMode: Text.WordWrap
-                        color: "#B4B4BC"
-                        text: "MAC " + (modelData.macAddress !== "" ? modelData.macAddress : "unknown")
-                              + ", address " + modelData.address
-                              + ", answered on " + (modelData.hostInterface !== "" ? modelData.hostInterface : "an unknown interface")
-                              + (modelData.hostSubnet !== "" ? " (" + modelData.hostSubnet + ")" : "")
-                    }
-                }
-                Button {
-                    objectName: "forceIpButton"
-                    visible: modelData.canForceIp
-                    enabled: !(backend.scanning || backend.applying || backend.forcing)
-                    text: "Temporary IP..."
-                    onClicked: window.openForceIp(index)
                 }
             }
         }

@@ -30,7 +30,19 @@ TestCase {
         window = loader.item
         verify(window)
         tryCompare(window.backend, "scanning", false, 5000)
+        // The link lines under the entries settle once the list has laid them out.
+        waitForItemPolished(child("cameraList"))
         return window
+    }
+
+    // An element of the first entry of the list of cameras that cannot be configured.
+    function entryChild(name) {
+        var entry = child("unconfigurableList").itemAt(0)
+        verify(entry, "no entry")
+        waitForItemPolished(entry)
+        var found = findChild(entry, name)
+        verify(found, "no element " + name)
+        return found
     }
 
     function typeInto(field, text) {
@@ -196,7 +208,8 @@ TestCase {
 
     function test_subnetQuestion(data) {
         openWindow()
-        var mask = "255.255.255.252"
+        // Wider than recommended, yet still holding the camera's gateway.
+        var mask = "255.255.0.0"
         window.backend.subnetMask = mask
         var recommended = window.backend.recommendedSubnetMask
         verify(recommended !== mask)
@@ -277,12 +290,12 @@ TestCase {
         tryCompare(dialog, "opened", true)
         compare(child("unconfigurableList").count, 1)
         var camera = window.backend.unconfigurableCameras[0]
-        compare(child("unconfigurableName").text, camera.displayName)
-        compare(child("unconfigurableReason").text, camera.reason)
-        var shown = child("unconfigurableDetails").text
+        compare(entryChild("unconfigurableName").text, camera.displayName)
+        compare(entryChild("unconfigurableReason").text, camera.reason)
+        var shown = entryChild("unconfigurableDetails").text
         for (var key of ["macAddress", "address", "hostInterface", "hostSubnet"])
             verify(camera[key] !== "" && shown.indexOf(camera[key]) !== -1, key + " not shown: " + shown)
-        compare(child("forceIpButton").visible, data.canForce)
+        compare(entryChild("forceIpButton").visible, data.canForce)
         dialog.close()
     }
 
@@ -298,7 +311,7 @@ TestCase {
         openWindow()
         mouseClick(child("unconfigurableLink"))
         tryCompare(child("unconfigurableDlg"), "opened", true)
-        mouseClick(child("forceIpButton"))
+        mouseClick(entryChild("forceIpButton"))
         var dialog = child("forceIpDlg")
         tryCompare(dialog, "opened", true)
         verify(child("forceIpExplanation").text.indexOf("Camera C (C3)") !== -1)
@@ -311,6 +324,7 @@ TestCase {
         typeInto(child("forceIpAddressField"), "192.168.1.77")
         FakeCameras.clearLog()
         mouseClick(child("sendButton"))
+        tryVerify(function() { return !window.backend.forcing }, 5000)
         compare(FakeCameras.forcedAddresses(), ["forceip Camera C (C3) 192.168.1.77 255.255.255.0 0.0.0.0"])
         if (data.answers) {
             tryCompare(dialog, "visible", false, 5000)
@@ -362,6 +376,7 @@ TestCase {
         openWindow()
         // The flags are written, then the camera stops answering.
         FakeCameras.failWrites("Camera A (A1)", "GevPersistentIPAddress")
+        ignoreWarning(/apply to Camera A \(A1\) failed/)
         mouseClick(child("dhcpRadio"))
         mouseClick(child("applyButton"))
         var error = child("applyFailedErrorDlg")
