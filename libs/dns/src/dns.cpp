@@ -3,7 +3,6 @@
 #include <dns/ipv4address.h>
 
 #include "defaultmask.h"
-#include "interfacenetworks.h"
 #include "masktext.h"
 
 #include <cstring>
@@ -32,15 +31,7 @@ const char* GetSubnetMask(const char* address)
     const std::optional<CIPv4Address> parsed = CIPv4Address::Parse(address);
     if (!parsed)
         return nullptr;
-    const std::optional<CIPv4Address> interfaceMask
-        = dns::FindNetworkMask(dns::ReadInterfaceNetworks(), *parsed);
-    return dns::MaskText(interfaceMask ? *interfaceMask : dns::DefaultMask(*parsed));
-}
-
-std::vector<dns::SHostInterface> dns::HostInterfaces()
-{
-    std::vector<SHostInterface> interfaces;
-    for (const InterfaceNetwork& network : ReadInterfaceNetworks())
-        interfaces.push_back({ network.name, network.address, network.mask });
-    return interfaces;
+    const std::vector<dns::SHostInterface> interfaces = dns::HostInterfaces();
+    const dns::SHostInterface* holding = dns::FindHostInterface(interfaces, *parsed);
+    return dns::MaskText(holding ? holding->mask : dns::DefaultMask(*parsed));
 }

@@ -19,6 +19,9 @@ public:
     /// Bytes of the longest dotted text, "255.255.255.255", with its NUL.
     static constexpr std::size_t TextSize = 16;
     using CText = std::array<char, TextSize>;
+    /// Bytes of the longest subnet text, "255.255.255.255/255.255.255.255", with its NUL.
+    static constexpr std::size_t SubnetTextSize = 32;
+    using CSubnetText = std::array<char, SubnetTextSize>;
 
     /// 0.0.0.0.
     constexpr CIPv4Address() noexcept = default;
@@ -91,6 +94,10 @@ public:
 
     /// Dotted decimal text without leading zeros, NUL-terminated.
     CText Text() const noexcept;
+    /// The subnet of this address under `mask` as NUL-terminated text: its network
+    /// address and prefix length, "192.168.1.0/24", or for a mask that is not contiguous
+    /// the mask itself, "10.0.2.0/255.0.255.0".
+    CSubnetText SubnetText(CIPv4Address mask) const noexcept;
 
     friend constexpr bool operator==(CIPv4Address a, CIPv4Address b) noexcept
     {
