@@ -9,10 +9,22 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace zelk::cam {
+
+std::vector<dns::SHostInterface> CGvcpBroadcastSocket::Interfaces()
+{
+    std::vector<dns::SHostInterface> interfaces = dns::HostInterfaces();
+    interfaces.erase(std::remove_if(interfaces.begin(), interfaces.end(),
+                         [](const dns::SHostInterface& host) { return host.pointToPoint || host.index == 0; }),
+        interfaces.end());
+    if (interfaces.empty())
+        qCWarning(lcDiscovery, "no network interface to broadcast GigE Vision commands on");
+    return interfaces;
+}
 
 CGvcpBroadcastSocket::CGvcpBroadcastSocket() noexcept
     : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
@@ -40,7 +52,7 @@ CGvcpBroadcastSocket::~CGvcpBroadcastSocket()
         ::close(m_fd);
 }
 
-bool CGvcpBroadcastSocket::SendTo(const SHostInterface& host, dns::CIPv4Address target,
+bool CGvcpBroadcastSocket::SendTo(const dns::SHostInterface& host, dns::CIPv4Address target,
     const std::uint8_t* packet, std::size_t size) noexcept
 {
     sockaddr_in to {};
@@ -76,7 +88,7 @@ bool CGvcpBroadcastSocket::SendTo(const SHostInterface& host, dns::CIPv4Address 
 }
 
 bool CGvcpBroadcastSocket::Broadcast(
-    const SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept
+    const dns::SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept
 {
     if (m_fd < 0)
         return false;

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "hostinterfaces.h"
+#include <dns/hostinterfaces.h>
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace zelk::cam {
 
@@ -20,13 +21,18 @@ public:
     CGvcpBroadcastSocket(const CGvcpBroadcastSocket&) = delete;
     CGvcpBroadcastSocket& operator=(const CGvcpBroadcastSocket&) = delete;
 
+    /// The host's interfaces a broadcast can go out of: those that are up, have an
+    /// interface index and are not point-to-point links (no device answers a broadcast
+    /// there), in the system's order.
+    static std::vector<dns::SHostInterface> Interfaces();
+
     /// False when the socket could not be made; nothing can be sent then.
     bool IsOpen() const noexcept { return m_fd >= 0; }
 
     /// Broadcasts `packet` to the control port out of `host`'s interface: to
     /// 255.255.255.255, or when the system refuses that, to the subnet's broadcast
     /// address. False when neither could be sent.
-    bool Broadcast(const SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept;
+    bool Broadcast(const dns::SHostInterface& host, const std::uint8_t* packet, std::size_t size) noexcept;
 
     /// Waits until `deadline` for the next datagram and copies at most `capacity` bytes
     /// of it to `buffer`. Its size, or -1 when none came in time.
@@ -34,7 +40,7 @@ public:
         std::uint8_t* buffer, std::size_t capacity, std::chrono::steady_clock::time_point deadline) noexcept;
 
 private:
-    bool SendTo(const SHostInterface& host, dns::CIPv4Address target, const std::uint8_t* packet,
+    bool SendTo(const dns::SHostInterface& host, dns::CIPv4Address target, const std::uint8_t* packet,
         std::size_t size) noexcept;
 
     int m_fd = -1;

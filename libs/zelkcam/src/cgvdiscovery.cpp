@@ -3,7 +3,6 @@
 #include "cgvcpbroadcastsocket.h"
 #include "cgvinterface.h"
 #include "gvcp.h"
-#include "hostinterfaces.h"
 #include "logging.h"
 #include "requestid.h"
 
@@ -20,6 +19,7 @@ namespace zelk::cam {
 namespace {
 
 using dns::CIPv4Address;
+using dns::SHostInterface;
 
 struct SFoundDevice
 {
@@ -35,15 +35,7 @@ struct SFoundDevice
     std::uint32_t round = 0;
 };
 
-std::uint16_t Get16(const std::uint8_t* at)
-{
-    return std::uint16_t((at[0] << 8) | at[1]);
-}
 
-std::uint32_t Get32(const std::uint8_t* at)
-{
-    return (std::uint32_t(at[0]) << 24) | (std::uint32_t(at[1]) << 16) | (std::uint32_t(at[2]) << 8) | at[3];
-}
 
 // A NUL-padded text field; control characters are dropped, since ids and names end up
 // in lists and logs.
@@ -73,7 +65,7 @@ SFoundDevice Parse(const std::uint8_t* data, const SHostInterface& host, std::ui
     // Some devices report no serial number; their MAC address tells them apart instead.
     device.id
         = device.vendor + "-" + device.model + "-" + (device.serial.empty() ? device.mac : device.serial);
-    device.ipAddress = CIPv4Address::FromValue(Get32(data + gvcp::CurrentIPAddress));
+    device.ipAddress = CIPv4Address::FromValue(gvcp::Get32(data + gvcp::CurrentIPAddress));
     device.host = host;
     device.round = round;
     return device;
@@ -84,7 +76,7 @@ SFoundDevice Parse(const std::uint8_t* data, const SHostInterface& host, std::ui
 std::vector<SHostInterface> Senders()
 {
     std::vector<SHostInterface> senders;
-    for (SHostInterface& host : HostInterfaces()) {
+    for (SHostInterface& host : CGvcpBroadcastSocket::Interfaces()) {
         const bool covered = std::any_of(senders.begin(), senders.end(), [&](const SHostInterface& sender) {
             return sender.index == host.index && sender.mask == host.mask && sender.Holds(host.address);
         });
@@ -137,10 +129,10 @@ void DiscoverOnce(std::vector<SFoundDevice>& found, std::uint32_t round)
         const long size = socket.Receive(answer, sizeof answer, deadline);
         if (size < 0)
             break;
-        if (std::size_t(size) < gvcp::HeaderSize + gvcp::DiscoveryDataSize || Get16(answer) != gvcp::Success
-            || Get16(answer + 2) != gvcp::DiscoveryAck || Get16(answer + 4) < gvcp::DiscoveryDataSize)
+        if (std::size_t(size) < gvcp::HeaderSize + gvcp::DiscoveryDataSize || gvcp::Get16(answer) != gvcp::Success
+            || gvcp::Get16(answer + 2) != gvcp::DiscoveryAck || gvcp::Get16(answer + 4) < gvcp::DiscoveryDataSize)
             continue;
-        const auto request = requests.find(Get16(answer + 6));
+        const auto request = requests.find(gvcp::Get16(answer + 6));
         if (request == requests.end())
             continue;
         Remember(found, Parse(answer + gvcp::HeaderSize, request->second, round));

@@ -2,7 +2,6 @@
 
 #include "cgvcpbroadcastsocket.h"
 #include "gvcp.h"
-#include "hostinterfaces.h"
 #include "logging.h"
 #include "requestid.h"
 
@@ -19,6 +18,7 @@ namespace zelk::cam {
 namespace {
 
 using dns::CIPv4Address;
+using dns::SHostInterface;
 using SMac = std::array<std::uint8_t, 6>;
 
 // "aa:bb:cc:dd:ee:ff" (or with dashes, any case). Empty for anything else, for the zero
@@ -52,7 +52,7 @@ std::optional<SHostInterface> FindHost(const SDeviceInfo& device)
 {
     const std::string name = device.hostInterface.c_str();
     const CIPv4Address address = CIPv4Address::FromValue(device.raw.interfaceAddress);
-    const std::vector<SHostInterface> hosts = HostInterfaces();
+    const std::vector<SHostInterface> hosts = CGvcpBroadcastSocket::Interfaces();
     for (int pass = 0; pass < 3; ++pass) {
         for (const SHostInterface& host : hosts) {
             const bool sameName = !name.empty() && host.name == name;
@@ -64,22 +64,8 @@ std::optional<SHostInterface> FindHost(const SDeviceInfo& device)
     return std::nullopt;
 }
 
-void Put16(std::uint8_t* at, std::uint16_t value)
-{
-    at[0] = std::uint8_t(value >> 8);
-    at[1] = std::uint8_t(value);
-}
 
-void Put32(std::uint8_t* at, std::uint32_t value)
-{
-    Put16(at, std::uint16_t(value >> 16));
-    Put16(at + 2, std::uint16_t(value));
-}
 
-std::uint16_t Get16(const std::uint8_t* at)
-{
-    return std::uint16_t((at[0] << 8) | at[1]);
-}
 
 } // namespace
 
@@ -102,14 +88,14 @@ EForceIpResult CGvForceIp::Send(const SDeviceInfo& device, CIPv4Address address,
         std::array<std::uint8_t, gvcp::HeaderSize + gvcp::ForceIpPayloadSize> command {};
         command[0] = gvcp::CommandKey;
         command[1] = gvcp::AcknowledgeFlag | gvcp::BroadcastAcknowledgeFlag;
-        Put16(&command[2], gvcp::ForceIpCommand);
-        Put16(&command[4], std::uint16_t(gvcp::ForceIpPayloadSize));
-        Put16(&command[6], id);
+        gvcp::Put16(&command[2], gvcp::ForceIpCommand);
+        gvcp::Put16(&command[4], std::uint16_t(gvcp::ForceIpPayloadSize));
+        gvcp::Put16(&command[6], id);
         std::uint8_t* payload = &command[gvcp::HeaderSize];
         std::copy(mac->begin(), mac->end(), payload + gvcp::ForceIpMacOffset);
-        Put32(payload + gvcp::ForceIpAddressOffset, address.Value());
-        Put32(payload + gvcp::ForceIpSubnetMaskOffset, subnetMask.Value());
-        Put32(payload + gvcp::ForceIpGatewayOffset, defaultGateway.Value());
+        gvcp::Put32(payload + gvcp::ForceIpAddressOffset, address.Value());
+        gvcp::Put32(payload + gvcp::ForceIpSubnetMaskOffset, subnetMask.Value());
+        gvcp::Put32(payload + gvcp::ForceIpGatewayOffset, defaultGateway.Value());
 
         CGvcpBroadcastSocket socket;
         const auto start = std::chrono::steady_clock::now();
@@ -123,10 +109,10 @@ EForceIpResult CGvForceIp::Send(const SDeviceInfo& device, CIPv4Address address,
             std::uint8_t answer[64];
             for (long size; (size = socket.Receive(answer, sizeof answer, deadline)) >= 0;) {
                 // The acknowledgement carries no payload: its request id is what ties it to this command.
-                if (std::size_t(size) < gvcp::HeaderSize || Get16(answer + 2) != gvcp::ForceIpAck
-                    || Get16(answer + 6) != id)
+                if (std::size_t(size) < gvcp::HeaderSize || gvcp::Get16(answer + 2) != gvcp::ForceIpAck
+                    || gvcp::Get16(answer + 6) != id)
                     continue;
-                const std::uint16_t status = Get16(answer);
+                const std::uint16_t status = gvcp::Get16(answer);
                 qCInfo(lcDiscovery, "FORCEIP of %s to %s on %s: status 0x%04x", device.macAddress.c_str(),
                     address.Text().data(), host->name.c_str(), status);
                 return status == gvcp::Success ? EForceIpResult::Acknowledged

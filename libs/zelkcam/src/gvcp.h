@@ -107,6 +107,26 @@ enum EPrivilegeFlag : std::uint32_t {
     ControlAccessFlag = 1u << 1,
 };
 
+/// A 16- or 32-bit field of a packet, most significant byte first.
+inline std::uint16_t Get16(const std::uint8_t* at) noexcept
+{
+    return std::uint16_t((at[0] << 8) | at[1]);
+}
+inline std::uint32_t Get32(const std::uint8_t* at) noexcept
+{
+    return (std::uint32_t(at[0]) << 24) | (std::uint32_t(at[1]) << 16) | (std::uint32_t(at[2]) << 8) | at[3];
+}
+inline void Put16(std::uint8_t* at, std::uint16_t value) noexcept
+{
+    at[0] = std::uint8_t(value >> 8);
+    at[1] = std::uint8_t(value);
+}
+inline void Put32(std::uint8_t* at, std::uint32_t value) noexcept
+{
+    Put16(at, std::uint16_t(value >> 16));
+    Put16(at + 2, std::uint16_t(value));
+}
+
 } // namespace zelk::cam::gvcp
 
 namespace zelk::cam::gvsp {
