@@ -1,8 +1,8 @@
 #include "cforceipresponder.h"
 
-#include <QFile>
+#include "cfakecameras.h"
+
 #include <QProcess>
-#include <QThread>
 #include <QtAlgorithms>
 #include <QtEndian>
 
@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 
 namespace {
@@ -66,15 +65,6 @@ sockaddr_in endpoint(quint32 address, quint16 port)
     return result;
 }
 
-QString dotted(quint32 address)
-{
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(address >> 24)
-        .arg((address >> 16) & 0xFF)
-        .arg((address >> 8) & 0xFF)
-        .arg(address & 0xFF);
-}
-
 int openSocket(quint32 address, quint16 port, bool shared)
 {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -113,18 +103,6 @@ bool answers(quint32 address, int timeoutMs)
     return answered;
 }
 
-bool isGone(qint64 pid)
-{
-    if (::kill(pid_t(pid), 0) != 0)
-        return true;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const int end = line.lastIndexOf(')');
-    return end < 0 || line.mid(end + 2, 1) == "Z";
-}
-
 } // namespace
 
 CForceIpResponder::CForceIpResponder(const SSettings& settings)
@@ -146,10 +124,8 @@ CForceIpResponder::~CForceIpResponder()
         if (fd >= 0)
             ::close(fd);
     }
-    if (m_cameraPid > 0 && ::kill(pid_t(m_cameraPid), SIGTERM) == 0) {
-        for (int waited = 0; waited < 5000 && !isGone(m_cameraPid); waited += 10)
-            QThread::msleep(10);
-    }
+    if (m_cameraPid > 0)
+        CFakeCameras::stopProcess(m_cameraPid);
 }
 
 void CForceIpResponder::setAcknowledgesForceIp(bool acknowledges)
@@ -288,7 +264,7 @@ void CForceIpResponder::answerForceIp(const std::uint8_t* request, std::size_t s
         return;
     if (!m_settings.cameraProgram.isEmpty() && !handOver(command.address, command.subnetMask)) {
         qWarning("FORCEIP responder: %s did not come up at %s", qPrintable(m_settings.cameraProgram),
-            qPrintable(dotted(command.address)));
+            qPrintable(CFakeCameras::ipv4Text(command.address)));
         return;
     }
     {
@@ -311,7 +287,7 @@ void CForceIpResponder::answerForceIp(const std::uint8_t* request, std::size_t s
 
 bool CForceIpResponder::handOver(quint32 address, quint32 subnetMask)
 {
-    const QString text = dotted(address);
+    const QString text = CFakeCameras::ipv4Text(address);
     // The camera programs answer only on an address an interface holds.
     QProcess::execute(QStringLiteral("ip"),
         { QStringLiteral("addr"), QStringLiteral("add"),
@@ -336,7 +312,7 @@ bool CForceIpResponder::handOver(quint32 address, quint32 subnetMask)
             m_handedOver = true;
             return true;
         }
-        if (isGone(pid))
+        if (CFakeCameras::isGone(pid))
             return false;
     }
     return false;
