@@ -27,44 +27,51 @@ QString either(const CString& first, const CString& second)
     return first.empty() ? text(second) : text(first);
 }
 
-QString reasonText(const QString& reasonCode)
+// What the window shows for a camera listed apart, and its code for the window to tell them apart by.
+QString reasonText(AddrixModel::EUnconfigurable reason)
 {
-    if (reasonCode == QLatin1String("unreachable"))
+    switch (reason) {
+    case AddrixModel::EUnconfigurable::Unreachable:
         return AddrixModel::tr("Not on the subnet of any of this computer's network interfaces");
-    if (reasonCode == QLatin1String("controlled"))
+    case AddrixModel::EUnconfigurable::Controlled:
         return AddrixModel::tr("Controlled by another program");
-    if (reasonCode == QLatin1String("noIpFeatures"))
+    case AddrixModel::EUnconfigurable::NoIpFeatures:
         return AddrixModel::tr("Lacks the IP configuration features");
+    case AddrixModel::EUnconfigurable::NoAnswer:
+        break;
+    }
     return AddrixModel::tr("Does not answer");
 }
 
-std::optional<dns::CIPv4Address> hostAddress(const SDeviceInfo& device)
+QString reasonCode(AddrixModel::EUnconfigurable reason)
 {
-    if (device.raw.interfaceAddress == 0)
-        return std::nullopt;
-    return dns::CIPv4Address::FromValue(device.raw.interfaceAddress);
+    switch (reason) {
+    case AddrixModel::EUnconfigurable::Unreachable:
+        return QStringLiteral("unreachable");
+    case AddrixModel::EUnconfigurable::Controlled:
+        return QStringLiteral("controlled");
+    case AddrixModel::EUnconfigurable::NoIpFeatures:
+        return QStringLiteral("noIpFeatures");
+    case AddrixModel::EUnconfigurable::NoAnswer:
+        break;
+    }
+    return QStringLiteral("noAnswer");
 }
 
-std::optional<dns::CIPv4Address> hostMask(const SDeviceInfo& device)
+// The host interface the camera answered on, when its subnet is known.
+std::optional<dns::SHostInterface> answeredSubnet(const SDeviceInfo& device)
 {
-    if (device.raw.interfaceMask == 0)
-        return std::nullopt;
-    return dns::CIPv4Address::FromValue(device.raw.interfaceMask);
+    std::optional<dns::SHostInterface> host = answeredOn(device);
+    if (host && host->mask == dns::CIPv4Address())
+        host.reset();
+    return host;
 }
 
 // "192.168.1.0/24" for the subnet of the host interface the camera answered on.
 QString hostSubnet(const SDeviceInfo& device)
 {
-    const std::optional<dns::CIPv4Address> host = hostAddress(device);
-    const std::optional<dns::CIPv4Address> mask = hostMask(device);
-    return host && mask ? subnetText(*host, *mask) : QString();
-}
-
-std::optional<dns::CIPv4Address> cameraAddress(const SDeviceInfo& device)
-{
-    if (device.raw.ipAddress != 0)
-        return dns::CIPv4Address::FromValue(device.raw.ipAddress);
-    return dns::CIPv4Address::Parse(device.address.c_str());
+    const std::optional<dns::SHostInterface> host = answeredSubnet(device);
+    return host ? QString::fromLatin1(host->Subnet().data()) : QString();
 }
 
 QString cameraName(const SCameraInfo& camera)
@@ -269,10 +276,11 @@ QVariantList AddrixModel::unconfigurableCameras() const
             { QStringLiteral("address"), either(device.address, info.address) },
             { QStringLiteral("hostInterface"), text(device.hostInterface) },
             { QStringLiteral("hostSubnet"), hostSubnet(device) },
-            { QStringLiteral("reason"), reasonText(camera.reasonCode) },
-            { QStringLiteral("reasonCode"), camera.reasonCode },
-            { QStringLiteral("canForceIp"), camera.reasonCode == QLatin1String("unreachable") && !mac.isEmpty()
-                                                && hostAddress(device) && hostMask(device) },
+            { QStringLiteral("reason"), reasonText(camera.reason) },
+            { QStringLiteral("reasonCode"), reasonCode(camera.reason) },
+            { QStringLiteral("canForceIp"),
+                camera.reason == EUnconfigurable::Unreachable && !mac.isEmpty()
+                    && answeredSubnet(device).has_value() },
         });
     }
     return list;
@@ -347,7 +355,10 @@ QString AddrixModel::addressUser(std::uint32_t value, int exceptCamera) const
         if (host.address == address)
             return tr("this computer (%1)").arg(QString::fromStdString(host.name));
     // Interfaces cameras answered on, which the system list may lack (or name otherwise).
-    const auto hostOf = [&address](const SDeviceInfo& device) { return hostAddress(device) == address; };
+    const auto hostOf = [&address](const SDeviceInfo& device) {
+        const std::optional<dns::SHostInterface> host = answeredOn(device);
+        return host && host->address == address;
+    };
     for (const SIpSettings& entry : m_settings)
         if (hostOf(entry.cameraInfo.deviceInfo))
             return tr("this computer (%1)").arg(text(entry.cameraInfo.deviceInfo.hostInterface));
@@ -359,7 +370,7 @@ QString AddrixModel::addressUser(std::uint32_t value, int exceptCamera) const
         if (i != exceptCamera && parseAddress(m_settings.at(i).currentIP) == address)
             return cameraName(m_settings.at(i).cameraInfo);
     for (const SUnconfigurable& camera : m_unconfigurable)
-        if (cameraAddress(camera.cameraInfo.deviceInfo) == address)
+        if (deviceAddress(camera.cameraInfo.deviceInfo) == address)
             return cameraName(camera.cameraInfo);
     return QString();
 }
@@ -368,14 +379,13 @@ QString AddrixModel::proposeForceIpAddress(int index) const
 {
     if (index < 0 || index >= m_unconfigurable.size())
         return QString();
-    const SDeviceInfo& device = m_unconfigurable.at(index).cameraInfo.deviceInfo;
-    const std::optional<dns::CIPv4Address> host = hostAddress(device);
-    const std::optional<dns::CIPv4Address> mask = hostMask(device);
-    if (!host || !mask || !mask->IsContiguousMask() || mask->OneBits() > 31)
+    const std::optional<dns::SHostInterface> host
+        = answeredSubnet(m_unconfigurable.at(index).cameraInfo.deviceInfo);
+    if (!host || !host->mask.IsContiguousMask() || host->mask.OneBits() > 31)
         return QString();
-    dns::CIPv4Address first = host->Network(*mask);
-    dns::CIPv4Address last = host->Broadcast(*mask);
-    if (mask->OneBits() < 31) {
+    dns::CIPv4Address first = host->address.Network(host->mask);
+    dns::CIPv4Address last = host->Broadcast();
+    if (host->mask.OneBits() < 31) {
         first = first.Plus(1);
         last = last.Plus(~std::uint32_t(0));
     }
@@ -392,8 +402,9 @@ QString AddrixModel::proposeForceIpSubnetMask(int index) const
 {
     if (index < 0 || index >= m_unconfigurable.size())
         return QString();
-    const std::optional<dns::CIPv4Address> mask = hostMask(m_unconfigurable.at(index).cameraInfo.deviceInfo);
-    return mask ? QString::fromLatin1(mask->Text().data()) : QString();
+    const std::optional<dns::SHostInterface> host
+        = answeredSubnet(m_unconfigurable.at(index).cameraInfo.deviceInfo);
+    return host ? QString::fromLatin1(host->mask.Text().data()) : QString();
 }
 
 QString AddrixModel::forceIpProblem(int index, const QString& addressText, const QString& maskText,
@@ -418,11 +429,11 @@ QString AddrixModel::forceIpProblem(int index, const QString& addressText, const
 
     // The point of a temporary address is to reach the camera from the interface it answered on.
     const SDeviceInfo& device = m_unconfigurable.at(index).cameraInfo.deviceInfo;
-    const std::optional<dns::CIPv4Address> host = hostAddress(device);
-    const std::optional<dns::CIPv4Address> hostNetMask = hostMask(device);
-    if (host && hostNetMask && !address->SameSubnet(*host, *hostNetMask))
+    const std::optional<dns::SHostInterface> host = answeredSubnet(device);
+    if (host && !host->Holds(*address))
         return tr("%1 is not on the subnet of this computer's interface %2 (%3).")
-            .arg(QString::fromLatin1(address->Text().data()), text(device.hostInterface), hostSubnet(device));
+            .arg(QString::fromLatin1(address->Text().data()), QString::fromStdString(host->name),
+                QString::fromLatin1(host->Subnet().data()));
     return QString();
 }
 

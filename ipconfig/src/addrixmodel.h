@@ -75,13 +75,27 @@ public:
         } held;
         // What the last failed apply left changed on the camera; empty otherwise.
         QString applyOutcome;
+
+        /// Records the edited values as what the camera holds.
+        void holdEdited() { held = { dhcpEnabled, ipAddress, subnetMask, defaultGateway }; }
+        /// Sets the edits aside: back to what the camera holds.
+        void editHeld()
+        {
+            dhcpEnabled = held.dhcpEnabled;
+            ipAddress = held.ipAddress;
+            subnetMask = held.subnetMask;
+            defaultGateway = held.defaultGateway;
+        }
     };
+
+    /// Why the scan could not configure a camera discovery found.
+    enum class EUnconfigurable { Unreachable, Controlled, NoAnswer, NoIpFeatures };
 
     /// A camera discovery found but the scan could not configure.
     struct SUnconfigurable
     {
         zelk::cam::SCameraInfo cameraInfo;
-        QString reasonCode;
+        EUnconfigurable reason = EUnconfigurable::NoAnswer;
     };
 
     /// What a scan task hands back to the GUI thread.

@@ -21,23 +21,12 @@ const char* const cameraFamilies[] = { "KDR-1", "KDR-2", "KDR-3", "KDR-4", "Quor
 constexpr int keepCachedInterfaces = 0;
 constexpr int discoveryRounds = 1;
 
-// Why a camera is listed apart; the window shows the matching text.
-const char* const reasonUnreachable = "unreachable";
-const char* const reasonControlled = "controlled";
-const char* const reasonNoAnswer = "noAnswer";
-const char* const reasonNoIpFeatures = "noIpFeatures";
-
 // On the subnet of the host interface it answered on; assumed so when that is unknown.
 bool reachable(const SDeviceInfo& device)
 {
-    const auto mask = dns::CIPv4Address::FromValue(device.raw.interfaceMask);
-    const auto host = dns::CIPv4Address::FromValue(device.raw.interfaceAddress);
-    std::optional<dns::CIPv4Address> address = dns::CIPv4Address::FromValue(device.raw.ipAddress);
-    if (device.raw.ipAddress == 0)
-        address = dns::CIPv4Address::Parse(device.address.c_str());
-    if (mask == dns::CIPv4Address() || host == dns::CIPv4Address() || !address)
-        return true;
-    return address->SameSubnet(host, mask);
+    const std::optional<dns::SHostInterface> host = answeredOn(device);
+    const std::optional<dns::CIPv4Address> address = deviceAddress(device);
+    return !host || !address || host->Holds(*address);
 }
 
 } // namespace
@@ -87,26 +76,27 @@ AddrixModel::SScanResult AddrixModel::DoScan()
     for (const SCameraInfo& record : found) {
         SCameraInfo camera = record;
         SIpSettings entry;
-        const auto setAside = [&scanned, &camera](const char* reasonCode) {
-            scanned.unconfigurable.append({ camera, QString::fromLatin1(reasonCode) });
+        const auto setAside = [&scanned, &camera](EUnconfigurable reason) {
+            scanned.unconfigurable.append({ camera, reason });
         };
 
         // Opening a camera the host cannot route to would only wait out a timeout.
         if (!reachable(camera.deviceInfo)) {
-            setAside(reasonUnreachable);
+            setAside(EUnconfigurable::Unreachable);
             continue;
         }
 
         // A transport the library reported but no longer resolves: nothing answers there.
         device = cameraconnection::createDevice(camera.deviceInfo);
         if (!device) {
-            setAside(reasonNoAnswer);
+            setAside(EUnconfigurable::NoAnswer);
             continue;
         }
 
         cameraconnection::selectGenICamControl(camera.deviceInfo);
         if (!device->open(camera.deviceInfo, cameraconnection::accessMode)) {
-            setAside(device->openFailure() == EOpenFailure::ControlledElsewhere ? reasonControlled : reasonNoAnswer);
+            setAside(device->openFailure() == EOpenFailure::ControlledElsewhere ? EUnconfigurable::Controlled
+                                                                                : EUnconfigurable::NoAnswer);
             continue;
         }
         entry.cameraInfo = camera;
@@ -114,7 +104,7 @@ AddrixModel::SScanResult AddrixModel::DoScan()
 
         TSharedPtr<gic::IGenICam> genICam = device->genICam(cameraconnection::ownFeatureTree);
         if (!genICam) {
-            setAside(reasonNoIpFeatures);
+            setAside(EUnconfigurable::NoIpFeatures);
             continue;
         }
         switch (camerastate::read(*genICam, entry)) {
@@ -122,10 +112,10 @@ AddrixModel::SScanResult AddrixModel::DoScan()
             scanned.cameras.append(entry);
             break;
         case camerastate::EReadOutcome::MissingFeatures:
-            setAside(reasonNoIpFeatures);
+            setAside(EUnconfigurable::NoIpFeatures);
             break;
         case camerastate::EReadOutcome::ReadFailed:
-            setAside(reasonNoAnswer);
+            setAside(EUnconfigurable::NoAnswer);
             break;
         }
     }

@@ -18,10 +18,20 @@ QString addressText(std::int64_t genicamValue)
     return QString::fromUtf8(buffer);
 }
 
-QString subnetText(dns::CIPv4Address address, dns::CIPv4Address mask)
+std::optional<dns::CIPv4Address> deviceAddress(const zelk::cam::SDeviceInfo& device)
 {
-    const QString network = QString::fromLatin1(address.Network(mask).Text().data());
-    if (mask.IsContiguousMask())
-        return QStringLiteral("%1/%2").arg(network).arg(mask.OneBits());
-    return QStringLiteral("%1/%2").arg(network, QString::fromLatin1(mask.Text().data()));
+    if (device.raw.ipAddress != 0)
+        return dns::CIPv4Address::FromValue(device.raw.ipAddress);
+    return dns::CIPv4Address::Parse(device.address.c_str());
+}
+
+std::optional<dns::SHostInterface> answeredOn(const zelk::cam::SDeviceInfo& device)
+{
+    if (device.raw.interfaceAddress == 0)
+        return std::nullopt;
+    dns::SHostInterface host;
+    host.name = device.hostInterface.c_str();
+    host.address = dns::CIPv4Address::FromValue(device.raw.interfaceAddress);
+    host.mask = dns::CIPv4Address::FromValue(device.raw.interfaceMask);
+    return host;
 }

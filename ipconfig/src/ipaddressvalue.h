@@ -1,5 +1,8 @@
 #pragma once
 
+#include <zelk/cam/records.h>
+
+#include <dns/hostinterfaces.h>
 #include <dns/ipv4address.h>
 
 #include <QString>
@@ -18,6 +21,10 @@ std::optional<dns::CIPv4Address> parseAddress(const QString& text);
 /// Dotted text, from IPToString, of a GenICam address feature value (its low 32 bits).
 QString addressText(std::int64_t genicamValue);
 
-/// "192.168.1.0/24" for the subnet of `address` under a contiguous `mask`, else
-/// "10.0.2.0/255.0.255.0".
-QString subnetText(dns::CIPv4Address address, dns::CIPv4Address mask);
+/// The device's own address: discovery's value, else its dotted text; empty when neither.
+std::optional<dns::CIPv4Address> deviceAddress(const zelk::cam::SDeviceInfo& device);
+
+/// The host interface `device` answered discovery on, as discovery reported it: its name,
+/// address and mask, which is 0.0.0.0 when unknown (and then holds every address). Empty
+/// when not even its address is known.
+std::optional<dns::SHostInterface> answeredOn(const zelk::cam::SDeviceInfo& device);
