@@ -33,10 +33,7 @@ Q_LOGGING_CATEGORY(lcApply, "addrix.apply", QtWarningMsg)
 // The entry as the camera was last known to hold it, edits set aside.
 AddrixModel::SIpSettings lastKnown(AddrixModel::SIpSettings settings)
 {
-    settings.dhcpEnabled = settings.held.dhcpEnabled;
-    settings.ipAddress = settings.held.ipAddress;
-    settings.subnetMask = settings.held.subnetMask;
-    settings.defaultGateway = settings.held.defaultGateway;
+    settings.editHeld();
     return settings;
 }
 
@@ -54,10 +51,7 @@ AddrixModel::SIpSettings afterWrites(AddrixModel::SIpSettings known, const Addri
         known.subnetMask = wanted.subnetMask;
     if (taken >= 5)
         known.defaultGateway = wanted.defaultGateway;
-    known.held.dhcpEnabled = known.dhcpEnabled;
-    known.held.ipAddress = known.ipAddress;
-    known.held.subnetMask = known.subnetMask;
-    known.held.defaultGateway = known.defaultGateway;
+    known.holdEdited();
     return known;
 }
 

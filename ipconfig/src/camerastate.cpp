@@ -67,10 +67,7 @@ EReadOutcome read(gic::IGenICam& genICam, AddrixModel::SIpSettings& entry)
     } catch (...) {
         return EReadOutcome::ReadFailed;
     }
-    entry.held.dhcpEnabled = entry.dhcpEnabled;
-    entry.held.ipAddress = entry.ipAddress;
-    entry.held.subnetMask = entry.subnetMask;
-    entry.held.defaultGateway = entry.defaultGateway;
+    entry.holdEdited();
 
     entry.currentSubnetMask = optionalAddress(genICam, GevCurrentSubnetMask);
     entry.currentDefaultGateway = optionalAddress(genICam, GevCurrentDefaultGateway);
