@@ -54,6 +54,24 @@ SFakeCamera camera(const std::string& id, const std::string& currentIP, bool dhc
     return testcameras::standard(id, currentIP, "192.168.1.10", "255.255.255.0", "192.168.1.1", dhcp, persistentIP);
 }
 
+// "neighbour" at 192.168.5.2, answering on eth0's 192.168.5.1 under `interfaceMask`, and
+// beside it on the same interface "lost" at 10.9.9.9 with a MAC address: listed apart as
+// unreachable, and it takes a temporary address when `answersForceIp`.
+void addNeighbourAndLostCamera(const std::string& interfaceMask, bool answersForceIp = true)
+{
+    SFakeCamera neighbour = camera("neighbour", "192.168.5.2");
+    neighbour.interfaceAddress = "192.168.5.1";
+    neighbour.interfaceMask = interfaceMask;
+    SFakeCamera lost = neighbour;
+    lost.id = lost.displayName = "lost";
+    lost.address = "10.9.9.9";
+    lost.macAddress = "00:11:22:33:44:55";
+    lost.answersForceIp = answersForceIp;
+    lost.features[gic::GevCurrentIPAddress].value = genicamAddress("10.9.9.9");
+    CFakeCameraSystem::instance().addCamera(neighbour);
+    CFakeCameraSystem::instance().addCamera(lost);
+}
+
 // What reading a standard camera again logs: the six IP features, then the optional details.
 QStringList readBackLines(bool dhcp)
 {
@@ -1034,15 +1052,7 @@ void TestAddrixModel::forceIpProposal()
     QFETCH(QString, address);
     QFETCH(QString, mask);
 
-    SFakeCamera neighbour = camera("neighbour", "192.168.5.2");
-    neighbour.interfaceAddress = "192.168.5.1";
-    neighbour.interfaceMask = interfaceMask.toStdString();
-    SFakeCamera lost = neighbour;
-    lost.id = lost.displayName = "lost";
-    lost.address = "10.9.9.9";
-    lost.macAddress = "00:11:22:33:44:55";
-    CFakeCameraSystem::instance().addCamera(neighbour);
-    CFakeCameraSystem::instance().addCamera(lost);
+    addNeighbourAndLostCamera(interfaceMask.toStdString());
     scanAndWait();
 
     QCOMPARE(m_model->proposeForceIpAddress(index), address);
@@ -1087,16 +1097,7 @@ void TestAddrixModel::forceIpOutcome()
     QFETCH(QString, message);
     QFETCH(bool, sent);
 
-    SFakeCamera neighbour = camera("neighbour", "192.168.5.2");
-    neighbour.interfaceAddress = "192.168.5.1";
-    SFakeCamera lost = neighbour;
-    lost.id = lost.displayName = "lost";
-    lost.address = "10.9.9.9";
-    lost.macAddress = "00:11:22:33:44:55";
-    lost.answersForceIp = answers;
-    lost.features[gic::GevCurrentIPAddress].value = genicamAddress("10.9.9.9");
-    CFakeCameraSystem::instance().addCamera(neighbour);
-    CFakeCameraSystem::instance().addCamera(lost);
+    addNeighbourAndLostCamera("255.255.255.0", answers);
     scanAndWait();
     QCOMPARE(m_model->cameras(), QStringList { "neighbour" });
 
