@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
@@ -21,25 +20,32 @@ using dns::CIPv4Address;
 using dns::SHostInterface;
 using SMac = std::array<std::uint8_t, 6>;
 
-// "aa:bb:cc:dd:ee:ff" (or with dashes, any case). Empty for anything else, for the zero
-// address, and for group addresses, which would reach more than one device.
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "aa:bb:cc:dd:ee:ff" (or with dashes, any case): two hex digits a byte, nothing else.
+// Empty for anything else, for the zero address, and for group addresses, which would
+// reach more than one device.
 std::optional<SMac> ParseMac(const std::string& text)
 {
     SMac mac {};
-    unsigned int bytes[6];
-    char separators[5];
-    int consumed = 0;
-    if (text.size() != 17
-        || std::sscanf(text.c_str(), "%2x%c%2x%c%2x%c%2x%c%2x%c%2x%n", &bytes[0], &separators[0], &bytes[1],
-               &separators[1], &bytes[2], &separators[2], &bytes[3], &separators[3], &bytes[4],
-               &separators[4], &bytes[5], &consumed)
-            != 11
-        || consumed != 17)
+    if (text.size() != 3 * mac.size() - 1)
         return std::nullopt;
-    for (int i = 0; i < 6; ++i) {
-        if (i < 5 && separators[i] != ':' && separators[i] != '-')
+    for (std::size_t i = 0; i < mac.size(); ++i) {
+        const int high = HexDigit(text[3 * i]);
+        const int low = HexDigit(text[3 * i + 1]);
+        const bool separated = i + 1 == mac.size() || text[3 * i + 2] == ':' || text[3 * i + 2] == '-';
+        if (high < 0 || low < 0 || !separated)
             return std::nullopt;
-        mac[i] = std::uint8_t(bytes[i]);
+        mac[i] = std::uint8_t(high << 4 | low);
     }
     if (mac == SMac {} || (mac[0] & 0x01))
         return std::nullopt;

@@ -212,6 +212,11 @@ void TestForceIp::invalidRequestsSendNothing_data()
                             << "lo" << loopback << address;
     QTest::newRow("MAC not in hex") << "02:00:5e:10:00:zz"
                                     << "lo" << loopback << address;
+    // Read as numbers, these would pass for 02:00:5e:10:00:01 and 02:...:42.
+    QTest::newRow("MAC with a sign") << "02:00:5e:10:00:+1"
+                                     << "lo" << loopback << address;
+    QTest::newRow("MAC with a blank") << " 2:00:5e:10:00:42"
+                                      << "lo" << loopback << address;
     QTest::newRow("zero MAC") << "00:00:00:00:00:00"
                               << "lo" << loopback << address;
     QTest::newRow("group MAC") << "ff:ff:ff:ff:ff:ff"
