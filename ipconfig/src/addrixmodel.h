@@ -194,8 +194,10 @@ private:
     // Replaces the applied entry's values by what the camera holds and announces the changes.
     void takeAppliedState(const SApplyResult& result);
 
-    SScanResult DoScan();
-    SApplyResult DoApply(SIpSettings settings);
+    // The pool threads' parts: static, as they touch nothing of the model, which may be
+    // gone before they end.
+    static SScanResult DoScan();
+    static SApplyResult DoApply(SIpSettings settings);
     static QString DoForceIp(zelk::cam::SDeviceInfo device, std::uint32_t address, std::uint32_t subnetMask,
                              std::uint32_t defaultGateway);
 

@@ -84,7 +84,7 @@ void AddrixModel::apply()
     m_applyingCamera = m_selectedCamera;
     m_applyingDevice = QByteArray(settings.cameraInfo.deviceInfo.deviceId.c_str());
     m_applyWatcher.setFuture(
-        QtConcurrent::run(QThreadPool::globalInstance(), [this, settings] { return DoApply(settings); }));
+        QtConcurrent::run(QThreadPool::globalInstance(), [settings] { return DoApply(settings); }));
 }
 
 AddrixModel::SApplyResult AddrixModel::DoApply(SIpSettings settings)

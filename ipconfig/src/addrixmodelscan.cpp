@@ -45,7 +45,7 @@ void AddrixModel::scan()
 
     m_scanning = true;
     emit scanningChanged();
-    m_scanWatcher.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [this] { return DoScan(); }));
+    m_scanWatcher.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), &AddrixModel::DoScan));
 }
 
 AddrixModel::SScanResult AddrixModel::DoScan()
