@@ -2,10 +2,10 @@
 // doneScanning() back on the GUI thread.
 #include "addrixmodel.h"
 #include "cameraconnection.h"
+#include "camerastate.h"
 #include "ipaddressvalue.h"
 
 #include <zelk/cam/cam.h>
-#include <zelk/cam/gic/ipfeatures.h>
 
 #include <QException>
 #include <QThreadPool>
@@ -21,9 +21,12 @@ const char* const cameraFamilies[] = { "KDR-1", "KDR-2", "KDR-3", "KDR-4", "Quor
 constexpr int keepCachedInterfaces = 0;
 constexpr int discoveryRounds = 1;
 
-template <typename Feature> TSharedPtr<Feature> lookUp(gic::IGenICam& genICam, const char* name)
+// On the subnet of the host interface it answered on; assumed so when that is unknown.
+bool reachable(const SDeviceInfo& device)
 {
-    return genICam.feature(name).template dynamicCast<Feature>();
+    const std::optional<dns::SHostInterface> host = answeredOn(device);
+    const std::optional<dns::CIPv4Address> address = deviceAddress(device);
+    return !host || !address || host->Holds(*address);
 }
 
 } // namespace
@@ -34,16 +37,18 @@ void AddrixModel::scan()
         return;
     m_settings.clear();
     m_cameras.clear();
+    m_unconfigurable.clear();
     m_selectedCamera = -1;
     emit camerasChanged();
     announceSelection();
+    emit unconfigurableCamerasChanged();
 
     m_scanning = true;
     emit scanningChanged();
-    m_scanWatcher.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [this] { return DoScan(); }));
+    m_scanWatcher.setFuture(QtConcurrent::run(QThreadPool::globalInstance(), &AddrixModel::DoScan));
 }
 
-QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
+AddrixModel::SScanResult AddrixModel::DoScan()
 {
     IInterfaces* registry = interfaces();
 
@@ -65,69 +70,82 @@ QList<AddrixModel::SIpSettings> AddrixModel::DoScan()
     TArray<SCameraInfo> found;
     zelk::cam::cameras()->match(found, devices, families);
 
-    QList<SIpSettings> result;
+    SScanResult scanned;
+    scanned.hostInterfaces = dns::HostInterfaces();
     TSharedPtr<IDevice> device;
     for (const SCameraInfo& record : found) {
         SCameraInfo camera = record;
         SIpSettings entry;
+        const auto setAside = [&scanned, &camera](EUnconfigurable reason) {
+            scanned.unconfigurable.append({ camera, reason });
+        };
 
-        // A transport the library reported but no longer resolves leaves the camera out.
-        device = cameraconnection::createDevice(camera.deviceInfo);
-        if (!device)
+        // Opening a camera the host cannot route to would only wait out a timeout.
+        if (!reachable(camera.deviceInfo)) {
+            setAside(EUnconfigurable::Unreachable);
             continue;
+        }
+
+        // A transport the library reported but no longer resolves: nothing answers there.
+        device = cameraconnection::createDevice(camera.deviceInfo);
+        if (!device) {
+            setAside(EUnconfigurable::NoAnswer);
+            continue;
+        }
 
         cameraconnection::selectGenICamControl(camera.deviceInfo);
-        if (!device->open(camera.deviceInfo, cameraconnection::accessMode))
+        if (!device->open(camera.deviceInfo, cameraconnection::accessMode)) {
+            setAside(device->openFailure() == EOpenFailure::ControlledElsewhere ? EUnconfigurable::Controlled
+                                                                                : EUnconfigurable::NoAnswer);
             continue;
+        }
         entry.cameraInfo = camera;
         entry.dhcpEnabled = false;
 
         TSharedPtr<gic::IGenICam> genICam = device->genICam(cameraconnection::ownFeatureTree);
-        if (!genICam)
+        if (!genICam) {
+            setAside(EUnconfigurable::NoIpFeatures);
             continue;
-
-        // All six are looked up even when one is missing, as a camera's log shows them together.
-        TSharedPtr<gic::IInteger> current = lookUp<gic::IInteger>(*genICam, gic::GevCurrentIPAddress);
-        TSharedPtr<gic::IInteger> persistentIP = lookUp<gic::IInteger>(*genICam, gic::GevPersistentIPAddress);
-        TSharedPtr<gic::IInteger> mask = lookUp<gic::IInteger>(*genICam, gic::GevPersistentSubnetMask);
-        TSharedPtr<gic::IInteger> gateway = lookUp<gic::IInteger>(*genICam, gic::GevPersistentDefaultGateway);
-        TSharedPtr<gic::IBoolean> dhcp = lookUp<gic::IBoolean>(*genICam, gic::GevCurrentIPConfigurationDHCP);
-        TSharedPtr<gic::IBoolean> persistent
-            = lookUp<gic::IBoolean>(*genICam, gic::GevCurrentIPConfigurationPersistentIP);
-        if (!current || !persistentIP || !mask || !gateway || !dhcp || !persistent)
-            continue;
-
-        try {
-            const QString currentText = addressText(current->getValue());
-            const QString addressTextValue = addressText(persistentIP->getValue());
-            const QString maskText = addressText(mask->getValue());
-            const QString gatewayText = addressText(gateway->getValue());
-            entry.dhcpEnabled = dhcp->getValue() && !persistent->getValue();
-            entry.currentIP = currentText;
-            entry.ipAddress = addressTextValue;
-            entry.subnetMask = maskText;
-            entry.defaultGateway = gatewayText;
-            result.append(entry);
-        } catch (...) {
-            // A camera that cannot be read is simply not listed.
+        }
+        switch (camerastate::read(*genICam, entry)) {
+        case camerastate::EReadOutcome::Read:
+            scanned.cameras.append(entry);
+            break;
+        case camerastate::EReadOutcome::MissingFeatures:
+            setAside(EUnconfigurable::NoIpFeatures);
+            break;
+        case camerastate::EReadOutcome::ReadFailed:
+            setAside(EUnconfigurable::NoAnswer);
+            break;
         }
     }
-    return result;
+    return scanned;
 }
 
 void AddrixModel::doneScanning()
 {
     try {
-        m_settings = m_scanWatcher.future().result();
+        SScanResult scanned = m_scanWatcher.future().result();
+        m_settings = std::move(scanned.cameras);
+        m_unconfigurable = std::move(scanned.unconfigurable);
+        m_hostInterfaces = std::move(scanned.hostInterfaces);
     } catch (const QException&) {
         // The worker failed outside its guarded reads; QtConcurrent hands whatever it
         // threw over as a QException (QUnhandledException for a standard one). List nothing.
         m_settings.clear();
+        m_unconfigurable.clear();
     }
     for (const SIpSettings& entry : std::as_const(m_settings))
         m_cameras.append(QString::fromUtf8(entry.cameraInfo.displayName.c_str()));
     emit camerasChanged();
+    emit unconfigurableCamerasChanged();
     setSelectedCamera(0);
     m_scanning = false;
     emit scanningChanged();
+
+    if (m_rescanWanted) {
+        // A camera took a temporary address while this scan ran: it may have been missed.
+        m_rescanWanted = false;
+        scan();
+    }
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <zelk/cam/records.h>
+
+#include <dns/hostinterfaces.h>
 #include <dns/ipv4address.h>
 
 #include <QString>
@@ -17,3 +20,11 @@ std::optional<dns::CIPv4Address> parseAddress(const QString& text);
 
 /// Dotted text, from IPToString, of a GenICam address feature value (its low 32 bits).
 QString addressText(std::int64_t genicamValue);
+
+/// The device's own address: discovery's value, else its dotted text; empty when neither.
+std::optional<dns::CIPv4Address> deviceAddress(const zelk::cam::SDeviceInfo& device);
+
+/// The host interface `device` answered discovery on, as discovery reported it: its name,
+/// address and mask, which is 0.0.0.0 when unknown (and then holds every address). Empty
+/// when not even its address is known.
+std::optional<dns::SHostInterface> answeredOn(const zelk::cam::SDeviceInfo& device);

@@ -30,7 +30,19 @@ TestCase {
         window = loader.item
         verify(window)
         tryCompare(window.backend, "scanning", false, 5000)
+        // The link lines under the entries settle once the list has laid them out.
+        waitForItemPolished(child("cameraList"))
         return window
+    }
+
+    // An element of the first entry of the list of cameras that cannot be configured.
+    function entryChild(name) {
+        var entry = child("unconfigurableList").itemAt(0)
+        verify(entry, "no entry")
+        waitForItemPolished(entry)
+        var found = findChild(entry, name)
+        verify(found, "no element " + name)
+        return found
     }
 
     function typeInto(field, text) {
@@ -42,10 +54,27 @@ TestCase {
             keyClick(text.charAt(i))
     }
 
+    // The host's interface the cameras answer on, and a camera's own details.
+    function onLan(macAddress, extra) {
+        var details = { hostInterface: "eth0", interfaceAddress: "192.168.1.5", interfaceMask: "255.255.255.0",
+                        macAddress: macAddress }
+        for (var key in extra)
+            details[key] = extra[key]
+        return details
+    }
+
+    function addUnreachableCamera(extra) {
+        FakeCameras.addCamera("Camera C (C3)", "10.0.0.7", "10.0.0.7", "255.0.0.0", "0.0.0.0", false,
+                              onLan("00:11:22:33:44:0c", extra))
+    }
+
     function init() {
+        failOnWarning(/.?/)
         FakeCameras.reset()
-        FakeCameras.addCamera("Camera A (A1)", "192.168.1.100", "192.168.1.10", "255.255.255.0", "192.168.1.1", false)
-        FakeCameras.addCamera("Camera B (B2)", "192.168.1.101", "10.1.2.3", "255.0.0.0", "10.0.0.1", true)
+        FakeCameras.addCamera("Camera A (A1)", "192.168.1.100", "192.168.1.10", "255.255.255.0", "192.168.1.1", false,
+                              onLan("00:11:22:33:44:0a"))
+        FakeCameras.addCamera("Camera B (B2)", "192.168.1.101", "10.1.2.3", "255.0.0.0", "10.0.0.1", true,
+                              onLan("00:11:22:33:44:0b"))
     }
 
     function cleanup() {
@@ -63,6 +92,8 @@ TestCase {
         compare(list.count, 2)
         compare(list.currentIndex, 0)
         compare(child("currentIpField").text, "192.168.1.100")
+        verify(!child("unconfigurableLink").visible)
+        verify(child("detailsLink").visible)
 
         mouseClick(list.itemAtIndex(1))
         compare(window.backend.selectedCamera, 1)
@@ -104,6 +135,7 @@ TestCase {
         verify(!child("currentIpField").enabled)
         verify(!child("ipAddressField").enabled)
         verify(!child("applyButton").enabled)
+        verify(!child("detailsLink").visible)
     }
 
     function test_closeRefusedWhileScanning() {
@@ -176,7 +208,8 @@ TestCase {
 
     function test_subnetQuestion(data) {
         openWindow()
-        var mask = "255.255.255.252"
+        // Wider than recommended, yet still holding the camera's gateway.
+        var mask = "255.255.0.0"
         window.backend.subnetMask = mask
         var recommended = window.backend.recommendedSubnetMask
         verify(recommended !== mask)
@@ -234,5 +267,157 @@ TestCase {
         typeInto(field, data.text)
         compare(window.backend.ipAddress, data.text)
         compare(child("applyButton").enabled, data.valid)
+    }
+
+    function test_unconfigurableCameraListedApart_data() {
+        return [
+            { tag: "unreachable", extra: {}, canForce: true },
+            { tag: "controlled", extra: { interfaceAddress: "10.0.0.1", interfaceMask: "255.0.0.0",
+                                          openFailure: "ControlledElsewhere" }, canForce: false }
+        ]
+    }
+
+    function test_unconfigurableCameraListedApart(data) {
+        addUnreachableCamera(data.extra)
+        openWindow()
+        compare(child("cameraList").count, 2)
+        var link = child("unconfigurableLink")
+        verify(link.visible)
+        compare(link.text, "1 more camera cannot be configured")
+
+        mouseClick(link)
+        var dialog = child("unconfigurableDlg")
+        tryCompare(dialog, "opened", true)
+        compare(child("unconfigurableList").count, 1)
+        var camera = window.backend.unconfigurableCameras[0]
+        compare(entryChild("unconfigurableName").text, camera.displayName)
+        compare(entryChild("unconfigurableReason").text, camera.reason)
+        var shown = entryChild("unconfigurableDetails").text
+        for (var key of ["macAddress", "address", "hostInterface", "hostSubnet"])
+            verify(camera[key] !== "" && shown.indexOf(camera[key]) !== -1, key + " not shown: " + shown)
+        compare(entryChild("forceIpButton").visible, data.canForce)
+        dialog.close()
+    }
+
+    function test_forceIp_data() {
+        return [
+            { tag: "acknowledged", answers: true },
+            { tag: "no acknowledgement", answers: false }
+        ]
+    }
+
+    function test_forceIp(data) {
+        addUnreachableCamera({ answersForceIp: data.answers })
+        openWindow()
+        mouseClick(child("unconfigurableLink"))
+        tryCompare(child("unconfigurableDlg"), "opened", true)
+        mouseClick(entryChild("forceIpButton"))
+        var dialog = child("forceIpDlg")
+        tryCompare(dialog, "opened", true)
+        verify(child("forceIpExplanation").text.indexOf("Camera C (C3)") !== -1)
+        var proposed = window.backend.proposeForceIpAddress(0)
+        verify(proposed !== "")
+        compare(child("forceIpAddressField").text, proposed)
+        compare(child("forceIpMaskField").text, "255.255.255.0")
+        compare(child("forceIpGatewayField").text, "0.0.0.0")
+
+        typeInto(child("forceIpAddressField"), "192.168.1.77")
+        FakeCameras.clearLog()
+        mouseClick(child("sendButton"))
+        tryVerify(function() { return !window.backend.forcing }, 5000)
+        compare(FakeCameras.forcedAddresses(), ["forceip Camera C (C3) 192.168.1.77 255.255.255.0 0.0.0.0"])
+        if (data.answers) {
+            tryCompare(dialog, "visible", false, 5000)
+            verify(!child("unconfigurableDlg").visible)
+            tryCompare(window.backend, "scanning", false, 5000)
+            // The rescued camera is listed and selected, ready for a lasting configuration.
+            compare(child("cameraList").count, 3)
+            compare(window.backend.cameras[window.backend.selectedCamera], "Camera C (C3)")
+            compare(child("currentIpField").text, "192.168.1.77")
+            verify(!child("unconfigurableLink").visible)
+        } else {
+            tryCompare(child("forceIpError"), "text", "The camera did not answer.", 5000)
+            verify(child("forceIpError").visible)
+            verify(dialog.opened)
+            verify(child("sendButton").enabled)
+            dialog.close()
+        }
+    }
+
+    function test_detailsOfSelectedCamera_data() {
+        return [
+            { tag: "link", doubleClick: false },
+            { tag: "double click", doubleClick: true }
+        ]
+    }
+
+    function test_detailsOfSelectedCamera(data) {
+        openWindow()
+        var list = child("cameraList")
+        if (data.doubleClick)
+            mouseDoubleClickSequence(list.itemAtIndex(1))
+        else {
+            mouseClick(list.itemAtIndex(1))
+            mouseClick(child("detailsLink"))
+        }
+        var dialog = child("detailsDlg")
+        tryCompare(dialog, "opened", true)
+        compare(window.backend.selectedCamera, 1)
+        compare(dialog.title, "Details of Camera B (B2)")
+        compare(child("detailsMac").text, "00:11:22:33:44:0b")
+        compare(child("detailsAddress").text, "192.168.1.101")
+        compare(child("detailsInterface").text, "eth0 (192.168.1.0/24)")
+        compare(child("detailsNote").text, "Persistent settings take effect when the camera restarts.")
+        verify(!child("applyOutcomeText").parent.visible)
+        dialog.close()
+    }
+
+    function test_failedApplyShowsWhatTheCameraHolds() {
+        openWindow()
+        // The flags are written, then the camera stops answering.
+        FakeCameras.failWrites("Camera A (A1)", "GevPersistentIPAddress")
+        ignoreWarning(/apply to Camera A \(A1\) failed/)
+        mouseClick(child("dhcpRadio"))
+        mouseClick(child("applyButton"))
+        var error = child("applyFailedErrorDlg")
+        tryCompare(error, "opened", true, 5000)
+        error.close()
+        verify(child("dhcpRadio").checked)
+
+        mouseClick(child("detailsLink"))
+        tryCompare(child("detailsDlg"), "opened", true)
+        var outcome = child("applyOutcomeText")
+        verify(outcome.text !== "")
+        compare(outcome.text, window.backend.selectedDetails.applyOutcome)
+        verify(outcome.parent.visible)
+        child("detailsDlg").close()
+    }
+
+    function test_addressInUseAsksFirst_data() {
+        return [
+            { tag: "Yes", button: "applyAnywayButton", applied: true },
+            { tag: "No", button: "keepAddressButton", applied: false }
+        ]
+    }
+
+    function test_addressInUseAsksFirst(data) {
+        openWindow()
+        typeInto(child("ipAddressField"), "192.168.1.101")
+        verify(window.backend.addressWarning !== "")
+        compare(window.backend.subnetMask, window.backend.recommendedSubnetMask)
+        FakeCameras.clearLog()
+
+        mouseClick(child("applyButton"))
+        var dialog = child("addressInUseDlg")
+        tryCompare(dialog, "opened", true)
+        compare(child("addressInUseText").text, window.backend.addressWarning + "\n\nApply anyway?")
+        mouseClick(child(data.button))
+        tryCompare(dialog, "visible", false)
+        verify(!child("recommendedSubnetDlg").opened)
+        tryCompare(window.backend, "applying", false, 5000)
+        if (data.applied)
+            compare(FakeCameras.address("Camera A (A1)", "GevPersistentIPAddress"), "192.168.1.101")
+        else
+            compare(FakeCameras.writes().length, 0)
     }
 }

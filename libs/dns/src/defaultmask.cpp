@@ -7,14 +7,13 @@ namespace {
 constexpr CIPv4Address ClassAMask(255, 0, 0, 0);
 constexpr CIPv4Address ClassBMask(255, 255, 0, 0);
 constexpr CIPv4Address ClassCMask(255, 255, 255, 0);
-constexpr CIPv4Address LinkLocalNetwork(169, 254, 0, 0);
 constexpr CIPv4Address LinkLocalMask(255, 255, 0, 0);
 
 } // namespace
 
 CIPv4Address DefaultMask(CIPv4Address address)
 {
-    if ((address.Value() & LinkLocalMask.Value()) == LinkLocalNetwork.Value())
+    if (address.IsLinkLocal())
         return LinkLocalMask;
     const unsigned int firstOctet = address.Octet(0);
     if (firstOctet < 128)

@@ -1,8 +1,8 @@
 #include <dns/dns.h>
+#include <dns/hostinterfaces.h>
 #include <dns/ipv4address.h>
 
 #include "defaultmask.h"
-#include "interfacenetworks.h"
 #include "masktext.h"
 
 #include <cstring>
@@ -31,7 +31,7 @@ const char* GetSubnetMask(const char* address)
     const std::optional<CIPv4Address> parsed = CIPv4Address::Parse(address);
     if (!parsed)
         return nullptr;
-    const std::optional<CIPv4Address> interfaceMask
-        = dns::FindNetworkMask(dns::ReadInterfaceNetworks(), *parsed);
-    return dns::MaskText(interfaceMask ? *interfaceMask : dns::DefaultMask(*parsed));
+    const std::vector<dns::SHostInterface> interfaces = dns::HostInterfaces();
+    const dns::SHostInterface* holding = dns::FindHostInterface(interfaces, *parsed);
+    return dns::MaskText(holding ? holding->mask : dns::DefaultMask(*parsed));
 }

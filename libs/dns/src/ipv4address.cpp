@@ -53,4 +53,15 @@ CIPv4Address::CText CIPv4Address::Text() const noexcept
     return text;
 }
 
+CIPv4Address::CSubnetText CIPv4Address::SubnetText(CIPv4Address mask) const noexcept
+{
+    CSubnetText text {};
+    const CText network = Network(mask).Text();
+    if (mask.IsContiguousMask())
+        std::snprintf(text.data(), text.size(), "%s/%d", network.data(), mask.OneBits());
+    else
+        std::snprintf(text.data(), text.size(), "%s/%s", network.data(), mask.Text().data());
+    return text;
+}
+
 } // namespace dns

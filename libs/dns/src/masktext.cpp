@@ -45,20 +45,6 @@ constexpr const char* ContiguousMasks[33] = {
     "255.255.255.255",
 };
 
-bool IsContiguous(std::uint32_t mask)
-{
-    const std::uint32_t hostBits = ~mask;
-    return (hostBits & (hostBits + 1)) == 0;
-}
-
-int PrefixLength(std::uint32_t mask)
-{
-    int length = 0;
-    while (length < 32 && (mask & (0x80000000u >> length)))
-        ++length;
-    return length;
-}
-
 const char* Intern(CIPv4Address mask)
 {
     // Deliberately never destroyed: callers may hold the texts until the very end of
@@ -75,8 +61,8 @@ const char* Intern(CIPv4Address mask)
 
 const char* MaskText(CIPv4Address mask)
 {
-    if (IsContiguous(mask.Value()))
-        return ContiguousMasks[PrefixLength(mask.Value())];
+    if (mask.IsContiguousMask())
+        return ContiguousMasks[mask.OneBits()];
     return Intern(mask);
 }
 

@@ -1,9 +1,11 @@
 #include <dns/dns.h>
+#include <dns/hostinterfaces.h>
 
 #include <QRandomGenerator>
 #include <QTest>
 
 #include <cstring>
+#include <net/if.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -32,6 +34,7 @@ private slots:
     void subnetMask_data();
     void subnetMask();
     void subnetMaskTextIsStable();
+    void hostInterfacesListsTheNamespaceNetworks();
 };
 
 void TestDns::stringToIP_data()
@@ -246,6 +249,24 @@ void TestDns::subnetMaskTextIsStable()
     for (int i = 0; i < 100; ++i)
         QCOMPARE(static_cast<const void*>(GetSubnetMask("169.254.1.1")), static_cast<const void*>(first));
     QCOMPARE(QByteArray(first), copy);
+}
+
+void TestDns::hostInterfacesListsTheNamespaceNetworks()
+{
+    if (qEnvironmentVariableIntValue("DNS_TEST_NETWORKS") != 1)
+        QSKIP("needs the networks of with-test-networks.sh");
+    QStringList found;
+    for (const dns::SHostInterface& host : dns::HostInterfaces()) {
+        // 172.31.4.1 carries the label "lo:cam", which names no interface of its own.
+        QCOMPARE(host.index, if_nametoindex("lo"));
+        QVERIFY(!host.pointToPoint);
+        found.append(QString("%1 %2 %3").arg(QString::fromStdString(host.name), host.address.Text().data(),
+                                             host.Subnet().data()));
+    }
+    found.sort();
+    QCOMPARE(found, (QStringList { "lo 10.20.0.1 10.20.0.0/16", "lo 10.20.30.1 10.20.30.0/24",
+                                   "lo 127.0.0.1 127.0.0.0/8", "lo 172.31.4.1 172.31.4.0/26",
+                                   "lo 192.168.77.1 192.168.76.0/22" }));
 }
 
 QTEST_APPLESS_MAIN(TestDns)

@@ -1,7 +1,7 @@
 #include "defaultmask.h"
-#include "interfacenetworks.h"
 #include "masktext.h"
 
+#include <dns/hostinterfaces.h>
 #include <dns/ipv4address.h>
 
 #include <QTest>
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-Q_DECLARE_METATYPE(std::vector<dns::InterfaceNetwork>)
+Q_DECLARE_METATYPE(std::vector<dns::SHostInterface>)
 
 namespace {
 
@@ -24,9 +24,12 @@ CIPv4Address Parse(const char* text)
     return *value;
 }
 
-dns::InterfaceNetwork Network(const char* address, const char* mask)
+dns::SHostInterface Network(const char* address, const char* mask)
 {
-    return { Parse(address), Parse(mask) };
+    dns::SHostInterface host;
+    host.address = Parse(address);
+    host.mask = Parse(mask);
+    return host;
 }
 
 } // namespace
@@ -37,12 +40,14 @@ class TestDnsCore : public QObject
 
 private slots:
     void byteOrders();
+    void subnetArithmetic_data();
+    void subnetArithmetic();
     void maskText_data();
     void maskText();
     void maskTextInternsOddMasks();
     void maskTextInternsConcurrently();
-    void findNetworkMask_data();
-    void findNetworkMask();
+    void findHostInterface_data();
+    void findHostInterface();
     void defaultMask_data();
     void defaultMask();
 };
@@ -57,6 +62,82 @@ void TestDnsCore::byteOrders()
     QCOMPARE(address.Octet(0), 192u);
     QCOMPARE(address.Octet(3), 10u);
     QCOMPARE(QByteArray(address.Text().data()), QByteArray("192.168.0.10"));
+}
+
+void TestDnsCore::subnetArithmetic_data()
+{
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QByteArray>("mask");
+    QTest::addColumn<bool>("contiguous");
+    QTest::addColumn<int>("oneBits");
+    QTest::addColumn<QByteArray>("network");
+    QTest::addColumn<QByteArray>("broadcast");
+    QTest::addColumn<QByteArray>("subnet");
+    // multicast, limited broadcast, loopback, link-local
+    QTest::addColumn<QByteArray>("kinds");
+
+    QTest::newRow("/24") << QByteArray("192.168.1.77") << QByteArray("255.255.255.0") << true << 24
+                         << QByteArray("192.168.1.0") << QByteArray("192.168.1.255")
+                         << QByteArray("192.168.1.0/24") << QByteArray("----");
+    QTest::newRow("/22") << QByteArray("192.168.78.9") << QByteArray("255.255.252.0") << true << 22
+                         << QByteArray("192.168.76.0") << QByteArray("192.168.79.255")
+                         << QByteArray("192.168.76.0/22") << QByteArray("----");
+    QTest::newRow("/0") << QByteArray("10.1.2.3") << QByteArray("0.0.0.0") << true << 0
+                        << QByteArray("0.0.0.0") << QByteArray("255.255.255.255") << QByteArray("0.0.0.0/0")
+                        << QByteArray("----");
+    QTest::newRow("/32") << QByteArray("10.1.2.3") << QByteArray("255.255.255.255") << true << 32
+                         << QByteArray("10.1.2.3") << QByteArray("10.1.2.3") << QByteArray("10.1.2.3/32")
+                         << QByteArray("----");
+    QTest::newRow("holes") << QByteArray("10.1.2.3") << QByteArray("255.0.255.0") << false << 16
+                           << QByteArray("10.0.2.0") << QByteArray("10.255.2.255")
+                           << QByteArray("10.0.2.0/255.0.255.0") << QByteArray("----");
+    QTest::newRow("low bits only") << QByteArray("10.1.2.3") << QByteArray("0.0.0.255") << false << 8
+                                   << QByteArray("0.0.0.3") << QByteArray("255.255.255.3")
+                                   << QByteArray("0.0.0.3/0.0.0.255") << QByteArray("----");
+    QTest::newRow("multicast low") << QByteArray("224.0.0.1") << QByteArray("240.0.0.0") << true << 4
+                                   << QByteArray("224.0.0.0") << QByteArray("239.255.255.255")
+                                   << QByteArray("224.0.0.0/4") << QByteArray("M---");
+    QTest::newRow("multicast high") << QByteArray("239.255.255.255") << QByteArray("255.255.255.0") << true
+                                    << 24 << QByteArray("239.255.255.0") << QByteArray("239.255.255.255")
+                                    << QByteArray("239.255.255.0/24") << QByteArray("M---");
+    QTest::newRow("above multicast") << QByteArray("240.0.0.1") << QByteArray("255.0.0.0") << true << 8
+                                     << QByteArray("240.0.0.0") << QByteArray("240.255.255.255")
+                                     << QByteArray("240.0.0.0/8") << QByteArray("----");
+    QTest::newRow("limited broadcast")
+        << QByteArray("255.255.255.255") << QByteArray("255.255.255.255") << true << 32
+        << QByteArray("255.255.255.255") << QByteArray("255.255.255.255") << QByteArray("255.255.255.255/32")
+        << QByteArray("-B--");
+    QTest::newRow("loopback") << QByteArray("127.0.0.2") << QByteArray("255.0.0.0") << true << 8
+                              << QByteArray("127.0.0.0") << QByteArray("127.255.255.255")
+                              << QByteArray("127.0.0.0/8") << QByteArray("--L-");
+    QTest::newRow("link-local") << QByteArray("169.254.3.4") << QByteArray("255.255.0.0") << true << 16
+                                << QByteArray("169.254.0.0") << QByteArray("169.254.255.255")
+                                << QByteArray("169.254.0.0/16") << QByteArray("---A");
+}
+
+void TestDnsCore::subnetArithmetic()
+{
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, mask);
+    QFETCH(bool, contiguous);
+    QFETCH(int, oneBits);
+    QFETCH(QByteArray, network);
+    QFETCH(QByteArray, broadcast);
+    QFETCH(QByteArray, subnet);
+    QFETCH(QByteArray, kinds);
+
+    const CIPv4Address a = Parse(address.constData());
+    const CIPv4Address m = Parse(mask.constData());
+    QCOMPARE(m.IsContiguousMask(), contiguous);
+    QCOMPARE(m.OneBits(), oneBits);
+    QCOMPARE(QByteArray(a.Network(m).Text().data()), network);
+    QCOMPARE(QByteArray(a.Broadcast(m).Text().data()), broadcast);
+    QCOMPARE(QByteArray(a.SubnetText(m).data()), subnet);
+    QVERIFY(a.SameSubnet(a.Broadcast(m), m));
+    QCOMPARE(a.SameSubnet(a.Broadcast(m).Plus(1), m), m.Value() == 0);
+    const QByteArray found = QByteArray(a.IsMulticast() ? "M" : "-") + (a.IsLimitedBroadcast() ? "B" : "-")
+        + (a.IsLoopback() ? "L" : "-") + (a.IsLinkLocal() ? "A" : "-");
+    QCOMPARE(found, kinds);
 }
 
 void TestDnsCore::maskText_data()
@@ -125,14 +206,14 @@ void TestDnsCore::maskTextInternsConcurrently()
     }
 }
 
-void TestDnsCore::findNetworkMask_data()
+void TestDnsCore::findHostInterface_data()
 {
-    QTest::addColumn<std::vector<dns::InterfaceNetwork>>("networks");
+    QTest::addColumn<std::vector<dns::SHostInterface>>("networks");
     QTest::addColumn<QByteArray>("address");
     QTest::addColumn<QByteArray>("mask");
 
-    const std::vector<dns::InterfaceNetwork> none;
-    const std::vector<dns::InterfaceNetwork> typical
+    const std::vector<dns::SHostInterface> none;
+    const std::vector<dns::SHostInterface> typical
         = { Network("127.0.0.1", "255.0.0.0"), Network("192.168.0.2", "255.255.255.0"),
               Network("10.0.0.5", "255.255.0.0"), Network("10.0.7.1", "255.255.255.128") };
 
@@ -143,26 +224,24 @@ void TestDnsCore::findNetworkMask_data()
     QTest::newRow("most specific wins")
         << typical << QByteArray("10.0.7.100") << QByteArray("255.255.255.128");
     QTest::newRow("wider one otherwise") << typical << QByteArray("10.0.7.200") << QByteArray("255.255.0.0");
-    QTest::newRow("zero mask ignored")
-        << std::vector<dns::InterfaceNetwork> { Network("10.0.0.1", "0.0.0.0") } << QByteArray("8.8.8.8")
-        << QByteArray();
-    QTest::newRow("host mask") << std::vector<dns::InterfaceNetwork> {
-        Network("10.0.0.1", "255.255.255.255")
-    } << QByteArray("10.0.0.1") << QByteArray("255.255.255.255");
-    QTest::newRow("odd mask") << std::vector<dns::InterfaceNetwork> { Network("10.9.8.7", "255.0.255.0") }
+    QTest::newRow("zero mask ignored") << std::vector<dns::SHostInterface> { Network("10.0.0.1", "0.0.0.0") }
+                                       << QByteArray("8.8.8.8") << QByteArray();
+    QTest::newRow("host mask") << std::vector<dns::SHostInterface> { Network("10.0.0.1", "255.255.255.255") }
+                               << QByteArray("10.0.0.1") << QByteArray("255.255.255.255");
+    QTest::newRow("odd mask") << std::vector<dns::SHostInterface> { Network("10.9.8.7", "255.0.255.0") }
                               << QByteArray("10.1.8.1") << QByteArray("255.0.255.0");
 }
 
-void TestDnsCore::findNetworkMask()
+void TestDnsCore::findHostInterface()
 {
-    QFETCH(std::vector<dns::InterfaceNetwork>, networks);
+    QFETCH(std::vector<dns::SHostInterface>, networks);
     QFETCH(QByteArray, address);
     QFETCH(QByteArray, mask);
 
-    const std::optional<CIPv4Address> result = dns::FindNetworkMask(networks, Parse(address.constData()));
-    QCOMPARE(result.has_value(), !mask.isNull());
+    const dns::SHostInterface* result = dns::FindHostInterface(networks, Parse(address.constData()));
+    QCOMPARE(result != nullptr, !mask.isNull());
     if (result)
-        QCOMPARE(result->Value(), Parse(mask.constData()).Value());
+        QCOMPARE(result->mask.Value(), Parse(mask.constData()).Value());
 }
 
 void TestDnsCore::defaultMask_data()

@@ -13,6 +13,6 @@ exec $namespace sh -euc '
     ip addr add 10.20.0.1/16 dev lo
     ip addr add 10.20.30.1/24 dev lo
     ip addr add 192.168.77.1/22 dev lo
-    ip addr add 172.31.4.1/26 dev lo
+    ip addr add 172.31.4.1/26 dev lo label lo:cam
     DNS_TEST_NETWORKS=1 exec "$@"
 ' sh "$@"

@@ -1,6 +1,7 @@
 #include "cgvcpprobe.h"
 
 #include "gvcp.h"
+#include "requestid.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,7 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstring>
 
@@ -45,32 +45,8 @@ sockaddr_in SocketAddress(dns::CIPv4Address address, std::uint16_t port)
     return result;
 }
 
-void Put16(std::uint8_t* at, std::uint16_t value)
-{
-    at[0] = std::uint8_t(value >> 8);
-    at[1] = std::uint8_t(value);
-}
 
-std::uint16_t Get16(const std::uint8_t* at)
-{
-    return std::uint16_t((at[0] << 8) | at[1]);
-}
 
-std::uint32_t Get32(const std::uint8_t* at)
-{
-    return (std::uint32_t(at[0]) << 24) | (std::uint32_t(at[1]) << 16) | (std::uint32_t(at[2]) << 8) | at[3];
-}
-
-std::uint16_t NextRequestId()
-{
-    // Any non-zero id will do; distinct ids keep late answers of an earlier probe apart.
-    static std::atomic<std::uint16_t> counter { 0x4000 };
-    std::uint16_t id;
-    do
-        id = counter.fetch_add(1, std::memory_order_relaxed);
-    while (id == 0);
-    return id;
-}
 
 } // namespace
 
@@ -87,11 +63,11 @@ CGvcpProbe::EResult CGvcpProbe::ReadRegister(dns::CIPv4Address local, dns::CIPv4
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const std::uint16_t id = NextRequestId();
         std::uint8_t request[gvcp::HeaderSize + 4] = { gvcp::CommandKey, gvcp::AcknowledgeFlag };
-        Put16(request + 2, gvcp::ReadRegisterCommand);
-        Put16(request + 4, 4);
-        Put16(request + 6, id);
-        Put16(request + 8, std::uint16_t(address >> 16));
-        Put16(request + 10, std::uint16_t(address));
+        gvcp::Put16(request + 2, gvcp::ReadRegisterCommand);
+        gvcp::Put16(request + 4, 4);
+        gvcp::Put16(request + 6, id);
+        gvcp::Put16(request + 8, std::uint16_t(address >> 16));
+        gvcp::Put16(request + 10, std::uint16_t(address));
         if (::sendto(socket.fd(), request, sizeof request, 0,
                 reinterpret_cast<const sockaddr*>(&deviceAddress), sizeof deviceAddress)
             != ssize_t(sizeof request))
@@ -113,14 +89,14 @@ CGvcpProbe::EResult CGvcpProbe::ReadRegister(dns::CIPv4Address local, dns::CIPv4
                 socket.fd(), answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
             // Ignore anything that is not this camera's answer to this request.
             if (size < ssize_t(gvcp::HeaderSize) || from.sin_addr.s_addr != deviceAddress.sin_addr.s_addr
-                || from.sin_port != deviceAddress.sin_port || Get16(answer + 2) != gvcp::ReadRegisterAck
-                || Get16(answer + 6) != id)
+                || from.sin_port != deviceAddress.sin_port || gvcp::Get16(answer + 2) != gvcp::ReadRegisterAck
+                || gvcp::Get16(answer + 6) != id)
                 continue;
-            if (Get16(answer) != 0)
+            if (gvcp::Get16(answer) != 0)
                 return Refused;
             if (size < ssize_t(gvcp::HeaderSize + 4))
                 return Refused;
-            value = Get32(answer + gvcp::HeaderSize);
+            value = gvcp::Get32(answer + gvcp::HeaderSize);
             return Answered;
         }
     }

@@ -34,13 +34,14 @@ bool IsUsableDeviceAddress(CIPv4Address address)
 }
 
 // Whether the camera answers, and whether its control channel is free when it is needed.
-bool IsWorthConnecting(
-    CIPv4Address local, CIPv4Address address, bool wantControl, const std::string& text, std::string& error)
+bool IsWorthConnecting(CIPv4Address local, CIPv4Address address, bool wantControl, const std::string& text,
+    std::string& error, EOpenFailure& failure)
 {
     std::uint32_t privilege = 0;
     switch (CGvcpProbe::ReadRegister(local, address, gvcp::ControlChannelPrivilege, privilege)) {
     case CGvcpProbe::Silent:
         error = "The camera at " + text + " does not answer.";
+        failure = EOpenFailure::NoAnswer;
         return false;
     case CGvcpProbe::Refused:
         // Let Aravis find out what this camera accepts.
@@ -50,6 +51,7 @@ bool IsWorthConnecting(
     }
     if (wantControl && (privilege & (gvcp::ExclusiveAccessFlag | gvcp::ControlAccessFlag))) {
         error = "The camera at " + text + " is controlled by another program.";
+        failure = EOpenFailure::ControlledElsewhere;
         return false;
     }
     return true;
@@ -57,11 +59,14 @@ bool IsWorthConnecting(
 
 // Aravis asks for control while it connects (and has retried by then); settle
 // what the caller asked for.
-bool SettleControl(ArvGvDevice* device, bool wantControl, const std::string& address, std::string& error)
+bool SettleControl(ArvGvDevice* device, bool wantControl, const std::string& address, std::string& error,
+    EOpenFailure& failure)
 {
     const bool controller = arv_gv_device_is_controller(device);
     if (wantControl && !controller) {
+        // Refused with "access denied": another application took the channel in between.
         error = "The camera at " + address + " refuses control.";
+        failure = EOpenFailure::ControlledElsewhere;
         return false;
     } else if (!wantControl && controller) {
         CGError aravis;
@@ -73,8 +78,12 @@ bool SettleControl(ArvGvDevice* device, bool wantControl, const std::string& add
 
 } // namespace
 
-TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl, std::string& error)
+TGObjectPtr<ArvDevice> ConnectGvDevice(
+    const SDeviceInfo& info, bool wantControl, std::string& error, EOpenFailure* failure)
 {
+    EOpenFailure ignored = EOpenFailure::Failed;
+    EOpenFailure& why = failure ? *failure : ignored;
+    why = EOpenFailure::Failed;
     const std::string text = info.address.c_str();
     if (info.interfaceName != CString(CGvInterface::Name)) {
         error = "\u201c" + std::string(info.deviceId.c_str()) + "\u201d is not a GigE Vision camera.";
@@ -90,7 +99,7 @@ TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl
         error = "This computer has no route to " + text + ".";
         return {};
     }
-    if (!IsWorthConnecting(*local, *address, wantControl, text, error))
+    if (!IsWorthConnecting(*local, *address, wantControl, text, error, why))
         return {};
     const TGObjectPtr<GInetAddress> deviceAddress = InetAddress(*address);
     const TGObjectPtr<GInetAddress> localAddress = InetAddress(*local);
@@ -112,12 +121,13 @@ TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl
         error = "Cannot open the camera at " + text + ": " + aravis.message();
         return {};
     }
-    if (!SettleControl(ARV_GV_DEVICE(device.get()), wantControl, text, error))
+    if (!SettleControl(ARV_GV_DEVICE(device.get()), wantControl, text, error, why))
         return {};
     // Let Aravis refuse out-of-range values and writes to read-only nodes, so
     // that writes can report them.
     arv_device_set_range_check_policy(device.get(), ARV_RANGE_CHECK_POLICY_ENABLE);
     arv_device_set_access_check_policy(device.get(), ARV_ACCESS_CHECK_POLICY_ENABLE);
+    why = EOpenFailure::None;
     return device;
 }
 
@@ -132,8 +142,10 @@ bool CGvDevice::open(SDeviceInfo info, int accessMode)
 {
     try {
         close();
+        m_openFailure = EOpenFailure::Failed;
         std::string error;
-        TGObjectPtr<ArvDevice> device = ConnectGvDevice(info, (accessMode & AccessControl) != 0, error);
+        TGObjectPtr<ArvDevice> device
+            = ConnectGvDevice(info, (accessMode & AccessControl) != 0, error, &m_openFailure);
         if (!device) {
             qCInfo(lcDevice, "%s", error.c_str());
             return false;
@@ -144,6 +156,7 @@ bool CGvDevice::open(SDeviceInfo info, int accessMode)
         return true;
     } catch (const std::exception& error) {
         qCWarning(lcDevice, "cannot open %s: %s", info.address.c_str(), error.what());
+        m_openFailure = EOpenFailure::Failed;
         return false;
     }
 }
@@ -157,6 +170,11 @@ TSharedPtr<gic::IGenICam> CGvDevice::genICam(int index)
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+}
+
+EOpenFailure CGvDevice::openFailure() const
+{
+    return m_openFailure;
 }
 
 void CGvDevice::close()

@@ -15,9 +15,10 @@ class CDeviceSession;
 
 /// Connects to the GigE Vision camera at `info.address`, asking for its control
 /// channel when `wantControl`; range and access checks on. Null with a sentence for
-/// the user in `error` when it cannot; a camera that does not answer makes this fail
-/// within about one second.
-TGObjectPtr<ArvDevice> ConnectGvDevice(const SDeviceInfo& info, bool wantControl, std::string& error);
+/// the user in `error`, and why in `failure` when given, when it cannot; a camera that
+/// does not answer makes this fail within about one second.
+TGObjectPtr<ArvDevice> ConnectGvDevice(
+    const SDeviceInfo& info, bool wantControl, std::string& error, EOpenFailure* failure = nullptr);
 
 /// A GigE Vision camera reached by its address through Aravis.
 class CGvDevice final : public IDevice
@@ -38,9 +39,11 @@ public:
     /// channel back first, which takes up to about 5 s for a camera that stopped
     /// answering while it was open.
     void close() override;
+    EOpenFailure openFailure() const override;
 
 private:
     std::shared_ptr<CDeviceSession> m_session;
+    EOpenFailure m_openFailure = EOpenFailure::None;
 };
 
 } // namespace zelk::cam

@@ -2,6 +2,7 @@
 
 #include "aravislocks.h"
 #include "cgvdiscovery.h"
+#include "cgvforceip.h"
 #include "cgvinterface.h"
 #include "cuvinterface.h"
 #include "logging.h"
@@ -33,9 +34,9 @@ TSharedPtr<IInterface> CInterfaces::find(const CString& name)
 
 bool CInterfaces::refresh(int force)
 {
-    // Aravis reads the host's network interfaces afresh and forgets the devices of
-    // the previous round at every discovery, so there is nothing to re-read or drop
-    // here; this only makes sure the transport exists before the first discovery.
+    // Discovery reads the host's network interfaces afresh and keeps no devices between
+    // calls, so there is nothing to re-read or drop here; this only makes sure Aravis,
+    // which opens the devices, is ready before the first discovery.
     std::lock_guard<std::mutex> lock(AravisListMutex());
     const bool ready = m_gigEVision && arv_gv_interface_get_instance() != nullptr;
     qCDebug(lcDiscovery, "refresh (force %d): transport %s", force, ready ? "ready" : "unavailable");
@@ -66,6 +67,15 @@ bool CInterfaces::discover(TArray<SDeviceInfo>& devices, TArray<CString> interfa
     } catch (const std::bad_alloc&) {
         return false;
     }
+}
+
+EForceIpResult CInterfaces::forceIp(const SDeviceInfo& device, std::uint32_t address,
+    std::uint32_t subnetMask, std::uint32_t defaultGateway, int timeoutMs)
+{
+    if (device.interfaceName != CString(CGvInterface::Name))
+        return EForceIpResult::InvalidRequest;
+    return CGvForceIp::Send(device, dns::CIPv4Address::FromValue(address),
+        dns::CIPv4Address::FromValue(subnetMask), dns::CIPv4Address::FromValue(defaultGateway), timeoutMs);
 }
 
 } // namespace zelk::cam

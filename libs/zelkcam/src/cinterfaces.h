@@ -13,6 +13,8 @@ public:
     TSharedPtr<IInterface> find(const CString& name) override;
     bool refresh(int force) override;
     bool discover(TArray<SDeviceInfo>& devices, TArray<CString> interfaceNames, int rounds) override;
+    EForceIpResult forceIp(const SDeviceInfo& device, std::uint32_t address, std::uint32_t subnetMask,
+        std::uint32_t defaultGateway, int timeoutMs) override;
 
 private:
     // Built once and only copied afterwards, which is safe from any thread.

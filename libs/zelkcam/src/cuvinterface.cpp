@@ -18,12 +18,17 @@ class CUvDevice final : public IDevice
 public:
     bool open(SDeviceInfo info, int) override
     {
+        m_openFailure = EOpenFailure::Failed;
         qCInfo(lcDevice, "%s is a USB3 Vision camera; only GigE Vision cameras can be opened",
             info.deviceId.c_str());
         return false;
     }
     TSharedPtr<gic::IGenICam> genICam(int) override { return nullptr; }
     void close() override { }
+    EOpenFailure openFailure() const override { return m_openFailure; }
+
+private:
+    EOpenFailure m_openFailure = EOpenFailure::None;
 };
 
 struct SFound

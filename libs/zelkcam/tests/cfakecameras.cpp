@@ -16,20 +16,6 @@ QStringList Words(const char* variable)
     return qEnvironmentVariable(variable).split(u' ', Qt::SkipEmptyParts);
 }
 
-// A stopped camera may linger as a zombie until the script reaps it; it answers
-// nothing by then, so it counts as gone.
-bool IsGone(qint64 pid)
-{
-    if (::kill(pid_t(pid), 0) != 0)
-        return true;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const int end = line.lastIndexOf(')');
-    return end < 0 || line.mid(end + 2, 1) == "Z";
-}
-
 } // namespace
 
 CFakeCameras::CFakeCameras()
@@ -52,17 +38,33 @@ zelk::cam::SDeviceInfo CFakeCameras::deviceRecord(int index) const
 
 bool CFakeCameras::stop(int index) const
 {
-    const qint64 pid = m_pids.value(index, 0);
+    return stopProcess(m_pids.value(index, 0));
+}
+
+bool CFakeCameras::stopProcess(qint64 pid)
+{
     if (pid <= 0 || ::kill(pid_t(pid), SIGTERM) != 0)
         return false;
     QElapsedTimer timer;
     timer.start();
-    while (!IsGone(pid)) {
+    while (!isGone(pid)) {
         if (timer.elapsed() > 5000)
             return false;
         QThread::msleep(10);
     }
     return true;
+}
+
+bool CFakeCameras::isGone(qint64 pid)
+{
+    if (::kill(pid_t(pid), 0) != 0)
+        return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int end = line.lastIndexOf(')');
+    return end < 0 || line.mid(end + 2, 1) == "Z";
 }
 
 quint32 CFakeCameras::toIPv4(const QString& address)

@@ -21,6 +21,12 @@ public:
     /// Stops camera `index` and waits until it is gone. False when it would not go.
     bool stop(int index) const;
 
+    /// Sends `pid` SIGTERM and waits up to 5 s until it is gone. False when it would not go.
+    static bool stopProcess(qint64 pid);
+    /// Whether process `pid` has ended. A stopped camera may linger as a zombie until
+    /// whoever started it reaps it; it answers nothing by then, so it counts as gone.
+    static bool isGone(qint64 pid);
+
     /// Dotted address text as a GenICam integer (first octet most significant); 0 for bad text.
     static quint32 toIPv4(const QString& address);
     /// The other way round.

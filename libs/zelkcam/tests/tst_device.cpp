@@ -15,6 +15,8 @@
 using namespace zelk;
 using namespace zelk::cam;
 
+Q_DECLARE_METATYPE(EOpenFailure)
+
 class TestDevice : public QObject
 {
     Q_OBJECT
@@ -329,13 +331,16 @@ void TestDevice::onlyTreeZeroExists()
 
 void TestDevice::secondControllerIsRefused()
 {
+    QCOMPARE(m_other->openFailure(), EOpenFailure::None);
     QVERIFY(m_device->open(m_discovered[1], AccessReadControl));
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!m_other->open(m_discovered[1], AccessReadControl));
     QVERIFY2(timer.elapsed() < 1000, "a controlled camera should be refused at once");
+    QCOMPARE(m_other->openFailure(), EOpenFailure::ControlledElsewhere);
     m_device->close();
     QVERIFY(m_other->open(m_discovered[1], AccessReadControl));
+    QCOMPARE(m_other->openFailure(), EOpenFailure::None);
     QVERIFY(CIpFeatures(*m_other).isComplete());
 }
 
@@ -403,33 +408,36 @@ void TestDevice::badRecordsDoNotOpen_data()
 {
     QTest::addColumn<QString>("interfaceName");
     QTest::addColumn<QString>("address");
+    QTest::addColumn<EOpenFailure>("failure");
 
+    const EOpenFailure failed = EOpenFailure::Failed;
     QTest::newRow("unoffered transport") << "PureGEV"
-                                         << "127.0.0.2";
+                                         << "127.0.0.2" << failed;
     QTest::newRow("no transport") << ""
-                                  << "127.0.0.2";
+                                  << "127.0.0.2" << failed;
     QTest::newRow("no address") << "GigE-Vision"
-                                << "";
+                                << "" << failed;
     QTest::newRow("not an address") << "GigE-Vision"
-                                    << "camera.local";
+                                    << "camera.local" << failed;
     QTest::newRow("octet too big") << "GigE-Vision"
-                                   << "127.0.0.256";
+                                   << "127.0.0.256" << failed;
     QTest::newRow("trailing text") << "GigE-Vision"
-                                   << "127.0.0.2 ";
+                                   << "127.0.0.2 " << failed;
     QTest::newRow("unspecified") << "GigE-Vision"
-                                 << "0.0.0.0";
+                                 << "0.0.0.0" << failed;
     QTest::newRow("broadcast") << "GigE-Vision"
-                               << "255.255.255.255";
+                               << "255.255.255.255" << failed;
     QTest::newRow("multicast") << "GigE-Vision"
-                               << "239.1.2.3";
+                               << "239.1.2.3" << failed;
     QTest::newRow("no camera there") << "GigE-Vision"
-                                     << "127.0.0.99";
+                                     << "127.0.0.99" << EOpenFailure::NoAnswer;
 }
 
 void TestDevice::badRecordsDoNotOpen()
 {
     QFETCH(QString, interfaceName);
     QFETCH(QString, address);
+    QFETCH(EOpenFailure, failure);
 
     SDeviceInfo info;
     info.interfaceName = interfaceName.toUtf8().constData();
@@ -439,6 +447,7 @@ void TestDevice::badRecordsDoNotOpen()
     QVERIFY(!m_device->open(info, AccessReadControl));
     QVERIFY2(timer.elapsed() < 2000, "a failed open must not hang");
     QVERIFY(!m_device->genICam(0));
+    QCOMPARE(m_device->openFailure(), failure);
 }
 
 QTEST_GUILESS_MAIN(TestDevice)

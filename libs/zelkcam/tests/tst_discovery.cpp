@@ -96,8 +96,10 @@ void TestDiscovery::recordsCarryWhatOpeningNeeds()
         QVERIFY(!device.modelName.empty());
         QVERIFY2(mac.match(Text(device.macAddress)).hasMatch(), device.macAddress.c_str());
         QCOMPARE(device.raw.ipAddress, CFakeCameras::toIPv4(Text(device.address)));
-        // All fake cameras live on loopback, so the host reaches them from a loopback address.
+        // All fake cameras live on loopback, so they answer there, on its 127.0.0.0/8.
+        QCOMPARE(Text(device.hostInterface), QStringLiteral("lo"));
         QCOMPARE(device.raw.interfaceAddress >> 24, 127u);
+        QCOMPARE(CFakeCameras::ipv4Text(device.raw.interfaceMask), QStringLiteral("255.0.0.0"));
         QCOMPARE(device.raw.discoveryRound, 1u);
         QVERIFY(device.parameters.Exists("Control"));
         QCOMPARE(Text(device.parameters.Find("Control")->value.toString()), QStringLiteral("GenICam"));

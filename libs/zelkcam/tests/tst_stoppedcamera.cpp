@@ -47,6 +47,7 @@ void TestStoppedCamera::openFailsOnceTheCameraStopped()
     qInfo("open of a stopped camera failed after %lld ms", timer.elapsed());
     QVERIFY2(timer.elapsed() < 3000, "must fail within seconds");
     QVERIFY(!device->genICam(0));
+    QCOMPARE(device->openFailure(), EOpenFailure::NoAnswer);
 
     // The camera beside it is not affected.
     QVERIFY(device->open(m_discovered[1], AccessReadControl));

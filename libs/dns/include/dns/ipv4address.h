@@ -19,6 +19,9 @@ public:
     /// Bytes of the longest dotted text, "255.255.255.255", with its NUL.
     static constexpr std::size_t TextSize = 16;
     using CText = std::array<char, TextSize>;
+    /// Bytes of the longest subnet text, "255.255.255.255/255.255.255.255", with its NUL.
+    static constexpr std::size_t SubnetTextSize = 32;
+    using CSubnetText = std::array<char, SubnetTextSize>;
 
     /// 0.0.0.0.
     constexpr CIPv4Address() noexcept = default;
@@ -46,6 +49,42 @@ public:
     /// The octet at `index` (0 to 3, 0 being the first as written in text).
     constexpr unsigned int Octet(int index) const noexcept { return (m_value >> (8 * (3 - index))) & 0xFFu; }
 
+    /// True for a mask whose one bits form a single run from the top (0.0.0.0 included).
+    constexpr bool IsContiguousMask() const noexcept { return ((~m_value + 1u) & ~m_value) == 0u; }
+    /// The number of one bits of a mask; its prefix length when contiguous.
+    constexpr int OneBits() const noexcept
+    {
+        int count = 0;
+        for (std::uint32_t bits = m_value; bits; bits &= bits - 1)
+            ++count;
+        return count;
+    }
+    /// The network address of this address under `mask`.
+    constexpr CIPv4Address Network(CIPv4Address mask) const noexcept
+    {
+        return CIPv4Address(m_value & mask.m_value);
+    }
+    /// The broadcast address of this address's subnet under `mask`.
+    constexpr CIPv4Address Broadcast(CIPv4Address mask) const noexcept
+    {
+        return CIPv4Address(m_value | ~mask.m_value);
+    }
+    /// True when both lie in the same subnet under `mask`.
+    constexpr bool SameSubnet(CIPv4Address other, CIPv4Address mask) const noexcept
+    {
+        return Network(mask) == other.Network(mask);
+    }
+    /// 224.0.0.0/4.
+    constexpr bool IsMulticast() const noexcept { return (m_value & 0xF0000000u) == 0xE0000000u; }
+    /// 255.255.255.255.
+    constexpr bool IsLimitedBroadcast() const noexcept { return m_value == 0xFFFFFFFFu; }
+    /// 127.0.0.0/8.
+    constexpr bool IsLoopback() const noexcept { return (m_value >> 24) == 127u; }
+    /// 169.254.0.0/16.
+    constexpr bool IsLinkLocal() const noexcept { return (m_value >> 16) == 0xA9FEu; }
+    /// The address `offset` places further on, wrapping past 255.255.255.255.
+    constexpr CIPv4Address Plus(std::uint32_t offset) const noexcept { return CIPv4Address(m_value + offset); }
+
     /// Parses strict dotted-quad decimal text ("192.168.0.10"): four octets 0-255
     /// separated by single dots and nothing else; no blanks, signs or empty octets. An
     /// octet has one to three digits and is always decimal, so leading zeros are accepted
@@ -55,6 +94,10 @@ public:
 
     /// Dotted decimal text without leading zeros, NUL-terminated.
     CText Text() const noexcept;
+    /// The subnet of this address under `mask` as NUL-terminated text: its network
+    /// address and prefix length, "192.168.1.0/24", or for a mask that is not contiguous
+    /// the mask itself, "10.0.2.0/255.0.255.0".
+    CSubnetText SubnetText(CIPv4Address mask) const noexcept;
 
     friend constexpr bool operator==(CIPv4Address a, CIPv4Address b) noexcept
     {

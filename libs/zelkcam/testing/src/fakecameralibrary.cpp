@@ -4,6 +4,8 @@
 #include <zelk/cam/cam.h>
 #include <zelk/cam/testing/fakecamerasystem.h>
 
+#include <dns/ipv4address.h>
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,16 @@ std::string join(const TArray<CString>& names)
     return "[" + text + "]";
 }
 
+std::string dotted(std::uint32_t address)
+{
+    return std::string(dns::CIPv4Address::FromValue(address).Text().data());
+}
+
+std::uint32_t rawAddress(const std::string& text)
+{
+    return std::uint32_t(testing::genicamAddress(text));
+}
+
 std::string parameterText(const CParameters& parameters, const char* name)
 {
     const CParameters::CEntry* entry = parameters.Find(CString(name));
@@ -41,8 +53,15 @@ public:
                       + " IP=" + parameterText(info.parameters, "IP"));
         system.waitForGate();
         testing::SFakeCamera camera;
-        if (!system.findCamera(info.deviceId.c_str(), camera) || !camera.opens)
+        if (!system.findCamera(info.deviceId.c_str(), camera)) {
+            m_openFailure = EOpenFailure::NoAnswer;
             return false;
+        }
+        if (!camera.opens) {
+            m_openFailure = camera.openFailure;
+            return false;
+        }
+        m_openFailure = EOpenFailure::None;
         m_cameraId = camera.id;
         m_hasGenICam = camera.hasGenICam;
         return true;
@@ -57,9 +76,11 @@ public:
     }
 
     void close() override { m_cameraId.clear(); }
+    EOpenFailure openFailure() const override { return m_openFailure; }
 
 private:
     std::string m_cameraId;
+    EOpenFailure m_openFailure = EOpenFailure::None;
     bool m_hasGenICam = false;
 };
 
@@ -108,12 +129,31 @@ public:
             device.interfaceName = camera.interfaceName.c_str();
             device.deviceId = camera.id.c_str();
             device.address = camera.address.c_str();
+            device.macAddress = camera.macAddress.c_str();
+            device.hostInterface = camera.hostInterface.c_str();
+            device.raw.ipAddress = rawAddress(camera.address);
+            device.raw.interfaceAddress = rawAddress(camera.interfaceAddress);
+            device.raw.interfaceMask = rawAddress(camera.interfaceMask);
             if (camera.hasControlParameter)
                 device.parameters[CString("Control")].setValue(CVariant("GenICam"));
             if (!devices.Add(device))
                 return false;
         }
         return true;
+    }
+
+    /// Acknowledged when the camera answers FORCEIP (it then sits at `address`);
+    /// InvalidRequest for an address of 0, as the real library.
+    EForceIpResult forceIp(const SDeviceInfo& device, std::uint32_t address, std::uint32_t subnetMask,
+                           std::uint32_t defaultGateway, int) override
+    {
+        CFakeCameraSystem& system = CFakeCameraSystem::instance();
+        system.record("forceip " + std::string(device.deviceId.c_str()) + " " + dotted(address) + " "
+                      + dotted(subnetMask) + " " + dotted(defaultGateway));
+        if (address == 0)
+            return EForceIpResult::InvalidRequest;
+        return system.forceAddress(device.deviceId.c_str(), dotted(address)) ? EForceIpResult::Acknowledged
+                                                                              : EForceIpResult::NoAcknowledgement;
     }
 };
 
@@ -131,6 +171,7 @@ public:
             SCameraInfo info;
             info.displayName = camera.displayName.c_str();
             info.address = device.address;
+            info.macAddress = device.macAddress;
             info.deviceInfo = device;
             if (!cameras.Add(info))
                 return false;

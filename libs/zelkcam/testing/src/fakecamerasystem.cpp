@@ -177,4 +177,21 @@ void CFakeCameraSystem::storeFeatureValue(const std::string& id, const std::stri
             camera.features[name].value = value;
 }
 
+bool CFakeCameraSystem::forceAddress(const std::string& id, const std::string& address)
+{
+    std::lock_guard lock(m_mutex);
+    for (SFakeCamera& camera : m_cameras) {
+        if (camera.id != id)
+            continue;
+        if (!camera.answersForceIp)
+            return false;
+        camera.address = address;
+        const auto current = camera.features.find(gic::GevCurrentIPAddress);
+        if (current != camera.features.end())
+            current->second.value = genicamAddress(address);
+        return true;
+    }
+    return false;
+}
+
 } // namespace zelk::cam::testing

@@ -69,7 +69,7 @@ CameraFinder::SScanResult CameraFinder::DoScan()
     SScanResult result;
     for (const zelk::cam::SCameraInfo& camera : found)
         result.cameras.append(camera);
-    result.host = HostSubnets::current();
+    result.host = dns::HostInterfaces();
     return result;
 }
 
@@ -122,7 +122,7 @@ CameraInfo* CameraFinder::loadCameraInfo(const QString& path)
         qCInfo(lcFinder) << "no camera in" << path << ":" << error;
         return nullptr;
     }
-    auto* info = new CameraInfo(*camera, HostSubnets::current(), this);
+    auto* info = new CameraInfo(*camera, dns::HostInterfaces(), this);
     QQmlEngine::setObjectOwnership(info, QQmlEngine::CppOwnership);
     m_loaded.append({ path, text, info });
     if (m_loaded.size() > MaxRememberedFiles)

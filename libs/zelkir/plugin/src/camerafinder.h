@@ -1,9 +1,10 @@
 #pragma once
 
 #include "cameralist.h"
-#include "hostsubnets.h"
 
 #include <zelk/cam/records.h>
+
+#include <dns/hostinterfaces.h>
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -11,6 +12,8 @@
 #include <QObject>
 #include <QPointer>
 #include <qqmlregistration.h>
+
+#include <vector>
 
 namespace zelkir {
 
@@ -69,7 +72,7 @@ private:
     struct SScanResult
     {
         QList<zelk::cam::SCameraInfo> cameras;
-        HostSubnets host;
+        std::vector<dns::SHostInterface> host;
     };
 
     static SScanResult DoScan();

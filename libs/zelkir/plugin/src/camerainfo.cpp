@@ -1,9 +1,7 @@
 #include "camerainfo.h"
 
-#include "hostsubnets.h"
 #include "logging.h"
 
-#include <QHostAddress>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -57,30 +55,36 @@ const SField fields[] = {
     { "displayName", &SCameraInfo::displayName, nullptr },
 };
 
-std::optional<quint32> ipv4(const QString& text)
+std::optional<dns::CIPv4Address> ipv4(const QString& text)
 {
-    QHostAddress address;
-    if (text.isEmpty() || !address.setAddress(text) || address.protocol() != QAbstractSocket::IPv4Protocol)
-        return std::nullopt;
-    return address.toIPv4Address();
+    return dns::CIPv4Address::Parse(text.toLatin1().constData());
 }
 
 QString ipv4Text(quint32 address)
 {
-    return address == 0 ? QString() : QHostAddress(address).toString();
+    return address == 0 ? QString() : QString::fromLatin1(dns::CIPv4Address::FromValue(address).Text().data());
+}
+
+// The name of the host interface holding `localAddress`; empty when none does.
+QString interfaceNameOf(const std::vector<dns::SHostInterface>& host, quint32 localAddress)
+{
+    const auto holder = std::find_if(host.begin(), host.end(), [&](const dns::SHostInterface& entry) {
+        return localAddress != 0 && entry.address.Value() == localAddress;
+    });
+    return holder == host.end() ? QString() : QString::fromStdString(holder->name);
 }
 
 } // namespace
 
-CameraInfo::CameraInfo(const SCameraInfo& camera, const HostSubnets& host, QObject* parent)
+CameraInfo::CameraInfo(const SCameraInfo& camera, const std::vector<dns::SHostInterface>& host, QObject* parent)
     : QObject(parent)
     , m_camera(camera)
-    , m_interfaceName(host.interfaceNameOf(camera.deviceInfo.raw.interfaceAddress))
+    , m_interfaceName(interfaceNameOf(host, camera.deviceInfo.raw.interfaceAddress))
 {
     // Cameras without an address (other transports) are not routed at all.
     if (!camera.deviceInfo.address.empty()) {
-        const std::optional<quint32> address = ipv4(toQt(camera.deviceInfo.address));
-        m_reachable = address && host.contains(*address);
+        const std::optional<dns::CIPv4Address> address = ipv4(toQt(camera.deviceInfo.address));
+        m_reachable = address && dns::FindHostInterface(host, *address);
     }
 }
 
@@ -226,8 +230,8 @@ std::optional<SCameraInfo> CameraInfo::fromXml(const QByteArray& xml, QString& e
         error = QStringLiteral("the file names no camera");
         return std::nullopt;
     }
-    device.raw.ipAddress = ipv4(toQt(device.address)).value_or(0);
-    device.raw.interfaceAddress = ipv4(interfaceAddress).value_or(0);
+    device.raw.ipAddress = ipv4(toQt(device.address)).value_or(dns::CIPv4Address()).Value();
+    device.raw.interfaceAddress = ipv4(interfaceAddress).value_or(dns::CIPv4Address()).Value();
     return camera;
 }
 

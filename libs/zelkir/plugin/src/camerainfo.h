@@ -2,15 +2,16 @@
 
 #include <zelk/cam/records.h>
 
+#include <dns/hostinterfaces.h>
+
 #include <QObject>
 #include <QString>
 #include <qqmlregistration.h>
 
 #include <optional>
+#include <vector>
 
 namespace zelkir {
-
-class HostSubnets;
 
 /// One camera as the finder saw it or a file remembered it: what the user recognises it by
 /// and what it takes to connect to it. The values never change; a new scan or load makes
@@ -39,7 +40,8 @@ class CameraInfo final : public QObject
 
 public:
     /// `host` decides reachable and interfaceName; it is not kept.
-    CameraInfo(const zelk::cam::SCameraInfo& camera, const HostSubnets& host, QObject* parent = nullptr);
+    CameraInfo(const zelk::cam::SCameraInfo& camera, const std::vector<dns::SHostInterface>& host,
+        QObject* parent = nullptr);
 
     QString displayName() const;
     QString model() const;

@@ -1,7 +1,6 @@
 #include "camerafinder.h"
 #include "camerainfo.h"
 #include "cameralist.h"
-#include "hostsubnets.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -14,15 +13,14 @@
 using zelkir::CameraFinder;
 using zelkir::CameraInfo;
 using zelkir::CameraList;
-using zelkir::HostSubnets;
 
 namespace {
 
 // 192.168.10.5/24 on eth0 and loopback.
-HostSubnets sampleHost()
+std::vector<dns::SHostInterface> sampleHost()
 {
-    return HostSubnets({ { QStringLiteral("lo"), 0x7F000001, 0xFF000000 },
-        { QStringLiteral("eth0"), 0xC0A80A05, 0xFFFFFF00 } });
+    return { { "lo", 1, dns::CIPv4Address(127, 0, 0, 1), dns::CIPv4Address(255, 0, 0, 0) },
+        { "eth0", 2, dns::CIPv4Address(192, 168, 10, 5), dns::CIPv4Address(255, 255, 255, 0) } };
 }
 
 zelk::cam::SCameraInfo sampleCamera(const char* address = "192.168.10.77")

@@ -8,7 +8,6 @@
 #include "cfakecameras.h"
 #include "documentmodel.h"
 #include "halvomodel.h"
-#include "hostsubnets.h"
 #include "liveplayer.h"
 #include "manualclock.h"
 
@@ -152,7 +151,7 @@ void TestLiveCamera::movedCameraIsFoundBySerial()
     record.deviceInfo.address = "127.0.0.250";
     record.deviceInfo.raw.ipAddress = CFakeCameras::toIPv4(QStringLiteral("127.0.0.250"));
     record.serialNumber = m_fakes.serials().value(1).toLatin1().constData();
-    zelkir::CameraInfo saved(record, zelkir::HostSubnets());
+    zelkir::CameraInfo saved(record, {});
     m_document = m_model->createDocument(QVariant::fromValue(&saved));
     QVERIFY(m_document && m_document->realtime());
     QVERIFY2(waitForOpened(), qPrintable(m_document->errorString()));

@@ -20,12 +20,13 @@ struct SDeviceInfo
     CString serialNumber;
     CString address;    ///< device IPv4 address, dotted decimal
     CString macAddress; ///< "aa:bb:cc:dd:ee:ff"
+    CString hostInterface; ///< the host network interface it answered on ("eth0", "lo"); empty when unknown
     struct
     {
         std::uint32_t ipAddress = 0;        ///< device address, first octet most significant
         std::uint32_t interfaceAddress = 0; ///< local address it answered on, same order
         std::uint32_t discoveryRound = 0;
-        std::uint32_t reserved = 0;
+        std::uint32_t interfaceMask = 0;    ///< netmask of that interface, same order; 0 unknown
     } raw;
     CString userDefinedName;
     CString deviceVersion;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <zelk/cam/cam.h>
+
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -28,8 +30,14 @@ struct SFakeCamera
     std::string displayName;
     std::string interfaceName = "GigE-Vision";
     std::string address;
+    std::string macAddress;                  ///< "aa:bb:cc:dd:ee:ff"; empty: none reported
+    std::string hostInterface = "lo";        ///< the host interface it answers discovery on
+    std::string interfaceAddress = "127.0.0.1"; ///< that interface's address
+    std::string interfaceMask = "255.0.0.0";    ///< and its netmask
     bool hasControlParameter = true;
     bool opens = true;
+    EOpenFailure openFailure = EOpenFailure::NoAnswer; ///< reported when `opens` is false
+    bool answersForceIp = true;
     bool hasGenICam = true;
     std::map<std::string, SFakeFeature> features;
 };
@@ -78,6 +86,9 @@ public:
     void waitForGate();
     bool readFeature(const std::string& id, const std::string& name, SFakeFeature& feature) const;
     void storeFeatureValue(const std::string& id, const std::string& name, std::int64_t value);
+    /// Moves the camera to `address` (and its GevCurrentIPAddress feature, when it has one)
+    /// if it answers FORCEIP; false when it does not or is unknown.
+    bool forceAddress(const std::string& id, const std::string& address);
 
 private:
     CFakeCameraSystem() = default;
