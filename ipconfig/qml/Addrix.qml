@@ -115,29 +115,6 @@ ApplicationWindow {
         }
     }
 
-    // A line of the list's rectangle that opens a dialog, drawn as a link.
-    component LinkLine: Label {
-        signal activated()
-
-        // The list is narrow: a long line wraps rather than losing its end.
-        width: parent ? parent.width : 0
-        topPadding: 2
-        bottomPadding: 2
-        leftPadding: 8
-        rightPadding: 8
-        wrapMode: Text.WordWrap
-        color: "#5AABFF"
-        font.underline: linkArea.containsMouse
-
-        MouseArea {
-            id: linkArea
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: parent.activated()
-        }
-    }
-
     AddressInUseDialog {
         id: addressInUseDlg
         backend: window.backend
@@ -208,29 +185,12 @@ ApplicationWindow {
                     // Kept at the bottom of the list's rectangle, over the entries' end, so that
                     // it is seen however many cameras there are.
                     footerPositioning: ListView.OverlayFooter
-                    footer: Rectangle {
+                    footer: CameraListFooter {
                         z: 2
                         width: cameraList.width
-                        height: footerLinks.implicitHeight
-                        color: "#3B3B43"
-
-                        Column {
-                            id: footerLinks
-                            width: parent.width
-
-                            LinkLine {
-                                objectName: "unconfigurableLink"
-                                text: backend.unconfigurableSummary
-                                visible: text !== ""
-                                onActivated: unconfigurableDlg.open()
-                            }
-                            LinkLine {
-                                objectName: "detailsLink"
-                                text: qsTr("Details of the selected camera")
-                                visible: backend.selectedCamera !== -1
-                                onActivated: detailsDlg.open()
-                            }
-                        }
+                        backend: window.backend
+                        onUnconfigurableRequested: unconfigurableDlg.open()
+                        onDetailsRequested: detailsDlg.open()
                     }
 
                     highlight: Rectangle {
