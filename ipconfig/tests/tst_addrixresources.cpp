@@ -1,4 +1,5 @@
 // The program's compiled-in resource collection: what it holds and how it is stored.
+#include <QDir>
 #include <QImage>
 #include <QResource>
 #include <QTest>
@@ -14,6 +15,17 @@ private slots:
         QVERIFY(document.isValid());
         QCOMPARE(document.compressionAlgorithm(), QResource::ZlibCompression);
         QVERIFY(document.uncompressedData().contains("ApplicationWindow"));
+    }
+
+    // The window test loads the document from the sources, where its components lie beside
+    // it; the program finds them only if they are compiled in beside it as well.
+    void everyWindowComponentCompiledIn()
+    {
+        const QStringList documents =
+            QDir(QStringLiteral(ADDRIX_QML_DIR)).entryList({ QStringLiteral("*.qml") }, QDir::Files);
+        QVERIFY(documents.contains(QStringLiteral("Addrix.qml")));
+        for (const QString& name : documents)
+            QVERIFY2(QResource(QStringLiteral(":/") + name).isValid(), qPrintable(name));
     }
 
     void configurationIsPlain()
