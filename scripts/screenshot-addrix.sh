@@ -29,20 +29,12 @@ fi
 pid=$!
 trap 'kill "$pid" "$responder_pid" 2>/dev/null || true; wait 2>/dev/null || true' EXIT
 
-running() {
-    if ! kill -0 "$pid" 2>/dev/null; then
-        echo "screenshot-addrix: Addrix ended early" >&2
-        exit 1
-    fi
-}
+program_name=Addrix
+source "$(dirname "$0")/xdotool-helpers.sh"
 shot() {
     running
     window=$(xdotool search --name '^Addrix$' | head -n 1)
     import -window "$window" "$out/$1"
-}
-click() {
-    xdotool mousemove "$1" "$2" click "${4:-1}"
-    sleep "${3:-0.7}"
 }
 
 sleep 5

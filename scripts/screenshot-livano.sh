@@ -11,16 +11,8 @@ mkdir -p "$out"
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
 
-running() {
-    if ! kill -0 "$pid" 2>/dev/null; then
-        echo "screenshot-livano: Livano ended early" >&2
-        exit 1
-    fi
-}
-click() {
-    xdotool mousemove "$1" "$2" click 1
-    sleep "${3:-0.7}"
-}
+program_name=Livano
+source "$(dirname "$0")/xdotool-helpers.sh"
 
 sleep 5
 running
