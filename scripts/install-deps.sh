@@ -9,7 +9,7 @@ packages=(
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtqml-workerscript
     qml6-module-qtquick-dialogs qml6-module-qt-labs-platform qml6-module-qttest
-    qml6-module-qtqml-models qml6-module-qtqml
+    qml6-module-qtqml-models qml6-module-qtqml qml6-module-qtcharts qt6-charts-dev
     libaravis-dev libusb-1.0-0-dev aravis-tools aravis-tools-cli
     libcfitsio-dev libtiff-dev   # libtiff writes the multi-page TIFF test files
     zlib1g-dev                   # checks gzip tiles of compressed FITS images

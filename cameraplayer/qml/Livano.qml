@@ -439,6 +439,27 @@ ApplicationWindow {
                     onClicked: app.badPixelPickerModel.enabled = !app.badPixelPickerModel.enabled
                 }
 
+                GlyphButton {
+                    id: measureButton
+                    objectName: "measureButton"
+                    size: app.toolbarHeight
+                    enabled: app.document !== null
+                    highlighted: measurePanel.visible
+                    font.family: fontAwesome.name
+                    text: "\uf05b"
+                    onClicked: measurePanel.visible = !measurePanel.visible
+                }
+
+                MeasurementPanel {
+                    id: measurePanel
+                    objectName: "measurePanel"
+                    x: Math.max(0, measureButton.x + measureButton.width - width)
+                    y: app.toolbarHeight
+                    document: app.documentExists() ? app.document : null
+                    editor: view.regionEditor
+                    folder: Labs.StandardPaths.writableLocation(Labs.StandardPaths.DocumentsLocation)
+                }
+
                 Item {
                     Layout.fillWidth: true
                 }
@@ -491,9 +512,21 @@ ApplicationWindow {
                 document: app.document
                 keepsLastImage: true
                 visible: app.documentExists()
+                regionEditor.selectsOnClick: !app.badPixelPickerModel.enabled
                 onHoverPosChanged: spotMeter.place(view)
                 onEntered: spotMeter.visible = true
                 onExited: spotMeter.visible = false
+            }
+
+            ColorBar {
+                objectName: "colorBar"
+                anchors.right: parent.right
+                anchors.rightMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                height: Math.min(parent.height - 64, 400)
+                document: app.documentExists() ? app.document : null
+                paletteName: app.documentExists() ? app.backend.palettes.paletteNames[app.document.paletteIndex] : "Grayscale"
+                shown: measurePanel.showColorBar && view.visible
             }
 
             SpotMeter {

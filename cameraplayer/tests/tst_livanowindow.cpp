@@ -10,6 +10,7 @@
 #include <QQuickStyle>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QApplication>
 #include <QtQuickTest>
 
 #include <csignal>
@@ -74,6 +75,13 @@ private:
     QTemporaryDir m_home;
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(tst_livanowindow, Setup)
+int main(int argc, char** argv)
+{
+    // The measurement panel's charts draw through a widgets graphics scene, as in the program.
+    QApplication app(argc, argv);
+    QTEST_SET_MAIN_SOURCE_PATH
+    Setup setup;
+    return quick_test_main_with_setup(argc, argv, "tst_livanowindow", QUICK_TEST_SOURCE_DIR, &setup);
+}
 
 #include "tst_livanowindow.moc"

@@ -253,6 +253,27 @@ ApplicationWindow {
                     onClicked: minimap.visible = !minimap.visible
                 }
 
+                GlyphButton {
+                    id: measureButton
+                    objectName: "measureButton"
+                    size: window.toolbarHeight
+                    enabled: window.document !== null
+                    highlighted: measurePanel.visible
+                    font.family: fontAwesome.name
+                    text: "\uf05b"
+                    onClicked: measurePanel.visible = !measurePanel.visible
+                }
+
+                MeasurementPanel {
+                    id: measurePanel
+                    objectName: "measurePanel"
+                    x: Math.max(0, measureButton.x + measureButton.width - width)
+                    y: window.toolbarHeight
+                    document: window.document
+                    editor: view.regionEditor
+                    folder: fileDialog.folder
+                }
+
                 Item {
                     Layout.fillWidth: true
                     height: window.toolbarHeight
@@ -307,6 +328,17 @@ ApplicationWindow {
                 onHoverPosChanged: spotMeter.place(view)
                 onEntered: spotMeter.visible = true
                 onExited: spotMeter.visible = false
+            }
+
+            ColorBar {
+                objectName: "colorBar"
+                anchors.right: parent.right
+                anchors.rightMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                height: Math.min(parent.height - 64, 400)
+                document: window.document
+                paletteName: window.document ? window.backend.palettes.paletteNames[window.document.paletteIndex] : "Grayscale"
+                shown: measurePanel.showColorBar && view.visible
             }
 
             SpotMeter {

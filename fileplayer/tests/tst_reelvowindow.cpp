@@ -4,7 +4,6 @@
 
 #include <QDropEvent>
 #include <QFile>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -13,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QApplication>
 #include <QtQuickTest>
 
 /// Drops data on a window the way the window system delivers a finished drag.
@@ -123,6 +123,13 @@ private:
     bool m_ok = false;
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(tst_reelvowindow, Setup)
+int main(int argc, char** argv)
+{
+    // The measurement panel's charts draw through a widgets graphics scene, as in the program.
+    QApplication app(argc, argv);
+    QTEST_SET_MAIN_SOURCE_PATH
+    Setup setup;
+    return quick_test_main_with_setup(argc, argv, "tst_reelvowindow", QUICK_TEST_SOURCE_DIR, &setup);
+}
 
 #include "tst_reelvowindow.moc"
