@@ -25,13 +25,23 @@ ObjectParameters::ObjectParameters(QObject* parent)
 
 void ObjectParameters::setSource(const CalibrationParameters& source)
 {
+    // The same source again (a camera reconnecting) keeps what the user set.
+    const bool same = m_hasSource && source == m_source;
     m_source = source;
+    m_hasSource = true;
     const bool available = m_source.hasRadiance() && m_source.planck.has_value();
     if (available != m_available) {
         m_available = available;
         Q_EMIT availableChanged();
     }
-    m_values = sourceValues();
+    if (!same) {
+        Values values = sourceValues();
+        if (m_pending) {
+            values = merged(values, *m_pending);
+            m_pending.reset();
+        }
+        m_values = withModel(values);
+    }
     // A new source changes the calibration even where the parameters stay the same.
     Q_EMIT emissivityChanged();
     Q_EMIT reflectedTemperatureChanged();
@@ -170,15 +180,21 @@ bool ObjectParameters::isValid(const Values& values)
         && within(values.distance, 0.0, MaximumDistance) && within(values.relativeHumidity, 0.0, 100.0);
 }
 
-void ObjectParameters::assign(Values values)
+ObjectParameters::Values ObjectParameters::withModel(Values values)
 {
     if (values.useAtmosphereModel) {
-        // Beyond a few kilometres the model's transmission falls towards nothing; the
-        // correction would then divide by it, so it stops at the lowest typed value.
+        // Beyond some tens of kilometres the model's transmission falls towards nothing;
+        // the correction would then divide by it, so it stops at the lowest typed value.
         const double modelled = AtmosphereModel::transmission(
             values.distance, values.relativeHumidity, values.atmosphereKelvin);
         values.transmission = std::isnan(modelled) ? 1.0 : std::clamp(modelled, MinimumTransmission, 1.0);
     }
+    return values;
+}
+
+void ObjectParameters::assign(Values values)
+{
+    values = withModel(values);
     const Values old = m_values;
     m_values = values;
     bool changed = false;
@@ -217,7 +233,16 @@ QJsonObject ObjectParameters::toJson() const
 
 void ObjectParameters::applyJson(const QJsonObject& json)
 {
-    Values values = m_values;
+    // Before the source is open its values are unknown: these go over them once it is.
+    if (!m_hasSource) {
+        m_pending = json;
+        return;
+    }
+    assign(merged(m_values, json));
+}
+
+ObjectParameters::Values ObjectParameters::merged(Values values, const QJsonObject& json)
+{
     // Each member on its own: one damaged value does not cost the others.
     const auto take = [&](const char* name, double Values::*member) {
         const QJsonValue value = json.value(QLatin1String(name));
@@ -237,7 +262,7 @@ void ObjectParameters::applyJson(const QJsonObject& json)
     const QJsonValue model = json.value(QLatin1String("useAtmosphereModel"));
     if (model.isBool())
         values.useAtmosphereModel = model.toBool();
-    assign(values);
+    return values;
 }
 
 } // namespace zelkir

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <qqmlregistration.h>
 
+#include <optional>
+
 namespace zelkir {
 
 /// What the user says about the measured object and the air in front of it: the inputs of
@@ -51,7 +53,8 @@ public:
 
     explicit ObjectParameters(QObject* parent = nullptr);
 
-    /// The source's own calibration; resets the parameters to its values.
+    /// The source's own calibration; resets the parameters to its values (then to those
+    /// of an applyJson() that came before), unless it is the same source again.
     void setSource(const CalibrationParameters& source);
     /// The scale the temperature properties are shown in.
     void setTemperatureScale(TemperatureScale scale);
@@ -83,7 +86,8 @@ public:
 
     /// For the regions' sidecar file: every parameter by name, temperatures in kelvin.
     QJsonObject toJson() const;
-    /// Takes the valid members of `json` (as toJson writes them) and ignores the rest.
+    /// Takes the valid members of `json` (as toJson writes them) and ignores the rest;
+    /// before setSource() they wait for it.
     void applyJson(const QJsonObject& json);
 
 Q_SIGNALS:
@@ -115,8 +119,14 @@ private:
     /// calibrationChanged once.
     void assign(Values values);
     static bool isValid(const Values& values);
+    /// `values` with the model's transmission when it is in use.
+    static Values withModel(Values values);
+    /// `values` with the valid members of `json`.
+    static Values merged(Values values, const QJsonObject& json);
 
     CalibrationParameters m_source;
+    bool m_hasSource = false;
+    std::optional<QJsonObject> m_pending;
     TemperatureScale m_scale = TemperatureScale::Celsius;
     bool m_available = false;
     Values m_values;

@@ -493,6 +493,15 @@ void TestDocumentModel::objectParametersFollowTheSource()
     object->reset();
     QCOMPARE(object->emissivity(), 0.95);
 
+    // Saved parameters handed over before the file is open go over the file's own.
+    m_document = std::make_unique<DocumentModel>(new zelkir::FilePlayer(m_movie, new ManualClock), nullptr);
+    m_document->objectParameters()->applyJson(QJsonObject { { QStringLiteral("emissivity"), 0.7 } });
+    QSignalSpy image(m_document.get(), &DocumentModel::imageChanged);
+    QVERIFY(image.wait());
+    QCOMPARE(m_document->objectParameters()->emissivity(), 0.7);
+    QCOMPARE(m_document->objectParameters()->reflectedKelvin(), 295.15);
+    QCOMPARE(m_document->calibration().parameters().emissivity.value_or(0.0), 0.7);
+
     const QString path = m_dir.filePath(QStringLiteral("plain-counts.fits"));
     FitsTestCube cube = calibratedCube();
     cube.cards.clear();
