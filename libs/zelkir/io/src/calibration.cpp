@@ -33,11 +33,12 @@ bool Calibration::isAvailable(Unit unit) const
     case Unit::TemperatureFactory:
         return m_parameters.hasRadiance() && m_parameters.planck;
     case Unit::RadianceUser:
-        // Emissivity compensation needs the Planck curve for the reflected radiance.
-        return m_parameters.hasRadiance() && m_parameters.hasUserSettings()
-            && (m_parameters.planck || (!m_parameters.emissivity && !m_parameters.reflectedKelvin));
+        // With the Planck curve the object's surroundings can always be set (they default to
+        // a black body in still air); without it only a plain user step means anything.
+        return m_parameters.hasRadiance()
+            && (m_parameters.planck || (m_parameters.userRadiance && !m_parameters.hasObjectSettings()));
     case Unit::TemperatureUser:
-        return m_parameters.hasRadiance() && m_parameters.planck && m_parameters.hasUserSettings();
+        return m_parameters.hasRadiance() && m_parameters.planck;
     }
     return false;
 }
@@ -85,15 +86,21 @@ double Calibration::userRadiance(double physical, int preset) const
     double radiance = factoryRadiance(physical, preset);
     if (m_parameters.userRadiance)
         radiance = m_parameters.userRadiance->apply(radiance);
-    if (!m_parameters.emissivity && !m_parameters.reflectedKelvin)
+    if (!m_parameters.hasObjectSettings())
         return radiance;
     const double emissivity = m_parameters.emissivity.value_or(DefaultEmissivity);
-    if (!(emissivity > 0.0 && emissivity <= 1.0))
+    const double transmission = m_parameters.atmosphereTransmission.value_or(1.0);
+    if (!(emissivity > 0.0 && emissivity <= 1.0) || !(transmission > 0.0 && transmission <= 1.0))
         return notANumber();
-    // The camera sees the object's own emission plus the surroundings it reflects.
-    const double reflected
-        = radianceFromKelvin(m_parameters.reflectedKelvin.value_or(DefaultReflectedKelvin));
-    return (radiance - (1.0 - emissivity) * reflected) / emissivity;
+    const double reflectedKelvin = m_parameters.reflectedKelvin.value_or(DefaultReflectedKelvin);
+    // The camera sees the object's own emission and the surroundings it reflects, both
+    // through the air, plus the air's own emission.
+    const double reflected = radianceFromKelvin(reflectedKelvin);
+    const double air = transmission < 1.0
+        ? radianceFromKelvin(m_parameters.atmosphereKelvin.value_or(reflectedKelvin))
+        : 0.0;
+    return (radiance - (1.0 - emissivity) * transmission * reflected - (1.0 - transmission) * air)
+        / (emissivity * transmission);
 }
 
 double Calibration::kelvinFromRadiance(double radiance) const

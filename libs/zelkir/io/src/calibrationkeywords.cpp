@@ -80,6 +80,14 @@ QList<RecordingKeyword> calibrationKeywords(const CalibrationParameters& paramet
         addNumber(cards, QStringLiteral("REFLTEMP"), *parameters.reflectedKelvin,
             QStringLiteral("[K] reflected apparent temperature"));
     }
+    if (parameters.atmosphereTransmission && std::isfinite(*parameters.atmosphereTransmission)) {
+        addNumber(cards, QStringLiteral("ATMTRANS"), *parameters.atmosphereTransmission,
+            QStringLiteral("atmosphere transmission"));
+    }
+    if (parameters.atmosphereKelvin && std::isfinite(*parameters.atmosphereKelvin)) {
+        addNumber(cards, QStringLiteral("ATMTEMP"), *parameters.atmosphereKelvin,
+            QStringLiteral("[K] atmosphere temperature"));
+    }
     return cards;
 }
 
@@ -105,6 +113,12 @@ CalibrationParameters calibrationFromKeywords(const FileKeywords& keywords)
     const std::optional<double> reflected = keywordNumber(keywords, QStringLiteral("REFLTEMP"));
     if (reflected && *reflected > 0.0)
         parameters.reflectedKelvin = reflected;
+    const std::optional<double> transmission = keywordNumber(keywords, QStringLiteral("ATMTRANS"));
+    if (transmission && *transmission > 0.0 && *transmission <= 1.0)
+        parameters.atmosphereTransmission = transmission;
+    const std::optional<double> air = keywordNumber(keywords, QStringLiteral("ATMTEMP"));
+    if (air && *air > 0.0)
+        parameters.atmosphereKelvin = air;
     return parameters;
 }
 

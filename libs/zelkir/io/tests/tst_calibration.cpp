@@ -1,5 +1,6 @@
 #include "calibrationkeywords.h"
 
+#include <zelkir/io/atmospheretransmission.h>
 #include <zelkir/io/calibration.h>
 
 #include <QTest>
@@ -57,6 +58,9 @@ private slots:
     void outsideTheCurve();
     void fromKeywords_data();
     void fromKeywords();
+    void atmosphereModel_data();
+    void atmosphereModel();
+    void workedExample();
 };
 
 void TestCalibration::knownTemperatures_data()
@@ -156,10 +160,14 @@ void TestCalibration::availableUnits_data()
     userNoCurve.userRadiance = LinearStep { 1.1, 0.0 };
     CalibrationParameters emissivityNoCurve = radianceOnly;
     emissivityNoCurve.emissivity = 0.9;
+    CalibrationParameters airNoCurve = userNoCurve;
+    airNoCurve.atmosphereTransmission = 0.9;
     QTest::newRow("none") << none << QList<Unit> { Unit::Counts };
     QTest::newRow("radiance only") << radianceOnly << QList<Unit> { Unit::Counts, Unit::RadianceFactory };
+    // The object parameters give the user units their meaning whenever the curve is known.
     QTest::newRow("factory") << factory
-                             << QList<Unit> { Unit::Counts, Unit::RadianceFactory, Unit::TemperatureFactory };
+                             << QList<Unit> { Unit::Counts, Unit::RadianceFactory, Unit::RadianceUser,
+                                    Unit::TemperatureFactory, Unit::TemperatureUser };
     QTest::newRow("user") << user
                           << QList<Unit> { Unit::Counts, Unit::RadianceFactory, Unit::RadianceUser,
                                  Unit::TemperatureFactory, Unit::TemperatureUser };
@@ -167,6 +175,8 @@ void TestCalibration::availableUnits_data()
         << userNoCurve << QList<Unit> { Unit::Counts, Unit::RadianceFactory, Unit::RadianceUser };
     QTest::newRow("emissivity without curve")
         << emissivityNoCurve << QList<Unit> { Unit::Counts, Unit::RadianceFactory };
+    QTest::newRow("transmission without curve")
+        << airNoCurve << QList<Unit> { Unit::Counts, Unit::RadianceFactory };
 }
 
 void TestCalibration::availableUnits()
@@ -187,10 +197,14 @@ void TestCalibration::emissivityRecoversTheObject_data()
     QTest::addColumn<double>("emissivity");
     QTest::addColumn<double>("objectCelsius");
     QTest::addColumn<double>("reflectedCelsius");
-    QTest::newRow("skin") << 0.98 << 34.0 << 22.0;
-    QTest::newRow("painted metal") << 0.85 << 80.0 << 20.0;
-    QTest::newRow("cold object, warm room") << 0.7 << -10.0 << 25.0;
-    QTest::newRow("black body") << 1.0 << 50.0 << 0.0;
+    QTest::addColumn<double>("transmission");
+    QTest::addColumn<double>("airCelsius");
+    QTest::newRow("skin") << 0.98 << 34.0 << 22.0 << 1.0 << 22.0;
+    QTest::newRow("painted metal") << 0.85 << 80.0 << 20.0 << 1.0 << 20.0;
+    QTest::newRow("cold object, warm room") << 0.7 << -10.0 << 25.0 << 1.0 << 25.0;
+    QTest::newRow("black body") << 1.0 << 50.0 << 0.0 << 1.0 << 0.0;
+    QTest::newRow("through hazy air") << 0.9 << 120.0 << 15.0 << 0.6 << 30.0;
+    QTest::newRow("black body through cold air") << 1.0 << 40.0 << 20.0 << 0.8 << -5.0;
 }
 
 void TestCalibration::emissivityRecoversTheObject()
@@ -198,17 +212,24 @@ void TestCalibration::emissivityRecoversTheObject()
     QFETCH(double, emissivity);
     QFETCH(double, objectCelsius);
     QFETCH(double, reflectedCelsius);
+    QFETCH(double, transmission);
+    QFETCH(double, airCelsius);
     CalibrationParameters parameters = camera();
     parameters.emissivity = emissivity;
     parameters.reflectedKelvin = reflectedCelsius + 273.15;
+    parameters.atmosphereTransmission = transmission;
+    parameters.atmosphereKelvin = airCelsius + 273.15;
     const Calibration calibration(parameters);
-    // What the camera sees: the object's own emission plus the room it reflects.
-    const double seen = emissivity * calibration.radianceFromKelvin(objectCelsius + 273.15)
-        + (1.0 - emissivity) * calibration.radianceFromKelvin(reflectedCelsius + 273.15);
+    // What the camera sees: the object's own emission plus the room it reflects, dimmed by
+    // the air, plus what the air itself emits.
+    const double seen = transmission
+            * (emissivity * calibration.radianceFromKelvin(objectCelsius + 273.15)
+                + (1.0 - emissivity) * calibration.radianceFromKelvin(reflectedCelsius + 273.15))
+        + (1.0 - transmission) * calibration.radianceFromKelvin(airCelsius + 273.15);
     const double physical = (seen - 10.6) / 0.01323;
     QVERIFY(near(calibration.convert(physical, Unit::TemperatureUser, TemperatureScale::Celsius),
         objectCelsius, 1e-6));
-    if (emissivity < 1.0)
+    if (emissivity < 1.0 || transmission < 1.0)
         QVERIFY(!near(calibration.convert(physical, Unit::TemperatureFactory, TemperatureScale::Celsius),
             objectCelsius, 0.1));
 }
@@ -275,8 +296,16 @@ void TestCalibration::fromKeywords_data()
     QTest::newRow("Fortran exponents, defaults") << FileKeywords { { "radgain", "1.25D-02", "" },
         { "PLANCK_R", "1.0D3", "" }, { "PLANCK_B", "1400", "" } }
                                                  << fortran;
+    full.atmosphereTransmission = 0.97;
+    full.atmosphereKelvin = 288.15;
+    QTest::newRow("with the atmosphere") << FileKeywords { { "RADGAIN", "1.32E-02", "" },
+        { "RADOFFS", "10.6", "" }, { "PLANCK_R", "5685.76", "" }, { "PLANCK_B", "1404", "" },
+        { "PLANCK_F", "1.0", "" }, { "PLANCK_O", "1.63", "" }, { "EMISSIV", "0.95", "" },
+        { "REFLTEMP", "295.15", "" }, { "ATMTRANS", "0.97", "" }, { "ATMTEMP", "288.15", "" } }
+                                         << full;
     QTest::newRow("unusable values") << FileKeywords { { "RADGAIN", "0", "" }, { "PLANCK_R", "-1", "" },
-        { "PLANCK_B", "abc", "" }, { "EMISSIV", "1.5", "" }, { "REFLTEMP", "-3", "" } }
+        { "PLANCK_B", "abc", "" }, { "EMISSIV", "1.5", "" }, { "REFLTEMP", "-3", "" },
+        { "ATMTRANS", "0", "" }, { "ATMTEMP", "-1", "" } }
                                      << CalibrationParameters {};
     CalibrationParameters presets;
     presets.radiance = LinearStep { 0.01, 5.0 };
@@ -294,6 +323,61 @@ void TestCalibration::fromKeywords()
     QFETCH(FileKeywords, keywords);
     QFETCH(CalibrationParameters, expected);
     QVERIFY(calibrationFromKeywords(keywords) == expected);
+}
+
+void TestCalibration::atmosphereModel_data()
+{
+    QTest::addColumn<double>("metres");
+    QTest::addColumn<double>("humidity");
+    QTest::addColumn<double>("airCelsius");
+    QTest::addColumn<double>("vapour");
+    QTest::addColumn<double>("transmission");
+    // Saturated vapour density from tables: 17.3 g/m^3 at 20 C, 4.85 g/m^3 at 0 C, 30.4 at 30 C.
+    QTest::newRow("nothing in between") << 0.0 << 50.0 << 20.0 << 8.65 << 1.0;
+    QTest::newRow("dry air, 100 m") << 100.0 << 0.0 << 20.0 << 0.0 << std::exp(-100.0 * 5.0e-5);
+    QTest::newRow("freezing, saturated")
+        << 10.0 << 100.0 << 0.0 << 4.85 << std::exp(-10.0 * (5.0e-5 + 8.0e-5 * 4.85));
+    QTest::newRow("humid summer, 1 km")
+        << 1000.0 << 80.0 << 30.0 << 24.3 << std::exp(-1000.0 * (5.0e-5 + 8.0e-5 * 24.3));
+}
+
+void TestCalibration::atmosphereModel()
+{
+    QFETCH(double, metres);
+    QFETCH(double, humidity);
+    QFETCH(double, airCelsius);
+    QFETCH(double, vapour);
+    QFETCH(double, transmission);
+    // Tables round to a few tenths of a percent; so does the Magnus formula.
+    QVERIFY(near(
+        AtmosphereModel::waterVapourDensity(humidity, airCelsius + 273.15), vapour, 0.01 * vapour + 1e-9));
+    QVERIFY(near(AtmosphereModel::transmission(metres, humidity, airCelsius + 273.15), transmission,
+        2e-3 * (1.0 - transmission) + 1e-12));
+    QVERIFY(std::isnan(AtmosphereModel::transmission(-1.0, humidity, airCelsius + 273.15)));
+    QVERIFY(std::isnan(AtmosphereModel::transmission(metres, 101.0, airCelsius + 273.15)));
+    QVERIFY(std::isnan(AtmosphereModel::transmission(metres, humidity, 0.0)));
+}
+
+// The example of the plugin's README, figure for figure.
+void TestCalibration::workedExample()
+{
+    // The sample recordings' camera.
+    CalibrationParameters parameters = simple(0.01323, 10.6, PlanckCurve { 5685.76, 1404.0, 1.0, 1.63 });
+    const double transmission = AtmosphereModel::transmission(10.0, 50.0, 293.15);
+    QVERIFY(near(AtmosphereModel::waterVapourDensity(50.0, 293.15), 8.6208, 5e-5));
+    QVERIFY(near(transmission, 0.992631, 5e-7));
+    parameters.emissivity = 0.95;
+    parameters.reflectedKelvin = 293.15;
+    parameters.atmosphereTransmission = transmission;
+    parameters.atmosphereKelvin = 293.15;
+    const Calibration calibration(parameters);
+    const double counts = 3734.0;
+    QVERIFY(near(calibration.convert(counts, Unit::RadianceFactory), 60.00082, 1e-9));
+    QVERIFY(near(calibration.radianceFromKelvin(293.15), 49.3197, 5e-5));
+    QVERIFY(
+        near(calibration.convert(counts, Unit::TemperatureFactory, TemperatureScale::Celsius), 32.79, 5e-3));
+    QVERIFY(near(calibration.convert(counts, Unit::RadianceUser), 60.6465, 5e-5));
+    QVERIFY(near(calibration.convert(counts, Unit::TemperatureUser, TemperatureScale::Celsius), 33.52, 5e-3));
 }
 
 QTEST_GUILESS_MAIN(TestCalibration)

@@ -41,6 +41,8 @@ RecordingHeader header(bool framePresets)
     header.calibration.radiance = LinearStep { 0.01323, 10.6 };
     header.calibration.planck = PlanckCurve { 5685.76, 1404.0, 1.0, 1.63 };
     header.calibration.emissivity = 0.95;
+    header.calibration.atmosphereTransmission = 0.98;
+    header.calibration.atmosphereKelvin = 288.15;
     if (framePresets)
         header.calibration.presetRadiance[1] = LinearStep { 0.02646, 10.6 };
     header.keywords = {

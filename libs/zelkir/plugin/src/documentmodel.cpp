@@ -1,8 +1,11 @@
 #include "documentmodel.h"
 
+#include "frameexporter.h"
 #include "frameinfonames.h"
 #include "frameproducer.h"
+#include "unitformat.h"
 
+#include <QFileInfo>
 #include <QtMath>
 
 #include <limits>
@@ -93,6 +96,7 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     connect(
         m_enhancement, &ImageEnhancementModel::settingsChanged, this, &DocumentModel::updateRenderSettings);
     updateRenderSettings();
+    setUpObjectParameters();
     m_producer->start();
 }
 
@@ -126,7 +130,8 @@ void DocumentModel::setStatus(Status status, const QString& error)
 void DocumentModel::onSourceOpened(const OpenResultPtr& result)
 {
     m_source = result;
-    m_calibration = Calibration(m_source->info.calibration);
+    // Gives m_calibration the source's calibration with the object parameters.
+    m_objectParameters->setSource(m_source->info.calibration);
     m_units.clear();
     for (zelkir::Unit unit : m_calibration.availableUnits())
         m_units.append(documentUnit(unit));
@@ -345,6 +350,110 @@ void DocumentModel::setActivePreset(int preset)
     Q_EMIT activePresetChanged();
     // A superframe holds every preset of a cycle, so it plays all frames.
     m_producer->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
+}
+
+// Object parameters and frame export.
+
+void DocumentModel::setUpObjectParameters()
+{
+    m_objectParameters = new ObjectParameters(this);
+    m_objectParameters->setTemperatureScale(temperatureScale(m_tempTypeIndex));
+    connect(m_objectParameters, &ObjectParameters::calibrationChanged, this, [this] {
+        m_calibration = Calibration(m_objectParameters->calibration());
+        invalidateUnits();
+    });
+    connect(this, &DocumentModel::tempTypeIndexChanged, m_objectParameters,
+        [this] { m_objectParameters->setTemperatureScale(temperatureScale(m_tempTypeIndex)); });
+}
+
+void DocumentModel::invalidateUnits()
+{
+    updateCursorValue();
+}
+
+QString DocumentModel::exportPath(const QVariant& target, QString* error) const
+{
+    const QString path = FrameExporter::localPath(target);
+    if (path.isEmpty()) {
+        *error = tr("Choose a file to save the frame to.");
+        return QString();
+    }
+    if (!m_frame) {
+        *error = tr("There is no frame to save yet.");
+        return QString();
+    }
+    const QFileInfo destination(path);
+    if (destination.exists() && !filePath().isEmpty()
+        && destination.canonicalFilePath() == QFileInfo(filePath()).canonicalFilePath()) {
+        *error = tr("A frame cannot replace the file it is shown from.");
+        return QString();
+    }
+    return path;
+}
+
+QString DocumentModel::unitDescription() const
+{
+    const Unit current = unit();
+    QString text = unitText(current);
+    if (current == TEMPERATURE_FACTORY || current == TEMPERATURE_USER)
+        text += QStringLiteral(" [%1]").arg(tempTypeStrings().value(m_tempTypeIndex));
+    else if (current == RADIANCE_FACTORY || current == RADIANCE_USER)
+        text += QStringLiteral(" [W/(m\u00B2 sr)]");
+    return text;
+}
+
+QString DocumentModel::exportFrameFits(const QVariant& target)
+{
+    QString error;
+    const QString path = exportPath(target, &error);
+    if (path.isEmpty())
+        return error;
+    return FrameExporter::writeFits(path, m_frame->frame,
+        m_source ? m_source->info.countRange : CountRange {}, m_calibration.parameters(),
+        m_source ? m_source->info.keywords : FileKeywords {});
+}
+
+QString DocumentModel::exportFrameCsv(const QVariant& target)
+{
+    QString error;
+    const QString path = exportPath(target, &error);
+    if (path.isEmpty())
+        return error;
+    const Unit current = unit();
+    const int preset = m_frame->frame.preset;
+    return FrameExporter::writeCsv(
+        path, m_frame->frame, QStringLiteral("# unit: ") + unitDescription(),
+        [this, current, preset](double physical) { return convert(physical, current, preset); },
+        [current](double value) { return formatUnitValue(value, current); });
+}
+
+QString DocumentModel::exportFramePng(const QVariant& target)
+{
+    QString error;
+    const QString path = exportPath(target, &error);
+    if (path.isEmpty())
+        return error;
+    const std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
+    QList<FrameExporter::Tick> ticks;
+    // The colour bar's ticks where the document has them; else the frame's lowest and
+    // highest value at the ends.
+    const QVariant barTicks = property("colorBarTicks");
+    if (barTicks.isValid()) {
+        for (const QVariant& tick : barTicks.toList()) {
+            const QVariantMap map = tick.toMap();
+            ticks.append({ map.value(QStringLiteral("position")).toDouble(),
+                map.value(QStringLiteral("text")).toString() });
+        }
+    } else if (m_frame->statistics.pixels > 0) {
+        const Frame& frame = m_frame->frame;
+        const Unit current = unit();
+        double low = convert(frame.scale.toPhysical(m_frame->statistics.minimum), current, frame.preset);
+        double high = convert(frame.scale.toPhysical(m_frame->statistics.maximum), current, frame.preset);
+        if (low > high)
+            std::swap(low, high);
+        ticks = { { 0.0, formatUnitValue(low, current) }, { 1.0, formatUnitValue(high, current) } };
+    }
+    return FrameExporter::writePng(path, m_image, palette ? *palette : Palette(), ticks);
 }
 
 } // namespace zelkir

@@ -4,6 +4,7 @@
 #include "frameinfomodel.h"
 #include "imageenhancementmodel.h"
 #include "liveplayer.h"
+#include "objectparameters.h"
 #include "palettelist.h"
 #include "renderjob.h"
 
@@ -79,6 +80,10 @@ class DocumentModel final : public QObject
     /// The camera side; null for files.
     Q_PROPERTY(zelkir::LivePlayer* realtime READ realtime CONSTANT)
 
+    // Object parameters and frame export.
+    /// Emissivity, reflected temperature and the air in between: the user units' inputs.
+    Q_PROPERTY(zelkir::ObjectParameters* objectParameters READ objectParameters CONSTANT)
+
 public:
     enum Status { Loading, Ready, Failed, Closed };
     Q_ENUM(Status)
@@ -147,6 +152,20 @@ public:
     /// The value of a physical pixel value in `unit` and the chosen temperature scale.
     double convert(double physical, Unit unit, int preset) const;
 
+    // Object parameters and frame export.
+    ObjectParameters* objectParameters() const { return m_objectParameters; }
+    /// The calibration values are shown in: the source's with the object parameters.
+    const Calibration& calibration() const { return m_calibration; }
+    /// Recomputes everything shown in a unit after the calibration changed.
+    void invalidateUnits();
+    /// The current frame's counts as a one-frame FITS file with the calibration and the
+    /// object parameters. `path`: a url or a path. A sentence for the user; empty on success.
+    Q_INVOKABLE QString exportFrameFits(const QVariant& path);
+    /// The current frame in the current unit as comma-separated rows.
+    Q_INVOKABLE QString exportFrameCsv(const QVariant& path);
+    /// The displayed picture with a colour bar on its right.
+    Q_INVOKABLE QString exportFramePng(const QVariant& path);
+
 Q_SIGNALS:
     void statusChanged();
     void opened();
@@ -197,6 +216,14 @@ private:
     double m_cursorValue;
     QVariantList m_rois;
     int m_activePreset = PRESET_ALL;
+
+    // Object parameters and frame export.
+    void setUpObjectParameters();
+    /// The path an export may write, or empty with a sentence in `*error`.
+    QString exportPath(const QVariant& target, QString* error) const;
+    /// The current unit's name and symbol for an exported file's first line.
+    QString unitDescription() const;
+    ObjectParameters* m_objectParameters = nullptr;
 };
 
 } // namespace zelkir

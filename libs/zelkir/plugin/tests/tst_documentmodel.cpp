@@ -1,15 +1,22 @@
 #include "documentmodel.h"
 #include "fakesource.h"
 #include "fileplayer.h"
+#include "frameexporter.h"
 #include "frameinfomodel.h"
 #include "imageenhancementmodel.h"
 #include "manualclock.h"
 #include "samplefiles.h"
 #include "support/fitstestwriter.h"
+#include "unitformat.h"
+
+#include <zelkir/io/atmospheretransmission.h>
+#include <zelkir/io/framesourcefactory.h>
 
 #include <QAbstractItemModelTester>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +25,7 @@
 #include <memory>
 
 using zelkir::DocumentModel;
+using zelkir::ObjectParameters;
 
 namespace {
 
@@ -75,6 +83,16 @@ private Q_SLOTS:
     void unreadableFileReportsFailure();
     void imageFollowsPositionWhenFramesAreLost_data();
     void imageFollowsPositionWhenFramesAreLost();
+    void objectParametersCorrectUserUnits();
+    void objectParametersRefuseOutOfRange_data();
+    void objectParametersRefuseOutOfRange();
+    void objectParametersFollowTheSource();
+    void exportedFitsReadsBack_data();
+    void exportedFitsReadsBack();
+    void exportedCsvHoldsTheValues_data();
+    void exportedCsvHoldsTheValues();
+    void exportedPngHasColourBar();
+    void exportsRefuseBadTargets();
 
 private:
     /// Opens `path` and waits for its first image.
@@ -141,7 +159,8 @@ void TestDocumentModel::cursorValueInUnits()
     QFETCH(int, tempType);
     QVERIFY(open(m_calibrated));
     QCOMPARE(m_document->imageSize(), QSize(4, 3));
-    QCOMPARE(m_document->availableUnitStrings().size(), 3);
+    // Radiance and the Planck curve: the user units too, given meaning by the object parameters.
+    QCOMPARE(m_document->availableUnitStrings().size(), 5);
 
     const FitsTestCube cube = calibratedCube();
     const double physical = cube.stored[fitsElement(cube, x, y, 0)];
@@ -363,5 +382,296 @@ void TestDocumentModel::imageFollowsPositionWhenFramesAreLost()
     QVERIFY(qIsFinite(m_document->cursorValue()));
 }
 
-QTEST_GUILESS_MAIN(TestDocumentModel)
+void TestDocumentModel::objectParametersCorrectUserUnits()
+{
+    QVERIFY(open(m_calibrated));
+    ObjectParameters* object = m_document->objectParameters();
+    QVERIFY(object->available());
+    // A file without user keywords starts as a black body in still air at 20 C.
+    QCOMPARE(object->emissivity(), 1.0);
+    QCOMPARE(object->reflectedTemperature(), 20.0);
+    QCOMPARE(object->transmission(), 1.0);
+    m_document->setCursorPos(QPoint(2, 1));
+    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_FACTORY));
+    const double factory = m_document->cursorValue();
+    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_USER));
+    QCOMPARE(m_document->cursorValue(), factory);
+
+    QSignalSpy value(m_document.get(), &DocumentModel::cursorValueChanged);
+    QSignalSpy transmission(object, &ObjectParameters::transmissionChanged);
+    object->setEmissivity(0.95);
+    object->setReflectedTemperature(10.0);
+    object->setAtmosphereTemperature(25.0);
+    object->setRelativeHumidity(50.0);
+    object->setDistance(30.0);
+    object->setUseAtmosphereModel(true);
+    QVERIFY(!value.isEmpty());
+    QVERIFY(!transmission.isEmpty());
+    const double modelled = zelkir::AtmosphereModel::transmission(30.0, 50.0, 298.15);
+    QCOMPARE(object->transmission(), modelled);
+    // The model owns the transmission now.
+    object->setTransmission(0.5);
+    QCOMPARE(object->transmission(), modelled);
+
+    // The same pixel worked out independently of the document's calibration.
+    const FitsTestCube cube = calibratedCube();
+    const double physical = cube.stored[fitsElement(cube, 2, 1, 0)];
+    const auto planck
+        = [](double kelvin) { return PlanckR / (std::exp(PlanckB / kelvin) - PlanckF) + PlanckO; };
+    const double seen = RadOffset + RadGain * physical;
+    const double own
+        = (seen - 0.05 * modelled * planck(283.15) - (1.0 - modelled) * planck(298.15)) / (0.95 * modelled);
+    const double celsius = PlanckB / std::log(PlanckR / (own - PlanckO) + PlanckF) - 273.15;
+    QVERIFY2(std::abs(m_document->cursorValue() - celsius) < 1e-9,
+        qPrintable(QStringLiteral("%1 instead of %2").arg(m_document->cursorValue()).arg(celsius)));
+    QCOMPARE(m_document->calibration().parameters().atmosphereTransmission.value_or(0.0), modelled);
+
+    // Temperatures follow the scale and keep their kelvin.
+    QSignalSpy reflected(object, &ObjectParameters::reflectedTemperatureChanged);
+    m_document->setTempTypeIndex(2);
+    QCOMPARE(reflected.count(), 1);
+    QCOMPARE(object->reflectedTemperature(), 283.15);
+    object->setReflectedTemperature(290.0);
+    QCOMPARE(object->reflectedKelvin(), 290.0);
+
+    // The sidecar's section: back where it was after a reset, damaged members left out.
+    const QJsonObject saved = object->toJson();
+    object->reset();
+    QCOMPARE(object->emissivity(), 1.0);
+    QVERIFY(!object->useAtmosphereModel());
+    QJsonObject damaged = saved;
+    damaged.insert(QStringLiteral("distance"), -4.0);
+    damaged.insert(QStringLiteral("emissivity"), QStringLiteral("high"));
+    object->applyJson(damaged);
+    QCOMPARE(object->emissivity(), 1.0);
+    QCOMPARE(object->distance(), 0.0);
+    QCOMPARE(object->reflectedKelvin(), 290.0);
+    object->applyJson(saved);
+    QCOMPARE(object->toJson(), saved);
+}
+
+void TestDocumentModel::objectParametersRefuseOutOfRange_data()
+{
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<double>("value");
+    const double nan = std::nan("");
+    for (double value : { 0.0, 0.005, 1.01, nan })
+        QTest::addRow("emissivity %g", value) << QStringLiteral("emissivity") << value;
+    for (double value : { 0.0, 1.5, nan })
+        QTest::addRow("transmission %g", value) << QStringLiteral("transmission") << value;
+    for (double value : { -1.0, 100001.0, nan })
+        QTest::addRow("distance %g", value) << QStringLiteral("distance") << value;
+    for (double value : { -0.1, 100.5 })
+        QTest::addRow("humidity %g", value) << QStringLiteral("relativeHumidity") << value;
+    QTest::newRow("reflected below 0 K") << QStringLiteral("reflectedTemperature") << -300.0;
+    QTest::newRow("air at -150 C") << QStringLiteral("atmosphereTemperature") << -150.0;
+}
+
+void TestDocumentModel::objectParametersRefuseOutOfRange()
+{
+    QFETCH(QString, property);
+    QFETCH(double, value);
+    QVERIFY(open(m_calibrated));
+    ObjectParameters* object = m_document->objectParameters();
+    const QJsonObject before = object->toJson();
+    QSignalSpy calibration(object, &ObjectParameters::calibrationChanged);
+    QVERIFY(object->setProperty(qPrintable(property), value));
+    QCOMPARE(object->toJson(), before);
+    QCOMPARE(calibration.count(), 0);
+}
+
+void TestDocumentModel::objectParametersFollowTheSource()
+{
+    // The sample recordings carry EMISSIV and REFLTEMP.
+    QVERIFY(open(m_movie));
+    ObjectParameters* object = m_document->objectParameters();
+    QVERIFY(object->available());
+    QCOMPARE(object->emissivity(), 0.95);
+    QCOMPARE(object->reflectedKelvin(), 295.15);
+    QCOMPARE(object->atmosphereKelvin(), 295.15);
+    object->setEmissivity(0.5);
+    object->reset();
+    QCOMPARE(object->emissivity(), 0.95);
+
+    // Saved parameters handed over before the file is open go over the file's own.
+    m_document = std::make_unique<DocumentModel>(new zelkir::FilePlayer(m_movie, new ManualClock), nullptr);
+    m_document->objectParameters()->applyJson(QJsonObject { { QStringLiteral("emissivity"), 0.7 } });
+    QSignalSpy image(m_document.get(), &DocumentModel::imageChanged);
+    QVERIFY(image.wait());
+    QCOMPARE(m_document->objectParameters()->emissivity(), 0.7);
+    QCOMPARE(m_document->objectParameters()->reflectedKelvin(), 295.15);
+    QCOMPARE(m_document->calibration().parameters().emissivity.value_or(0.0), 0.7);
+
+    const QString path = m_dir.filePath(QStringLiteral("plain-counts.fits"));
+    FitsTestCube cube = calibratedCube();
+    cube.cards.clear();
+    QString error;
+    QVERIFY2(writeFitsTestFile(path, cube, &error), qPrintable(error));
+    QVERIFY(open(path));
+    QVERIFY(!m_document->objectParameters()->available());
+}
+
+void TestDocumentModel::exportedFitsReadsBack_data()
+{
+    QTest::addColumn<int>("bitpix");
+    QTest::newRow("16-bit counts") << 16;
+    // Floating-point data are mapped onto counts by a scale the export folds into radiance.
+    QTest::newRow("floating point") << -32;
+}
+
+void TestDocumentModel::exportedFitsReadsBack()
+{
+    QFETCH(int, bitpix);
+    FitsTestCube cube = calibratedCube();
+    cube.bitpix = bitpix;
+    cube.times = { 12.5 };
+    cube.presets = { 3 };
+    const QString source = m_dir.filePath(QStringLiteral("source%1.fits").arg(bitpix));
+    QString error;
+    QVERIFY2(writeFitsTestFile(source, cube, &error), qPrintable(error));
+    QVERIFY(open(source));
+    m_document->objectParameters()->setEmissivity(0.9);
+    m_document->objectParameters()->setTransmission(0.95);
+    m_document->objectParameters()->setAtmosphereTemperature(10.0);
+    const QString path = m_dir.filePath(QStringLiteral("frame%1.fits").arg(bitpix));
+    QCOMPARE(m_document->exportFrameFits(QUrl::fromLocalFile(path)), QString());
+
+    std::unique_ptr<zelkir::FrameSource> copy = zelkir::FrameSourceFactory::open(path, &error);
+    QVERIFY2(copy, qPrintable(error));
+    QCOMPARE(copy->frameCount(), 1);
+    QCOMPARE(copy->framePreset(0), 3);
+    QCOMPARE(copy->frameTime(0), 12.5);
+    const zelkir::CalibrationParameters& written = copy->calibration();
+    QCOMPARE(written.emissivity.value_or(0.0), 0.9);
+    QCOMPARE(written.atmosphereTransmission.value_or(0.0), 0.95);
+    QCOMPARE(written.atmosphereKelvin.value_or(0.0), 283.15);
+    QCOMPARE(written.reflectedKelvin.value_or(0.0), 293.15);
+    zelkir::Frame frame;
+    QVERIFY(copy->readFrame(0, frame, &error));
+    QCOMPARE(frame.width, 4);
+    QCOMPARE(frame.height, 3);
+    const zelkir::Calibration calibration(written);
+    for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
+            const double physical = cube.stored[fitsElement(cube, x, y, 0)];
+            const double expected = m_document->convert(physical, DocumentModel::TEMPERATURE_USER, 3);
+            QVERIFY(qIsFinite(expected));
+            const double actual = calibration.convert(frame.scale.toPhysical(frame.at(x, y)),
+                zelkir::Unit::TemperatureUser, zelkir::TemperatureScale::Celsius, frame.preset);
+            // Float data keep their value to within half a count step.
+            QVERIFY2(std::abs(actual - expected) < (bitpix > 0 ? 1e-9 : 1e-3),
+                qPrintable(
+                    QStringLiteral("(%1, %2): %3 instead of %4").arg(x).arg(y).arg(actual).arg(expected)));
+        }
+    }
+}
+
+void TestDocumentModel::exportedCsvHoldsTheValues_data()
+{
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("tempType");
+    QTest::addColumn<QString>("header");
+    QTest::newRow("counts") << int(DocumentModel::COUNTS) << 0 << QStringLiteral("# unit: Counts");
+    QTest::newRow("user radiance") << int(DocumentModel::RADIANCE_USER) << 0
+                                   << QStringLiteral("# unit: Radiance (user) [W/(m\u00B2 sr)]");
+    QTest::newRow("user temperature") << int(DocumentModel::TEMPERATURE_USER) << 1
+                                      << QStringLiteral("# unit: Temperature (user) [\u00B0F]");
+}
+
+void TestDocumentModel::exportedCsvHoldsTheValues()
+{
+    QFETCH(int, unit);
+    QFETCH(int, tempType);
+    QFETCH(QString, header);
+    FitsTestCube cube = calibratedCube();
+    cube.cards.append({ "BLANK", -32768 });
+    cube.stored[fitsElement(cube, 1, 2, 0)] = -32768;
+    const QString source = m_dir.filePath(QStringLiteral("csv-source.fits"));
+    QString error;
+    QVERIFY2(writeFitsTestFile(source, cube, &error), qPrintable(error));
+    QVERIFY(open(source));
+    QVERIFY(chooseUnit(DocumentModel::Unit(unit)));
+    m_document->setTempTypeIndex(tempType);
+    m_document->objectParameters()->setEmissivity(0.8);
+    const QString path = m_dir.filePath(QStringLiteral("frame.csv"));
+    QCOMPARE(m_document->exportFrameCsv(path), QString());
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 1 + 3 + 1);
+    QCOMPARE(lines.first(), header);
+    QCOMPARE(lines.last(), QString());
+    for (int y = 0; y < 3; ++y) {
+        const QStringList cells = lines.at(1 + y).split(QLatin1Char(','));
+        QCOMPARE(cells.size(), 4);
+        for (int x = 0; x < 4; ++x) {
+            if (x == 1 && y == 2) {
+                QCOMPARE(cells.at(x), QString());
+                continue;
+            }
+            const double expected
+                = m_document->convert(cube.stored[fitsElement(cube, x, y, 0)], DocumentModel::Unit(unit), 0);
+            bool ok = false;
+            const double value = cells.at(x).toDouble(&ok);
+            QVERIFY(ok);
+            // As many digits as the spot meter shows.
+            QCOMPARE(cells.at(x), zelkir::formatUnitValue(expected, DocumentModel::Unit(unit)));
+            QVERIFY(std::abs(value - expected) <= 5e-3 + 1e-4 * std::abs(expected));
+        }
+    }
+}
+
+void TestDocumentModel::exportedPngHasColourBar()
+{
+    QVERIFY(open(m_movie));
+    const QString path = m_dir.filePath(QStringLiteral("frame.png"));
+    QCOMPARE(m_document->exportFramePng(path), QString());
+    const QImage picture(path);
+    const QImage shown = m_document->image().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(picture.size(), QSize(shown.width() + zelkir::FrameExporter::ColourBarWidth, shown.height()));
+    QCOMPARE(picture.convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(), shown.size())), shown);
+    // The ramp runs from the palette's first level at the bottom to its last at the top.
+    const int rampX = shown.width() + 8;
+    const QRgb bottom = picture.pixel(rampX, shown.height() - 5);
+    const QRgb top = picture.pixel(rampX, 4);
+    QCOMPARE(qGray(bottom), 0);
+    QCOMPARE(qGray(top), 255);
+}
+
+void TestDocumentModel::exportsRefuseBadTargets()
+{
+    QVERIFY(open(m_calibrated));
+    const QString missingFolder = m_dir.filePath(QStringLiteral("no/such/folder/frame"));
+    for (const QString& extension :
+        { QStringLiteral(".fits"), QStringLiteral(".csv"), QStringLiteral(".png") }) {
+        const QString path = missingFolder + extension;
+        const QString message = extension == QLatin1String(".fits") ? m_document->exportFrameFits(path)
+            : extension == QLatin1String(".csv")                    ? m_document->exportFrameCsv(path)
+                                                                    : m_document->exportFramePng(path);
+        QVERIFY2(message.contains(QStringLiteral("does not exist")), qPrintable(message));
+        QVERIFY(!QFile::exists(path));
+    }
+    QVERIFY(!m_document->exportFrameFits(QString()).isEmpty());
+    QVERIFY(!m_document->exportFrameCsv(QUrl(QStringLiteral("https://example.org/frame.csv"))).isEmpty());
+    // Replacing the file on show is refused, and the file stays as it was.
+    const QByteArray original = [this] {
+        QFile file(m_calibrated);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QVERIFY(!m_document->exportFrameFits(m_calibrated).isEmpty());
+    QFile file(m_calibrated);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), original);
+
+    DocumentModel failed(
+        new zelkir::FilePlayer(m_dir.filePath(QStringLiteral("absent.fits")), new ManualClock), nullptr);
+    QSignalSpy openFailed(&failed, &DocumentModel::openFailed);
+    QVERIFY(openFailed.wait());
+    QVERIFY(!failed.exportFramePng(m_dir.filePath(QStringLiteral("none.png"))).isEmpty());
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("none.png"))));
+}
+
+// A GUI application: the exported picture has texts.
+QTEST_MAIN(TestDocumentModel)
 #include "tst_documentmodel.moc"

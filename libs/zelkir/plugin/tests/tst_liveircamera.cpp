@@ -46,7 +46,8 @@ void TestLiveIrCamera::unitsAndFeaturesOfTheCamera()
     QCOMPARE(document->status(), DocumentModel::Ready);
     QCOMPARE(document->availableUnitStrings(),
         QStringList({ QStringLiteral("Counts"), QStringLiteral("Radiance (factory)"),
-            QStringLiteral("Temperature (factory)") }));
+            QStringLiteral("Radiance (user)"), QStringLiteral("Temperature (factory)"),
+            QStringLiteral("Temperature (user)") }));
     // The camera's own rate, 30 per second as near as its frame period in us allows.
     QVERIFY(qAbs(document->realtime()->targetDisplayRate().toDouble() - 30.0) < 0.01);
 

@@ -122,7 +122,11 @@ void TestLivePlayer::showsFramesInCameraUnits()
     QCOMPARE(live->targetDisplayRate().toDouble(), 60.0);
     QCOMPARE(m_clock->rate(), 60.0);
     QCOMPARE(document->imageSize(), QSize(Width, Height));
-    QCOMPARE(document->availableUnitStrings().size(), 3);
+    // Radiance and the Planck curve: factory and user units.
+    QCOMPARE(document->availableUnitStrings().size(), 5);
+    // The camera's features carry no object parameters: a black body in still air.
+    QVERIFY(document->objectParameters()->available());
+    QCOMPARE(document->objectParameters()->emissivity(), 1.0);
 
     QVERIFY(m_camera->send(7, Width, Height, 1000));
     QVERIFY(showNextFrame());
@@ -162,6 +166,7 @@ void TestLivePlayer::cameraWithoutFeaturesShowsCounts()
     DocumentModel* document = connectTo("127.0.0.2");
     QVERIFY(waitForOpened());
     QCOMPARE(document->availableUnitStrings(), QStringList { QStringLiteral("Counts") });
+    QVERIFY(!document->objectParameters()->available());
     QCOMPARE(document->realtime()->targetDisplayRate().toDouble(), LivePlayer::FallbackDisplayRate);
     QVERIFY(m_camera->send(1, Width, Height, 40, zelk::cam::EPixelFormat::Mono8));
     QVERIFY(showNextFrame());

@@ -21,7 +21,11 @@ enum class TemperatureScale { Celsius, Fahrenheit, Kelvin };
 ///
 /// Factory radiance: L = offset + gain * physical, with the preset's own step when the
 /// file has one. User radiance: Lu = USROFFS + USRGAIN * L, then corrected for the object's
-/// emissivity e and the reflected temperature Tr: (Lu - (1 - e) * Planck(Tr)) / e.
+/// emissivity e, the reflected temperature Tr, the atmosphere's transmission t and its
+/// temperature Ta: (Lu - (1 - e) * t * Planck(Tr) - (1 - t) * Planck(Ta)) / (e * t), with
+/// e = 1, Tr = 293.15 K, t = 1 and Ta = Tr where not given. User units exist whenever the
+/// factory radiance and the Planck curve do (the object parameters give them their
+/// meaning), and without the curve for a plain user step (USRGAIN, USROFFS) alone.
 /// Temperatures come from the Planck curve. Every function answers NaN when the unit is
 /// not available or the radiance lies outside the curve's domain.
 ///

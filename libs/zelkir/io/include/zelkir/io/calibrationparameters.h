@@ -50,6 +50,10 @@ struct CalibrationParameters
     std::optional<double> emissivity;
     /// Reflected apparent temperature in kelvin (REFLTEMP).
     std::optional<double> reflectedKelvin;
+    /// Transmission of the air between camera and object, 0 < t <= 1 (ATMTRANS).
+    std::optional<double> atmosphereTransmission;
+    /// Temperature of that air in kelvin (ATMTEMP); the reflected temperature when absent.
+    std::optional<double> atmosphereKelvin;
 
     /// True when some counts-to-radiance step is known, for all presets or for some.
     bool hasRadiance() const
@@ -61,13 +65,21 @@ struct CalibrationParameters
         return radiance.has_value();
     }
     /// True when any user keyword is present.
-    bool hasUserSettings() const { return userRadiance || emissivity || reflectedKelvin; }
+    bool hasUserSettings() const { return userRadiance || hasObjectSettings(); }
+    /// True when any keyword of the object's surroundings is present: these need the
+    /// Planck curve to take effect.
+    bool hasObjectSettings() const
+    {
+        return emissivity || reflectedKelvin || atmosphereTransmission || atmosphereKelvin;
+    }
 
     bool operator==(const CalibrationParameters& other) const
     {
         return radiance == other.radiance && presetRadiance == other.presetRadiance && planck == other.planck
             && userRadiance == other.userRadiance && emissivity == other.emissivity
-            && reflectedKelvin == other.reflectedKelvin;
+            && reflectedKelvin == other.reflectedKelvin
+            && atmosphereTransmission == other.atmosphereTransmission
+            && atmosphereKelvin == other.atmosphereKelvin;
     }
 };
 
