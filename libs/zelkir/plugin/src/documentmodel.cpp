@@ -1,7 +1,9 @@
 #include "documentmodel.h"
 
+#include "displayscale.h"
 #include "frameinfonames.h"
 #include "frameproducer.h"
+#include "unitformat.h"
 
 #include <QtMath>
 
@@ -92,6 +94,7 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     connect(m_producer, &FrameProducer::closedChanged, this, &DocumentModel::onProducerClosed);
     connect(
         m_enhancement, &ImageEnhancementModel::settingsChanged, this, &DocumentModel::updateRenderSettings);
+    connectDisplayScale();
     updateRenderSettings();
     m_producer->start();
 }
@@ -211,6 +214,7 @@ void DocumentModel::updateRenderSettings()
 {
     EnhancementSettings settings = m_enhancement->settings();
     settings.showSaturationColors = m_showSaturationColors;
+    applyDisplayScale(settings);
     std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
     m_producer->setRenderSettings(settings, palette ? palette : std::make_shared<const Palette>());
 }
@@ -345,6 +349,266 @@ void DocumentModel::setActivePreset(int preset)
     Q_EMIT activePresetChanged();
     // A superframe holds every preset of a cycle, so it plays all frames.
     m_producer->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
+}
+
+// Display scale: fixed span, isotherm, colour bar and histogram ------------------------------
+
+void DocumentModel::connectDisplayScale()
+{
+    // Every figure follows the frame shown and the unit it is shown in.
+    connect(this, &DocumentModel::imageChanged, this, &DocumentModel::onDisplayScaleInputsChanged);
+    connect(this, &DocumentModel::unitChanged, this, &DocumentModel::onDisplayScaleInputsChanged);
+    connect(this, &DocumentModel::tempTypeIndexChanged, this, &DocumentModel::onDisplayScaleInputsChanged);
+    connect(this, &DocumentModel::unitChanged, this, &DocumentModel::isothermChanged);
+    connect(this, &DocumentModel::tempTypeIndexChanged, this, &DocumentModel::isothermChanged);
+    connect(this, &DocumentModel::paletteIndexChanged, this, &DocumentModel::isothermColorChanged);
+}
+
+void DocumentModel::onDisplayScaleInputsChanged()
+{
+    // A band asked for before any frame had values takes its default from the first that has.
+    if (m_isothermEnabled && !m_isotherm.isSet() && frameHasValues()) {
+        setDefaultIsotherm();
+        Q_EMIT isothermChanged();
+        updateRenderSettings();
+    }
+    m_displayScale.valid = false;
+    Q_EMIT displayScaleChanged();
+}
+
+bool DocumentModel::frameHasValues() const
+{
+    return m_frame && !m_frame->levelCounts.empty();
+}
+
+double DocumentModel::valueOf(double physical) const
+{
+    return convert(physical, unit(), m_frame ? m_frame->frame.preset : -1);
+}
+
+double DocumentModel::toPhysical(double value) const
+{
+    if (!m_frame)
+        return std::numeric_limits<double>::quiet_NaN();
+    const CountScale& scale = m_frame->frame.scale;
+    const double first = scale.toPhysical(m_frame->countRange.minimum);
+    const double last = scale.toPhysical(m_frame->countRange.maximum);
+    if (unit() == COUNTS) {
+        // Counts are the physical values themselves: exact, no search.
+        const bool inside = value >= std::min(first, last) && value <= std::max(first, last);
+        return inside ? value : std::numeric_limits<double>::quiet_NaN();
+    }
+    return DisplayScale::physicalForValue(value, first, last, [this](double physical) { return valueOf(physical); });
+}
+
+UnitKey DocumentModel::unitKey() const
+{
+    return { int(unit()), m_tempTypeIndex, m_frame ? m_frame->frame.preset : -1, m_calibration.parameters() };
+}
+
+double DocumentModel::lowValueOf(const PhysicalBand& band) const
+{
+    return band.isTypedIn(unitKey()) ? band.typedLow : valueOf(band.low);
+}
+
+double DocumentModel::highValueOf(const PhysicalBand& band) const
+{
+    return band.isTypedIn(unitKey()) ? band.typedHigh : valueOf(band.high);
+}
+
+PhysicalBand DocumentModel::unitBandToPhysical(double minimum, double maximum) const
+{
+    PhysicalBand band(toPhysical(minimum), toPhysical(maximum));
+    if (!band.isSet())
+        return {};
+    band.typedLow = minimum;
+    band.typedHigh = maximum;
+    band.typedIn = unitKey();
+    return band;
+}
+
+void DocumentModel::applyDisplayScale(EnhancementSettings& settings) const
+{
+    settings.fixedSpan = m_spanLocked && m_span.isSet();
+    settings.spanLow = settings.fixedSpan ? std::min(m_span.low, m_span.high) : 0.0;
+    settings.spanHigh = settings.fixedSpan ? std::max(m_span.low, m_span.high) : 0.0;
+    settings.isotherm = m_isothermEnabled && m_isotherm.isSet();
+    settings.isothermLow = settings.isotherm ? std::min(m_isotherm.low, m_isotherm.high) : 0.0;
+    settings.isothermHigh = settings.isotherm ? std::max(m_isotherm.low, m_isotherm.high) : 0.0;
+}
+
+void DocumentModel::setSpanLocked(bool locked)
+{
+    if (locked == m_spanLocked)
+        return;
+    if (locked) {
+        if (!frameHasValues())
+            return;
+        const CountScale& scale = m_frame->frame.scale;
+        // A flat frame shows a single count; the span still needs two ends.
+        const int high = std::max<int>(m_frame->clipHigh, m_frame->clipLow + 1);
+        m_span = { scale.toPhysical(m_frame->clipLow), scale.toPhysical(high) };
+    }
+    m_spanLocked = locked;
+    Q_EMIT spanLockedChanged();
+    onDisplayScaleInputsChanged();
+    updateRenderSettings();
+}
+
+bool DocumentModel::setSpan(double minimum, double maximum)
+{
+    if (!qIsFinite(minimum) || !qIsFinite(maximum) || minimum >= maximum)
+        return false;
+    const PhysicalBand span = unitBandToPhysical(minimum, maximum);
+    if (!span.isSet() || span.low == span.high)
+        return false;
+    m_span = span;
+    if (!m_spanLocked) {
+        m_spanLocked = true;
+        Q_EMIT spanLockedChanged();
+    }
+    onDisplayScaleInputsChanged();
+    updateRenderSettings();
+    return true;
+}
+
+double DocumentModel::spanMinimum() const
+{
+    if (m_spanLocked)
+        return lowValueOf(m_span);
+    return m_frame ? valueOf(DisplayScale::shownBand(*m_frame, {}).low) : std::numeric_limits<double>::quiet_NaN();
+}
+
+double DocumentModel::spanMaximum() const
+{
+    if (m_spanLocked)
+        return highValueOf(m_span);
+    return m_frame ? valueOf(DisplayScale::shownBand(*m_frame, {}).high) : std::numeric_limits<double>::quiet_NaN();
+}
+
+void DocumentModel::setSpanMinimum(double value)
+{
+    if (!setSpan(value, spanMaximum()))
+        Q_EMIT displayScaleChanged(); // a bound field shows the span again
+}
+
+void DocumentModel::setSpanMaximum(double value)
+{
+    if (!setSpan(spanMinimum(), value))
+        Q_EMIT displayScaleChanged();
+}
+
+void DocumentModel::setIsothermEnabled(bool enabled)
+{
+    if (enabled == m_isothermEnabled)
+        return;
+    if (enabled && !m_isotherm.isSet() && frameHasValues())
+        setDefaultIsotherm();
+    m_isothermEnabled = enabled;
+    Q_EMIT isothermChanged();
+    updateRenderSettings();
+}
+
+// The upper tenth of what the display spans.
+void DocumentModel::setDefaultIsotherm()
+{
+    const PhysicalBand shown = DisplayScale::shownBand(*m_frame, m_spanLocked ? m_span : PhysicalBand());
+    m_isotherm = { shown.low + 0.9 * (shown.high - shown.low), shown.high };
+}
+
+double DocumentModel::isothermMinimum() const
+{
+    return lowValueOf(m_isotherm);
+}
+
+double DocumentModel::isothermMaximum() const
+{
+    return highValueOf(m_isotherm);
+}
+
+void DocumentModel::setIsothermMinimum(double value)
+{
+    const double maximum = isothermMaximum();
+    if (!setIsothermBand(value, qIsFinite(maximum) ? std::max(value, maximum) : value))
+        Q_EMIT isothermChanged();
+}
+
+void DocumentModel::setIsothermMaximum(double value)
+{
+    const double minimum = isothermMinimum();
+    if (!setIsothermBand(qIsFinite(minimum) ? std::min(value, minimum) : value, value))
+        Q_EMIT isothermChanged();
+}
+
+bool DocumentModel::setIsothermBand(double minimum, double maximum)
+{
+    if (!qIsFinite(minimum) || !qIsFinite(maximum) || minimum > maximum)
+        return false;
+    const PhysicalBand band = unitBandToPhysical(minimum, maximum);
+    if (!band.isSet())
+        return false;
+    m_isotherm = band;
+    Q_EMIT isothermChanged();
+    if (m_isothermEnabled)
+        updateRenderSettings();
+    return true;
+}
+
+QColor DocumentModel::isothermColor() const
+{
+    const std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
+    return QColor::fromRgb(palette ? palette->isothermColour() : Palette().isothermColour());
+}
+
+const DocumentModel::DisplayScaleCache& DocumentModel::displayScaleCache() const
+{
+    if (!m_displayScale.valid) {
+        m_displayScale = {};
+        m_displayScale.valid = true;
+        if (m_frame) {
+            const auto toUnit = [this](double physical) { return valueOf(physical); };
+            m_displayScale.ticks = DisplayScale::colorBarTicks(
+                *m_frame, m_spanLocked ? m_span : PhysicalBand(), toUnit, unit());
+            // The ends of a typed span read as typed.
+            if (m_spanLocked && m_span.isTypedIn(unitKey()) && !m_displayScale.ticks.isEmpty()) {
+                const auto setEnd = [this](QVariant& tick, double value) {
+                    QVariantMap map = tick.toMap();
+                    map.insert(QStringLiteral("value"), value);
+                    map.insert(QStringLiteral("text"), formatUnitValue(value, unit()));
+                    tick = map;
+                };
+                setEnd(m_displayScale.ticks.first(), m_span.typedLow);
+                setEnd(m_displayScale.ticks.last(), m_span.typedHigh);
+            }
+            m_displayScale.histogram = DisplayScale::histogram(*m_frame, toUnit, &m_displayScale.maximumPixels);
+        }
+    }
+    return m_displayScale;
+}
+
+QVariantList DocumentModel::colorBarTicks() const
+{
+    return displayScaleCache().ticks;
+}
+
+double DocumentModel::displayMinimum() const
+{
+    return frameHasValues() ? spanMinimum() : std::numeric_limits<double>::quiet_NaN();
+}
+
+double DocumentModel::displayMaximum() const
+{
+    return frameHasValues() ? spanMaximum() : std::numeric_limits<double>::quiet_NaN();
+}
+
+QVariantList DocumentModel::histogram() const
+{
+    return displayScaleCache().histogram;
+}
+
+double DocumentModel::histogramMaximumPixels() const
+{
+    return displayScaleCache().maximumPixels;
 }
 
 } // namespace zelkir

@@ -5,10 +5,12 @@
 #include "imageenhancementmodel.h"
 #include "liveplayer.h"
 #include "palettelist.h"
+#include "physicalband.h"
 #include "renderjob.h"
 
 #include <zelkir/io/calibration.h>
 
+#include <QColor>
 #include <QImage>
 #include <QObject>
 #include <QPoint>
@@ -65,6 +67,30 @@ class DocumentModel final : public QObject
     Q_PROPERTY(QPoint cursorPos READ cursorPos WRITE setCursorPos NOTIFY cursorPosChanged)
     /// The current frame's value at cursorPos in the chosen unit; NaN outside the image.
     Q_PROPERTY(double cursorValue READ cursorValue NOTIFY cursorValueChanged)
+
+    // Display scale: fixed span, isotherm, colour bar and histogram. Values are in the
+    // current unit (NaN where there is none); span and band are held as physical values, so
+    // they stay put when the unit changes.
+    /// True holds the display span where it is (or at setSpan's values); false returns to
+    /// the enhancement mode. Refused (stays false) while no frame has a value.
+    Q_PROPERTY(bool spanLocked READ spanLocked WRITE setSpanLocked NOTIFY spanLockedChanged)
+    /// The locked span, or else the current frame's clip points; writing one end locks.
+    Q_PROPERTY(double spanMinimum READ spanMinimum WRITE setSpanMinimum NOTIFY displayScaleChanged)
+    Q_PROPERTY(double spanMaximum READ spanMaximum WRITE setSpanMaximum NOTIFY displayScaleChanged)
+    /// Paints pixels whose value lies in [isothermMinimum, isothermMaximum] in isothermColor;
+    /// first enabled, the band is the upper tenth of the display span.
+    Q_PROPERTY(bool isothermEnabled READ isothermEnabled WRITE setIsothermEnabled NOTIFY isothermChanged)
+    Q_PROPERTY(double isothermMinimum READ isothermMinimum WRITE setIsothermMinimum NOTIFY isothermChanged)
+    Q_PROPERTY(double isothermMaximum READ isothermMaximum WRITE setIsothermMaximum NOTIFY isothermChanged)
+    Q_PROPERTY(QColor isothermColor READ isothermColor NOTIFY isothermColorChanged)
+    /// Maps {position: 0 (bottom) to 1 (top), value, text} at display levels 0, 32, ..., 255.
+    Q_PROPERTY(QVariantList colorBarTicks READ colorBarTicks NOTIFY displayScaleChanged)
+    /// Values of the first and last display level.
+    Q_PROPERTY(double displayMinimum READ displayMinimum NOTIFY displayScaleChanged)
+    Q_PROPERTY(double displayMaximum READ displayMaximum NOTIFY displayScaleChanged)
+    /// The frame's histogram in at most 128 bins, lowest first: maps {value, pixels}.
+    Q_PROPERTY(QVariantList histogram READ histogram NOTIFY displayScaleChanged)
+    Q_PROPERTY(double histogramMaximumPixels READ histogramMaximumPixels NOTIFY displayScaleChanged)
 
     Q_PROPERTY(bool isSequencing READ isSequencing NOTIFY presetsChanged)
     Q_PROPERTY(bool isSuperframing READ isSuperframing NOTIFY presetsChanged)
@@ -147,6 +173,36 @@ public:
     /// The value of a physical pixel value in `unit` and the chosen temperature scale.
     double convert(double physical, Unit unit, int preset) const;
 
+    // Display scale (see the properties).
+    bool spanLocked() const { return m_spanLocked; }
+    void setSpanLocked(bool locked);
+    double spanMinimum() const;
+    double spanMaximum() const;
+    void setSpanMinimum(double value);
+    void setSpanMaximum(double value);
+    /// Locks the span at two values of the current unit; false (nothing changes) when they
+    /// are not finite, minimum >= maximum, or the source cannot produce either value.
+    Q_INVOKABLE bool setSpan(double minimum, double maximum);
+    bool isothermEnabled() const { return m_isothermEnabled; }
+    void setIsothermEnabled(bool enabled);
+    double isothermMinimum() const;
+    double isothermMaximum() const;
+    /// Writing one end past the other moves the other along.
+    void setIsothermMinimum(double value);
+    void setIsothermMaximum(double value);
+    /// Sets the band at two values of the current unit, minimum <= maximum; false (nothing
+    /// changes) as setSpan.
+    Q_INVOKABLE bool setIsothermBand(double minimum, double maximum);
+    QColor isothermColor() const;
+    QVariantList colorBarTicks() const;
+    double displayMinimum() const;
+    double displayMaximum() const;
+    QVariantList histogram() const;
+    double histogramMaximumPixels() const;
+    /// The physical pixel value whose value in the current unit is `value`, within what the
+    /// current frame's count range can hold; NaN when there is none (or no frame yet).
+    double toPhysical(double value) const;
+
 Q_SIGNALS:
     void statusChanged();
     void opened();
@@ -163,6 +219,11 @@ Q_SIGNALS:
     void cursorValueChanged();
     void presetsChanged();
     void activePresetChanged();
+    void spanLockedChanged();
+    void isothermChanged();
+    void isothermColorChanged();
+    /// Once per frame, per unit change and per span change, for all the display-scale figures.
+    void displayScaleChanged();
 
 private:
     void onSourceOpened(const OpenResultPtr& result);
@@ -174,6 +235,16 @@ private:
     void updateCursorValue();
     void updateFrameInfo();
     void setStatus(Status status, const QString& error = QString());
+    void connectDisplayScale();
+    void onDisplayScaleInputsChanged();
+    void applyDisplayScale(EnhancementSettings& settings) const;
+    void setDefaultIsotherm();
+    double valueOf(double physical) const;
+    UnitKey unitKey() const;
+    double lowValueOf(const PhysicalBand& band) const;
+    double highValueOf(const PhysicalBand& band) const;
+    bool frameHasValues() const;
+    PhysicalBand unitBandToPhysical(double minimum, double maximum) const;
 
     PaletteList* const m_palettes;
     ImageEnhancementModel* const m_enhancement;
@@ -197,6 +268,22 @@ private:
     double m_cursorValue;
     QVariantList m_rois;
     int m_activePreset = PRESET_ALL;
+
+    // Display scale: physical values of the current unit's minimum and maximum.
+    bool m_spanLocked = false;
+    PhysicalBand m_span;
+    bool m_isothermEnabled = false;
+    PhysicalBand m_isotherm;
+    // Built on demand, as QML may not read them every frame.
+    struct DisplayScaleCache
+    {
+        bool valid = false;
+        QVariantList ticks;
+        QVariantList histogram;
+        double maximumPixels = 0;
+    };
+    mutable DisplayScaleCache m_displayScale;
+    const DisplayScaleCache& displayScaleCache() const;
 };
 
 } // namespace zelkir
