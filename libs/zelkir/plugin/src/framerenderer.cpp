@@ -96,9 +96,16 @@ void FrameRenderer::describeScale(RenderedFrame& out) const
     out.histogramLast = quint16(last);
     out.histogramBinWidth = width;
     out.histogram.assign(std::size_t((last - first) / width + 1), 0);
+    // Bin by bin, without a division per count: this runs for every frame.
     const std::uint32_t* bins = histogram.bins();
-    for (int count = first; count <= last; ++count)
-        out.histogram[std::size_t((count - first) / width)] += bins[count];
+    for (std::size_t bin = 0; bin < out.histogram.size(); ++bin) {
+        const int begin = first + int(bin) * width;
+        const int end = std::min(begin + width, last + 1);
+        quint32 pixels = 0;
+        for (int count = begin; count < end; ++count)
+            pixels += bins[count];
+        out.histogram[bin] = pixels;
+    }
 }
 
 } // namespace zelkir
