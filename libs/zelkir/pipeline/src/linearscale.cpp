@@ -29,17 +29,22 @@ void LinearScale::levels(const Histogram& histogram, double ignorePercent, Level
 
 void LinearScale::levels(const Histogram& histogram, LinearClip clip, LevelMap& out)
 {
+    levels(histogram, double(clip.low), double(clip.high), out);
+}
+
+void LinearScale::levels(const Histogram& histogram, double low, double high, LevelMap& out)
+{
     const int first = histogram.minimum();
     const int last = histogram.maximum();
     out.reset(histogram.minimum(), histogram.maximum());
     float* levels = out.data();
-    if (clip.low >= clip.high) {
+    if (!(low < high)) {
         for (int count = first; count <= last; ++count)
-            levels[count] = count < clip.low ? 0.0f : count > clip.low ? 255.0f : 127.5f;
+            levels[count] = count < low ? 0.0f : count > low ? 255.0f : 127.5f;
         return;
     }
-    const float scale = 255.0f / float(clip.high - clip.low);
-    const float offset = -float(clip.low) * scale;
+    const float scale = 255.0f / float(high - low);
+    const float offset = -float(low) * scale;
     for (int count = first; count <= last; ++count)
         levels[count] = std::clamp(float(count) * scale + offset, 0.0f, 255.0f);
 }

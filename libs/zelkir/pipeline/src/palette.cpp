@@ -102,6 +102,8 @@ void Palette::setExtension(std::vector<ControlPoint> points, std::vector<NamedCo
         m_overflow = *overflow | 0xFF000000u;
     if (const auto noValue = namedColour("novalue"))
         m_noValue = *noValue | 0xFF000000u;
+    if (const auto isotherm = namedColour("isotherm2"))
+        m_isotherm = *isotherm | 0xFF000000u;
 }
 
 void Palette::chooseDefaultMarkColours()
@@ -116,6 +118,10 @@ void Palette::chooseDefaultMarkColours()
     m_noValue = distinctColour(m_colours,
         { argb(0, 255, 0), argb(255, 0, 255), argb(0, 255, 255), argb(255, 255, 0), argb(128, 128, 128) },
         { m_underflow, m_overflow });
+    // The band must stand out from the scene and from every other mark.
+    m_isotherm = distinctColour(m_colours,
+        { argb(0, 255, 255), argb(255, 255, 0), argb(255, 0, 255), argb(0, 255, 0), argb(128, 128, 128) },
+        { m_underflow, m_overflow, m_noValue });
 }
 
 } // namespace zelkir

@@ -6,6 +6,16 @@
 #include "unitformat.h"
 
 #include <QFileInfo>
+#include "displayscale.h"
+#include "frameinfonames.h"
+#include "frameproducer.h"
+#include "logging.h"
+#include "palettecatalog.h"
+#include "regionstore.h"
+#include "unitformat.h"
+
+#include <QRectF>
+#include <QTimer>
 #include <QtMath>
 
 #include <limits>
@@ -86,6 +96,7 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     , m_frameInfo(new FrameInfoModel(this))
     , m_producer(producer)
     , m_cursorValue(std::numeric_limits<double>::quiet_NaN())
+    , m_regions(new RegionListModel(this))
 {
     m_producer->setParent(this);
     m_paletteIndex = qMax(0, m_palettes->indexOf(PaletteCatalog::grayscaleName()));
@@ -95,12 +106,17 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     connect(m_producer, &FrameProducer::closedChanged, this, &DocumentModel::onProducerClosed);
     connect(
         m_enhancement, &ImageEnhancementModel::settingsChanged, this, &DocumentModel::updateRenderSettings);
+    connectDisplayScale();
     updateRenderSettings();
     setUpObjectParameters();
+    setupRegions();
     m_producer->start();
 }
 
-DocumentModel::~DocumentModel() = default;
+DocumentModel::~DocumentModel()
+{
+    flushRegionStore();
+}
 
 QString DocumentModel::filePath() const
 {
@@ -138,6 +154,8 @@ void DocumentModel::onSourceOpened(const OpenResultPtr& result)
     if (m_units.isEmpty())
         m_units.append(COUNTS);
     m_imageSize = QSize(m_source->info.width, m_source->info.height);
+    m_regions->setImageSize(m_imageSize);
+    loadRegions();
     setStatus(Ready);
     Q_EMIT imageSizeChanged();
     Q_EMIT availableUnitsChanged();
@@ -154,6 +172,7 @@ void DocumentModel::onOpenFailed(const QString& message)
 
 void DocumentModel::onProducerClosed()
 {
+    flushRegionStore();
     if (m_status != Failed)
         setStatus(Closed);
 }
@@ -179,8 +198,10 @@ void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
     const QSize size(frame->frame.width, frame->frame.height);
     if (size != m_imageSize) {
         m_imageSize = size;
+        m_regions->setImageSize(size);
         Q_EMIT imageSizeChanged();
     }
+    updateRegionStatistics();
     updateFrameInfo();
     updateCursorValue();
 }
@@ -191,6 +212,7 @@ void DocumentModel::clearFrame()
     m_image = QImage();
     Q_EMIT imageChanged();
     m_frameInfo->setEntries({});
+    updateRegionStatistics();
     updateCursorValue();
 }
 
@@ -216,6 +238,7 @@ void DocumentModel::updateRenderSettings()
 {
     EnhancementSettings settings = m_enhancement->settings();
     settings.showSaturationColors = m_showSaturationColors;
+    applyDisplayScale(settings);
     std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
     m_producer->setRenderSettings(settings, palette ? palette : std::make_shared<const Palette>());
 }
@@ -234,7 +257,7 @@ void DocumentModel::setUnitIndex(int index)
         return;
     m_unitIndex = index;
     Q_EMIT unitChanged();
-    updateCursorValue();
+    updateUnitValues();
 }
 
 DocumentModel::Unit DocumentModel::unit() const
@@ -254,7 +277,7 @@ void DocumentModel::setTempTypeIndex(int index)
         return;
     m_tempTypeIndex = index;
     Q_EMIT tempTypeIndexChanged();
-    updateCursorValue();
+    updateUnitValues();
 }
 
 void DocumentModel::setCursorPos(const QPoint& position)
@@ -264,14 +287,6 @@ void DocumentModel::setCursorPos(const QPoint& position)
     m_cursorPos = position;
     Q_EMIT cursorPosChanged();
     updateCursorValue();
-}
-
-void DocumentModel::setRois(const QVariantList& rois)
-{
-    if (!realtime() || rois == m_rois)
-        return;
-    m_rois = rois;
-    Q_EMIT roisChanged();
 }
 
 double DocumentModel::convert(double physical, Unit unit, int preset) const
@@ -314,6 +329,7 @@ void DocumentModel::updateFrameInfo()
     };
     if (isSequencing())
         entries.append({ FrameInfoNames::preset(), QString::number(frame.preset) });
+    entries.append(regionInfoEntries());
     entries.append(m_producer->frameDetails(*m_frame));
     if (m_source) {
         for (const FileKeyword& keyword : m_source->info.keywords) {
@@ -362,13 +378,357 @@ void DocumentModel::setUpObjectParameters()
         m_calibration = Calibration(m_objectParameters->calibration());
         invalidateUnits();
     });
+    // What the user sets is kept with the regions.
+    connect(m_objectParameters, &ObjectParameters::edited, this, &DocumentModel::scheduleRegionSave);
     connect(this, &DocumentModel::tempTypeIndexChanged, m_objectParameters,
         [this] { m_objectParameters->setTemperatureScale(temperatureScale(m_tempTypeIndex)); });
+// Display scale: fixed span, isotherm, colour bar and histogram ------------------------------
+
+void DocumentModel::connectDisplayScale()
+{
+    // Every figure follows the frame shown and the unit it is shown in.
+    connect(this, &DocumentModel::imageChanged, this, &DocumentModel::onDisplayScaleInputsChanged);
+    connect(this, &DocumentModel::unitChanged, this, &DocumentModel::onDisplayScaleInputsChanged);
+    connect(this, &DocumentModel::tempTypeIndexChanged, this, &DocumentModel::onDisplayScaleInputsChanged);
+    connect(this, &DocumentModel::unitChanged, this, &DocumentModel::isothermChanged);
+    connect(this, &DocumentModel::tempTypeIndexChanged, this, &DocumentModel::isothermChanged);
+    connect(this, &DocumentModel::paletteIndexChanged, this, &DocumentModel::isothermColorChanged);
 }
 
-void DocumentModel::invalidateUnits()
+void DocumentModel::onDisplayScaleInputsChanged()
+{
+    // A band asked for before any frame had values takes its default from the first that has.
+    if (m_isothermEnabled && !m_isotherm.isSet() && frameHasValues()) {
+        setDefaultIsotherm();
+        Q_EMIT isothermChanged();
+        updateRenderSettings();
+    }
+    m_displayScale.valid = false;
+    Q_EMIT displayScaleChanged();
+}
+
+bool DocumentModel::frameHasValues() const
+{
+    return m_frame && !m_frame->levelCounts.empty();
+}
+
+double DocumentModel::valueOf(double physical) const
+{
+    return convert(physical, unit(), m_frame ? m_frame->frame.preset : -1);
+}
+
+double DocumentModel::toPhysical(double value) const
+{
+    if (!m_frame)
+        return std::numeric_limits<double>::quiet_NaN();
+    const CountScale& scale = m_frame->frame.scale;
+    const double first = scale.toPhysical(m_frame->countRange.minimum);
+    const double last = scale.toPhysical(m_frame->countRange.maximum);
+    if (unit() == COUNTS) {
+        // Counts are the physical values themselves: exact, no search.
+        const bool inside = value >= std::min(first, last) && value <= std::max(first, last);
+        return inside ? value : std::numeric_limits<double>::quiet_NaN();
+    }
+    return DisplayScale::physicalForValue(value, first, last, [this](double physical) { return valueOf(physical); });
+}
+
+UnitKey DocumentModel::unitKey() const
+{
+    return { int(unit()), m_tempTypeIndex, m_frame ? m_frame->frame.preset : -1, m_calibration.parameters() };
+}
+
+double DocumentModel::lowValueOf(const PhysicalBand& band) const
+{
+    return band.isTypedIn(unitKey()) ? band.typedLow : valueOf(band.low);
+}
+
+double DocumentModel::highValueOf(const PhysicalBand& band) const
+{
+    return band.isTypedIn(unitKey()) ? band.typedHigh : valueOf(band.high);
+}
+
+PhysicalBand DocumentModel::unitBandToPhysical(double minimum, double maximum) const
+{
+    PhysicalBand band(toPhysical(minimum), toPhysical(maximum));
+    if (!band.isSet())
+        return {};
+    band.typedLow = minimum;
+    band.typedHigh = maximum;
+    band.typedIn = unitKey();
+    return band;
+}
+
+void DocumentModel::applyDisplayScale(EnhancementSettings& settings) const
+{
+    settings.fixedSpan = m_spanLocked && m_span.isSet();
+    settings.spanLow = settings.fixedSpan ? std::min(m_span.low, m_span.high) : 0.0;
+    settings.spanHigh = settings.fixedSpan ? std::max(m_span.low, m_span.high) : 0.0;
+    settings.isotherm = m_isothermEnabled && m_isotherm.isSet();
+    settings.isothermLow = settings.isotherm ? std::min(m_isotherm.low, m_isotherm.high) : 0.0;
+    settings.isothermHigh = settings.isotherm ? std::max(m_isotherm.low, m_isotherm.high) : 0.0;
+}
+
+void DocumentModel::setSpanLocked(bool locked)
+{
+    if (locked == m_spanLocked)
+        return;
+    if (locked) {
+        if (!frameHasValues())
+            return;
+        const CountScale& scale = m_frame->frame.scale;
+        // A flat frame shows a single count; the span still needs two ends.
+        const int high = std::max<int>(m_frame->clipHigh, m_frame->clipLow + 1);
+        m_span = { scale.toPhysical(m_frame->clipLow), scale.toPhysical(high) };
+    }
+    m_spanLocked = locked;
+    Q_EMIT spanLockedChanged();
+    onDisplayScaleInputsChanged();
+    updateRenderSettings();
+}
+
+bool DocumentModel::setSpan(double minimum, double maximum)
+{
+    if (!qIsFinite(minimum) || !qIsFinite(maximum) || minimum >= maximum)
+        return false;
+    const PhysicalBand span = unitBandToPhysical(minimum, maximum);
+    if (!span.isSet() || span.low == span.high)
+        return false;
+    m_span = span;
+    if (!m_spanLocked) {
+        m_spanLocked = true;
+        Q_EMIT spanLockedChanged();
+    }
+    onDisplayScaleInputsChanged();
+    updateRenderSettings();
+    return true;
+}
+
+double DocumentModel::spanMinimum() const
+{
+    if (m_spanLocked)
+        return lowValueOf(m_span);
+    return m_frame ? valueOf(DisplayScale::shownBand(*m_frame, {}).low) : std::numeric_limits<double>::quiet_NaN();
+}
+
+double DocumentModel::spanMaximum() const
+{
+    if (m_spanLocked)
+        return highValueOf(m_span);
+    return m_frame ? valueOf(DisplayScale::shownBand(*m_frame, {}).high) : std::numeric_limits<double>::quiet_NaN();
+}
+
+void DocumentModel::setSpanMinimum(double value)
+{
+    if (!setSpan(value, spanMaximum()))
+        Q_EMIT displayScaleChanged(); // a bound field shows the span again
+}
+
+void DocumentModel::setSpanMaximum(double value)
+{
+    if (!setSpan(spanMinimum(), value))
+        Q_EMIT displayScaleChanged();
+}
+
+void DocumentModel::setIsothermEnabled(bool enabled)
+{
+    if (enabled == m_isothermEnabled)
+        return;
+    if (enabled && !m_isotherm.isSet() && frameHasValues())
+        setDefaultIsotherm();
+    m_isothermEnabled = enabled;
+    Q_EMIT isothermChanged();
+    updateRenderSettings();
+}
+
+// The upper tenth of what the display spans.
+void DocumentModel::setDefaultIsotherm()
+{
+    const PhysicalBand shown = DisplayScale::shownBand(*m_frame, m_spanLocked ? m_span : PhysicalBand());
+    m_isotherm = { shown.low + 0.9 * (shown.high - shown.low), shown.high };
+}
+
+double DocumentModel::isothermMinimum() const
+{
+    return lowValueOf(m_isotherm);
+}
+
+double DocumentModel::isothermMaximum() const
+{
+    return highValueOf(m_isotherm);
+}
+
+void DocumentModel::setIsothermMinimum(double value)
+{
+    const double maximum = isothermMaximum();
+    if (!setIsothermBand(value, qIsFinite(maximum) ? std::max(value, maximum) : value))
+        Q_EMIT isothermChanged();
+}
+
+void DocumentModel::setIsothermMaximum(double value)
+{
+    const double minimum = isothermMinimum();
+    if (!setIsothermBand(qIsFinite(minimum) ? std::min(value, minimum) : value, value))
+        Q_EMIT isothermChanged();
+}
+
+bool DocumentModel::setIsothermBand(double minimum, double maximum)
+{
+    if (!qIsFinite(minimum) || !qIsFinite(maximum) || minimum > maximum)
+        return false;
+    const PhysicalBand band = unitBandToPhysical(minimum, maximum);
+    if (!band.isSet())
+        return false;
+    m_isotherm = band;
+    Q_EMIT isothermChanged();
+    if (m_isothermEnabled)
+        updateRenderSettings();
+    return true;
+}
+
+QColor DocumentModel::isothermColor() const
+{
+    const std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
+    return QColor::fromRgb(palette ? palette->isothermColour() : Palette().isothermColour());
+}
+
+const DocumentModel::DisplayScaleCache& DocumentModel::displayScaleCache() const
+{
+    if (!m_displayScale.valid) {
+        m_displayScale = {};
+        m_displayScale.valid = true;
+        if (m_frame) {
+            const auto toUnit = [this](double physical) { return valueOf(physical); };
+            m_displayScale.ticks = DisplayScale::colorBarTicks(
+                *m_frame, m_spanLocked ? m_span : PhysicalBand(), toUnit, unit());
+            // The ends of a typed span read as typed.
+            if (m_spanLocked && m_span.isTypedIn(unitKey()) && !m_displayScale.ticks.isEmpty()) {
+                const auto setEnd = [this](QVariant& tick, double value) {
+                    QVariantMap map = tick.toMap();
+                    map.insert(QStringLiteral("value"), value);
+                    map.insert(QStringLiteral("text"), formatUnitValue(value, unit()));
+                    tick = map;
+                };
+                setEnd(m_displayScale.ticks.first(), m_span.typedLow);
+                setEnd(m_displayScale.ticks.last(), m_span.typedHigh);
+            }
+            m_displayScale.histogram = DisplayScale::histogram(*m_frame, toUnit, &m_displayScale.maximumPixels);
+        }
+    }
+    return m_displayScale;
+}
+
+QVariantList DocumentModel::colorBarTicks() const
+{
+    return displayScaleCache().ticks;
+}
+
+double DocumentModel::displayMinimum() const
+{
+    return frameHasValues() ? spanMinimum() : std::numeric_limits<double>::quiet_NaN();
+}
+
+double DocumentModel::displayMaximum() const
+{
+    return frameHasValues() ? spanMaximum() : std::numeric_limits<double>::quiet_NaN();
+}
+
+QVariantList DocumentModel::histogram() const
+{
+    return displayScaleCache().histogram;
+}
+
+double DocumentModel::histogramMaximumPixels() const
+{
+    return displayScaleCache().maximumPixels;
+}
+
+// Regions.
+
+void DocumentModel::setupRegions()
+{
+    m_regions->setFormatter([this](double value) { return formatUnitValue(value, unit()); });
+    // The roi colours of the house palette, whichever palette the image shows.
+    const std::shared_ptr<const PaletteCatalog> catalog = m_palettes->catalog();
+    if (const std::shared_ptr<const Palette> fusion
+        = catalog ? catalog->palette(catalog->indexOf(QStringLiteral("Fusion"))) : nullptr) {
+        for (const Palette::ColourList& list : fusion->colourLists()) {
+            if (list.name != "roi" || list.colours.empty())
+                continue;
+            QList<QColor> colors;
+            for (std::uint32_t colour : list.colours)
+                colors.append(QColor::fromRgb(colour));
+            m_regions->setColors(colors);
+        }
+    }
+    m_regionSaveTimer = new QTimer(this);
+    m_regionSaveTimer->setSingleShot(true);
+    m_regionSaveTimer->setInterval(500);
+    connect(m_regionSaveTimer, &QTimer::timeout, this, &DocumentModel::flushRegionStore);
+    connect(m_regions, &RegionListModel::geometryChanged, this, [this] {
+        updateRegionStatistics();
+        if (m_frame)
+            updateFrameInfo();
+        updateRois();
+    });
+    connect(m_regions, &RegionListModel::selectedChanged, this, &DocumentModel::updateRois);
+    connect(m_regions, &RegionListModel::edited, this, &DocumentModel::scheduleRegionSave);
+}
+
+const UnitTable& DocumentModel::unitTable(const Frame& frame)
+{
+    const UnitTableKey key { unit(), m_tempTypeIndex, frame.preset, frame.scale, m_calibrationRevision };
+    if (m_unitTable.isEmpty() || !(key == m_unitTableKey)) {
+        const Unit tableUnit = key.unit;
+        const int preset = key.preset;
+        m_unitTable.build(frame.scale, [&](double physical) { return convert(physical, tableUnit, preset); });
+        m_unitTableKey = key;
+    }
+    return m_unitTable;
+}
+
+void DocumentModel::updateRegionStatistics()
+{
+    if (m_regions->count() == 0)
+        return;
+    std::vector<RegionStatistics> statistics;
+    statistics.reserve(std::size_t(m_regions->count()));
+    if (m_frame) {
+        const Frame& frame = m_frame->frame;
+        const UnitTable& table = unitTable(frame);
+        for (const RegionListModel::Region& region : m_regions->regions())
+            statistics.push_back(computeRegionStatistics(frame, region.geometry, table));
+    } else {
+        statistics.resize(std::size_t(m_regions->count()));
+    }
+    m_regions->setStatistics(std::move(statistics));
+}
+
+QList<FrameInfoModel::Entry> DocumentModel::regionInfoEntries() const
+{
+    QList<FrameInfoModel::Entry> entries;
+    const Unit current = unit();
+    for (int row = 0; row < m_regions->count(); ++row) {
+        const RegionListModel::Region& region = m_regions->regions()[std::size_t(row)];
+        const RegionStatistics& s = region.statistics;
+        const QString name = m_regions->name(row);
+        if (region.geometry.kind == RegionKind::Spot) {
+            entries.append({ name, formatUnitValue(s.mean, current) });
+            continue;
+        }
+        entries.append({ tr("%1 Min").arg(name), formatUnitValue(s.minimum, current) });
+        entries.append({ tr("%1 Max").arg(name), formatUnitValue(s.maximum, current) });
+        entries.append({ tr("%1 Mean").arg(name), formatUnitValue(s.mean, current) });
+        entries.append({ tr("%1 Std Dev").arg(name), formatUnitValue(s.deviation, current) });
+    }
+    return entries;
+}
+
+void DocumentModel::updateUnitValues()
 {
     updateCursorValue();
+    updateRegionStatistics();
+    if (m_frame)
+        updateFrameInfo();
 }
 
 QString DocumentModel::exportPath(const QVariant& target, QString* error) const
@@ -454,6 +814,98 @@ QString DocumentModel::exportFramePng(const QVariant& target)
         ticks = { { 0.0, formatUnitValue(low, current) }, { 1.0, formatUnitValue(high, current) } };
     }
     return FrameExporter::writePng(path, m_image, palette ? *palette : Palette(), ticks);
+}
+
+void DocumentModel::invalidateUnits()
+{
+    ++m_calibrationRevision;
+    updateUnitValues();
+    // Span and isotherm stay put in physical values; the values they show move.
+    Q_EMIT isothermChanged();
+    onDisplayScaleInputsChanged();
+}
+
+void DocumentModel::updateRois()
+{
+    QVariantList rois;
+    for (int row = 0; row < m_regions->count(); ++row) {
+        const RegionGeometry& g = m_regions->regions()[std::size_t(row)].geometry;
+        const QRectF rect = QRectF(g.p1, g.p2).normalized();
+        rois.append(QVariantMap {
+            { QStringLiteral("x"), rect.x() },
+            { QStringLiteral("y"), rect.y() },
+            { QStringLiteral("width"), rect.width() },
+            { QStringLiteral("height"), rect.height() },
+            { QStringLiteral("color"), m_regions->color(row).name() },
+            { QStringLiteral("kind"), RegionListModel::kindName(g.kind) },
+            { QStringLiteral("label"), m_regions->name(row) },
+            { QStringLiteral("x1"), g.p1.x() },
+            { QStringLiteral("y1"), g.p1.y() },
+            { QStringLiteral("x2"), g.p2.x() },
+            { QStringLiteral("y2"), g.p2.y() },
+            { QStringLiteral("selected"), row == m_regions->selected() },
+        });
+    }
+    rois.append(m_pixelMarks);
+    if (rois == m_rois)
+        return;
+    m_rois = rois;
+    Q_EMIT roisChanged();
+}
+
+void DocumentModel::setPixelMarks(const QVariantList& marks)
+{
+    if (marks == m_pixelMarks)
+        return;
+    m_pixelMarks = marks;
+    updateRois();
+}
+
+void DocumentModel::setRegionStorePath(const QString& path)
+{
+    if (path == m_regionStorePath)
+        return;
+    flushRegionStore();
+    m_regionStorePath = path;
+    m_regionsLoaded = false;
+    if (m_source)
+        loadRegions();
+}
+
+void DocumentModel::loadRegions()
+{
+    if (m_regionsLoaded || m_regionStorePath.isEmpty())
+        return;
+    m_regionsLoaded = true;
+    QString error;
+    const std::optional<RegionStoreContents> contents = RegionStore::load(m_regionStorePath, &error);
+    if (!contents) {
+        // Left as it is: the user may want it back, and it is only replaced after an edit.
+        qCWarning(lcRegions).noquote() << "regions not restored:" << error;
+        return;
+    }
+    if (!contents->regions.empty())
+        m_regions->setRegions(contents->regions);
+    m_objectParameters->applyJson(contents->objectParameters);
+}
+
+void DocumentModel::scheduleRegionSave()
+{
+    if (m_regionStorePath.isEmpty())
+        return;
+    m_regionSavePending = true;
+    m_regionSaveTimer->start();
+}
+
+void DocumentModel::flushRegionStore()
+{
+    if (!m_regionSavePending)
+        return;
+    m_regionSavePending = false;
+    m_regionSaveTimer->stop();
+    QString error;
+    if (!RegionStore::save(m_regionStorePath, { m_regions->geometries(), m_objectParameters->toJson() }, &error))
+        qCWarning(lcRegions).noquote() << "regions not kept:" << error;
 }
 
 } // namespace zelkir

@@ -6,17 +6,24 @@
 #include "liveplayer.h"
 #include "objectparameters.h"
 #include "palettelist.h"
+#include "physicalband.h"
+#include "regionlistmodel.h"
+#include "regionstatistics.h"
 #include "renderjob.h"
 
 #include <zelkir/io/calibration.h>
 
+#include <QColor>
 #include <QImage>
+#include <QJsonObject>
 #include <QObject>
 #include <QPoint>
 #include <QSize>
 #include <QStringList>
 #include <QVariantList>
 #include <qqmlregistration.h>
+
+class QTimer;
 
 namespace zelkir {
 
@@ -42,8 +49,9 @@ class DocumentModel final : public QObject
 
     Q_PROPERTY(QImage image READ image NOTIFY imageChanged)
     Q_PROPERTY(QSize imageSize READ imageSize NOTIFY imageSizeChanged)
-    /// Regions of interest drawn over the image (see RoiImageView::rois); always empty
-    /// for files. Cameras' bad pixels show here while they are picked.
+    /// What the view draws over the image (see RoiImageView::rois): the regions, as maps
+    /// {x, y, width, height, color, kind, label, x1, y1, x2, y2, selected}, then the pixel
+    /// marks (a camera's bad pixels while they are picked).
     Q_PROPERTY(QVariantList rois READ rois NOTIFY roisChanged)
     Q_PROPERTY(zelkir::FrameInfoModel* frameInfo READ frameInfo CONSTANT)
 
@@ -67,6 +75,30 @@ class DocumentModel final : public QObject
     /// The current frame's value at cursorPos in the chosen unit; NaN outside the image.
     Q_PROPERTY(double cursorValue READ cursorValue NOTIFY cursorValueChanged)
 
+    // Display scale: fixed span, isotherm, colour bar and histogram. Values are in the
+    // current unit (NaN where there is none); span and band are held as physical values, so
+    // they stay put when the unit changes.
+    /// True holds the display span where it is (or at setSpan's values); false returns to
+    /// the enhancement mode. Refused (stays false) while no frame has a value.
+    Q_PROPERTY(bool spanLocked READ spanLocked WRITE setSpanLocked NOTIFY spanLockedChanged)
+    /// The locked span, or else the current frame's clip points; writing one end locks.
+    Q_PROPERTY(double spanMinimum READ spanMinimum WRITE setSpanMinimum NOTIFY displayScaleChanged)
+    Q_PROPERTY(double spanMaximum READ spanMaximum WRITE setSpanMaximum NOTIFY displayScaleChanged)
+    /// Paints pixels whose value lies in [isothermMinimum, isothermMaximum] in isothermColor;
+    /// first enabled, the band is the upper tenth of the display span.
+    Q_PROPERTY(bool isothermEnabled READ isothermEnabled WRITE setIsothermEnabled NOTIFY isothermChanged)
+    Q_PROPERTY(double isothermMinimum READ isothermMinimum WRITE setIsothermMinimum NOTIFY isothermChanged)
+    Q_PROPERTY(double isothermMaximum READ isothermMaximum WRITE setIsothermMaximum NOTIFY isothermChanged)
+    Q_PROPERTY(QColor isothermColor READ isothermColor NOTIFY isothermColorChanged)
+    /// Maps {position: 0 (bottom) to 1 (top), value, text} at display levels 0, 32, ..., 255.
+    Q_PROPERTY(QVariantList colorBarTicks READ colorBarTicks NOTIFY displayScaleChanged)
+    /// Values of the first and last display level.
+    Q_PROPERTY(double displayMinimum READ displayMinimum NOTIFY displayScaleChanged)
+    Q_PROPERTY(double displayMaximum READ displayMaximum NOTIFY displayScaleChanged)
+    /// The frame's histogram in at most 128 bins, lowest first: maps {value, pixels}.
+    Q_PROPERTY(QVariantList histogram READ histogram NOTIFY displayScaleChanged)
+    Q_PROPERTY(double histogramMaximumPixels READ histogramMaximumPixels NOTIFY displayScaleChanged)
+
     Q_PROPERTY(bool isSequencing READ isSequencing NOTIFY presetsChanged)
     Q_PROPERTY(bool isSuperframing READ isSuperframing NOTIFY presetsChanged)
     /// Bit n set: preset n occurs in the file.
@@ -83,6 +115,9 @@ class DocumentModel final : public QObject
     // Object parameters and frame export.
     /// Emissivity, reflected temperature and the air in between: the user units' inputs.
     Q_PROPERTY(zelkir::ObjectParameters* objectParameters READ objectParameters CONSTANT)
+    // Regions.
+    /// The regions with their figures on the current frame in the current unit.
+    Q_PROPERTY(zelkir::RegionListModel* regions READ regions CONSTANT)
 
 public:
     enum Status { Loading, Ready, Failed, Closed };
@@ -120,8 +155,6 @@ public:
     QImage image() const { return m_image; }
     QSize imageSize() const { return m_imageSize; }
     QVariantList rois() const { return m_rois; }
-    /// Ignored for files, which have no regions.
-    void setRois(const QVariantList& rois);
     FrameInfoModel* frameInfo() const { return m_frameInfo; }
     bool showSaturationColors() const { return m_showSaturationColors; }
     void setShowSaturationColors(bool show);
@@ -156,8 +189,6 @@ public:
     ObjectParameters* objectParameters() const { return m_objectParameters; }
     /// The calibration values are shown in: the source's with the object parameters.
     const Calibration& calibration() const { return m_calibration; }
-    /// Recomputes everything shown in a unit after the calibration changed.
-    void invalidateUnits();
     /// The current frame's counts as a one-frame FITS file with the calibration and the
     /// object parameters. `path`: a url or a path. A sentence for the user; empty on success.
     Q_INVOKABLE QString exportFrameFits(const QVariant& path);
@@ -165,6 +196,55 @@ public:
     Q_INVOKABLE QString exportFrameCsv(const QVariant& path);
     /// The displayed picture with a colour bar on its right.
     Q_INVOKABLE QString exportFramePng(const QVariant& path);
+    // Display scale (see the properties).
+    bool spanLocked() const { return m_spanLocked; }
+    void setSpanLocked(bool locked);
+    double spanMinimum() const;
+    double spanMaximum() const;
+    void setSpanMinimum(double value);
+    void setSpanMaximum(double value);
+    /// Locks the span at two values of the current unit; false (nothing changes) when they
+    /// are not finite, minimum >= maximum, or the source cannot produce either value.
+    Q_INVOKABLE bool setSpan(double minimum, double maximum);
+    bool isothermEnabled() const { return m_isothermEnabled; }
+    void setIsothermEnabled(bool enabled);
+    double isothermMinimum() const;
+    double isothermMaximum() const;
+    /// Writing one end past the other moves the other along.
+    void setIsothermMinimum(double value);
+    void setIsothermMaximum(double value);
+    /// Sets the band at two values of the current unit, minimum <= maximum; false (nothing
+    /// changes) as setSpan.
+    Q_INVOKABLE bool setIsothermBand(double minimum, double maximum);
+    QColor isothermColor() const;
+    QVariantList colorBarTicks() const;
+    double displayMinimum() const;
+    double displayMaximum() const;
+    QVariantList histogram() const;
+    double histogramMaximumPixels() const;
+    /// The physical pixel value whose value in the current unit is `value`, within what the
+    /// current frame's count range can hold; NaN when there is none (or no frame yet).
+    double toPhysical(double value) const;
+
+    // Regions.
+    RegionListModel* regions() const { return m_regions; }
+    /// Single pixels to mark after the regions in `rois`: maps {x, y, width, height, color}.
+    void setPixelMarks(const QVariantList& marks);
+    /// The file the regions are kept in; empty keeps them nowhere. The regions are read
+    /// from it once the source is open, and written to it after the user changes them.
+    void setRegionStorePath(const QString& path);
+    QString regionStorePath() const { return m_regionStorePath; }
+    /// Writes the regions soon (coalescing edits), once the user has changed something kept
+    /// in the store.
+    void scheduleRegionSave();
+    /// Writes pending changes to the region store now.
+    void flushRegionStore();
+    /// The calibration inputs changed: every value shown in a unit is computed anew.
+    void invalidateUnits();
+    quint64 calibrationRevision() const { return m_calibrationRevision; }
+    /// The display value of every count of frames like `frame` in the current unit; rebuilt
+    /// only when the unit, scale, preset, frame scale or calibration changed.
+    const UnitTable& unitTable(const Frame& frame);
 
 Q_SIGNALS:
     void statusChanged();
@@ -182,8 +262,34 @@ Q_SIGNALS:
     void cursorValueChanged();
     void presetsChanged();
     void activePresetChanged();
+    void spanLockedChanged();
+    void isothermChanged();
+    void isothermColorChanged();
+    /// Once per frame, per unit change and per span change, for all the display-scale figures.
+    void displayScaleChanged();
 
 private:
+    // Regions.
+    struct UnitTableKey
+    {
+        Unit unit = COUNTS;
+        int tempTypeIndex = -1;
+        int preset = -1;
+        CountScale scale;
+        quint64 calibrationRevision = 0;
+        bool operator==(const UnitTableKey& other) const
+        {
+            return unit == other.unit && tempTypeIndex == other.tempTypeIndex && preset == other.preset
+                && scale == other.scale && calibrationRevision == other.calibrationRevision;
+        }
+    };
+    void setupRegions();
+    void updateRegionStatistics();
+    void updateRois();
+    void updateUnitValues();
+    void loadRegions();
+    QList<FrameInfoModel::Entry> regionInfoEntries() const;
+
     void onSourceOpened(const OpenResultPtr& result);
     void onOpenFailed(const QString& message);
     void onFrameReady(const RenderedFramePtr& frame);
@@ -193,6 +299,16 @@ private:
     void updateCursorValue();
     void updateFrameInfo();
     void setStatus(Status status, const QString& error = QString());
+    void connectDisplayScale();
+    void onDisplayScaleInputsChanged();
+    void applyDisplayScale(EnhancementSettings& settings) const;
+    void setDefaultIsotherm();
+    double valueOf(double physical) const;
+    UnitKey unitKey() const;
+    double lowValueOf(const PhysicalBand& band) const;
+    double highValueOf(const PhysicalBand& band) const;
+    bool frameHasValues() const;
+    PhysicalBand unitBandToPhysical(double minimum, double maximum) const;
 
     PaletteList* const m_palettes;
     ImageEnhancementModel* const m_enhancement;
@@ -224,6 +340,32 @@ private:
     /// The current unit's name and symbol for an exported file's first line.
     QString unitDescription() const;
     ObjectParameters* m_objectParameters = nullptr;
+    // Display scale: physical values of the current unit's minimum and maximum.
+    bool m_spanLocked = false;
+    PhysicalBand m_span;
+    bool m_isothermEnabled = false;
+    PhysicalBand m_isotherm;
+    // Built on demand, as QML may not read them every frame.
+    struct DisplayScaleCache
+    {
+        bool valid = false;
+        QVariantList ticks;
+        QVariantList histogram;
+        double maximumPixels = 0;
+    };
+    mutable DisplayScaleCache m_displayScale;
+    const DisplayScaleCache& displayScaleCache() const;
+
+    // Regions.
+    RegionListModel* const m_regions;
+    QVariantList m_pixelMarks;
+    UnitTable m_unitTable;
+    UnitTableKey m_unitTableKey;
+    quint64 m_calibrationRevision = 0;
+    QString m_regionStorePath;
+    QTimer* m_regionSaveTimer = nullptr;
+    bool m_regionsLoaded = false;
+    bool m_regionSavePending = false;
 };
 
 } // namespace zelkir

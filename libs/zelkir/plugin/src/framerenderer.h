@@ -15,12 +15,19 @@ namespace zelkir {
 class FrameRenderer
 {
 public:
-    /// Renders `out.frame` into `out.image` and `out.statistics`, with `range` as the
-    /// counts the source can produce. False with a sentence in `out.error` on failure.
+    /// Most bins of RenderedFrame::histogram.
+    static constexpr int HistogramBins = 128;
+
+    /// Renders `out.frame` into `out.image`, `out.statistics` and the colour-bar and
+    /// histogram figures, with `range` as the counts the source can produce. The settings'
+    /// span and isotherm are physical values, turned into counts with the frame's scale.
+    /// False with a sentence in `out.error` on failure.
     bool render(const EnhancementSettings& settings, const std::shared_ptr<const Palette>& palette,
         CountRange range, RenderedFrame& out);
 
 private:
+    void describeScale(RenderedFrame& out) const;
+
     DisplayPipeline m_pipeline;
     std::shared_ptr<const Palette> m_palette;
 };

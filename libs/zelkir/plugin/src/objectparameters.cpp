@@ -79,7 +79,7 @@ void ObjectParameters::setEmissivity(double emissivity)
     Values values = m_values;
     values.emissivity = emissivity;
     if (isValid(values))
-        assign(values);
+        edit(values);
 }
 
 double ObjectParameters::reflectedTemperature() const
@@ -92,7 +92,7 @@ void ObjectParameters::setReflectedTemperature(double value)
     Values values = m_values;
     values.reflectedKelvin = Calibration::toKelvin(value, m_scale);
     if (isValid(values))
-        assign(values);
+        edit(values);
 }
 
 double ObjectParameters::atmosphereTemperature() const
@@ -105,7 +105,7 @@ void ObjectParameters::setAtmosphereTemperature(double value)
     Values values = m_values;
     values.atmosphereKelvin = Calibration::toKelvin(value, m_scale);
     if (isValid(values))
-        assign(values);
+        edit(values);
 }
 
 double ObjectParameters::transmission() const
@@ -120,14 +120,14 @@ void ObjectParameters::setTransmission(double transmission)
     Values values = m_values;
     values.transmission = transmission;
     if (isValid(values))
-        assign(values);
+        edit(values);
 }
 
 void ObjectParameters::setUseAtmosphereModel(bool use)
 {
     Values values = m_values;
     values.useAtmosphereModel = use;
-    assign(values);
+    edit(values);
 }
 
 void ObjectParameters::setDistance(double metres)
@@ -135,7 +135,7 @@ void ObjectParameters::setDistance(double metres)
     Values values = m_values;
     values.distance = metres;
     if (isValid(values))
-        assign(values);
+        edit(values);
 }
 
 void ObjectParameters::setRelativeHumidity(double percent)
@@ -143,12 +143,12 @@ void ObjectParameters::setRelativeHumidity(double percent)
     Values values = m_values;
     values.relativeHumidity = percent;
     if (isValid(values))
-        assign(values);
+        edit(values);
 }
 
 void ObjectParameters::reset()
 {
-    assign(sourceValues());
+    edit(sourceValues());
 }
 
 ObjectParameters::Values ObjectParameters::sourceValues() const
@@ -192,7 +192,13 @@ ObjectParameters::Values ObjectParameters::withModel(Values values)
     return values;
 }
 
-void ObjectParameters::assign(Values values)
+void ObjectParameters::edit(const Values& values)
+{
+    if (assign(values))
+        Q_EMIT edited();
+}
+
+bool ObjectParameters::assign(Values values)
 {
     values = withModel(values);
     const Values old = m_values;
@@ -216,6 +222,7 @@ void ObjectParameters::assign(Values values)
     check(old.relativeHumidity != values.relativeHumidity, &ObjectParameters::relativeHumidityChanged, this);
     if (changed)
         Q_EMIT calibrationChanged();
+    return changed;
 }
 
 QJsonObject ObjectParameters::toJson() const

@@ -101,6 +101,8 @@ Q_SIGNALS:
     void relativeHumidityChanged();
     /// The calibration() changed.
     void calibrationChanged();
+    /// The user changed a value (a property write or reset()), not the source.
+    void edited();
 
 private:
     struct Values
@@ -117,7 +119,10 @@ private:
     Values sourceValues() const;
     /// Takes `values` (already checked), emitting what changed and, if anything did,
     /// calibrationChanged once.
-    void assign(Values values);
+    /// Takes `values` (with the model's transmission); true when anything changed.
+    bool assign(Values values);
+    /// assign() on the user's behalf.
+    void edit(const Values& values);
     static bool isValid(const Values& values);
     /// `values` with the model's transmission when it is in use.
     static Values withModel(Values values);

@@ -2,6 +2,7 @@
 
 #include "framepresets.h"
 
+#include <zelkir/io/countrange.h>
 #include <zelkir/io/frame.h>
 #include <zelkir/io/sourceinfo.h>
 #include <zelkir/pipeline/enhancementsettings.h>
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace zelkir {
 
@@ -41,6 +43,23 @@ struct RenderedFrame
     QImage image;
     Frame frame;
     FrameStatistics statistics;
+    /// The counts the source can produce, as the frame was rendered with them.
+    CountRange countRange;
+
+    /// For colour bars: the count shown at display levels 0, 32, 64, ..., 224 and 255 (nine
+    /// entries; empty when no pixel has a value), and those of levels 0 and 255 again.
+    std::vector<quint16> levelCounts;
+    quint16 clipLow = 0;
+    quint16 clipHigh = 0;
+    /// The histogram coarsened to at most 128 bins: bin i holds the pixels of counts
+    /// histogramFirst + i * histogramBinWidth onwards, the last bin ending at histogramLast
+    /// (the frame's lowest and highest count, clamped into the count range). Empty when no
+    /// pixel has a value.
+    std::vector<quint32> histogram;
+    quint16 histogramFirst = 0;
+    quint16 histogramLast = 0;
+    int histogramBinWidth = 1;
+
     /// A camera frame's arrival on the host (steady clock, ns), for latency figures; 0 for files.
     std::uint64_t receivedNs = 0;
 };

@@ -39,6 +39,11 @@ public:
     /// as the range's nearer end. Pixels without a value (CountFrame::noValue) are left out
     /// of the histogram and drawn in the palette's no-value colour. Returns false, writing
     /// nothing, when the frame, the image or the range is invalid or the sizes differ.
+    ///
+    /// The settings' span and isotherm band are read as counts here. A fixed span maps
+    /// linearly in every mode (no detail enhancement). The isotherm paints pixels whose
+    /// count lies in the band, after the palette; saturation colours, when shown, and
+    /// no-value pixels keep their colours.
     bool render(const CountFrame& frame, ValidRange range, const ArgbImage& out);
 
     /// The last rendered frame's histogram and statistics (empty before the first frame).
@@ -47,8 +52,13 @@ public:
     /// The count-to-level map of the last frame (for linear mode the linear map, otherwise
     /// the equalisation, which in DDE applies to the base); for colour bars.
     const LevelMap& levelMap() const { return m_levels; }
-    /// The last frame's clip points in linear mode.
+    /// The last frame's clip points in linear mode or with a fixed span (rounded).
     LinearClip linearClip() const { return m_clip; }
+    /// The count the last frame shows at a display level (0 to 255): with a fixed span the
+    /// exact, fractional count; otherwise the count of the level map whose level is nearest,
+    /// the last count at level 0 for 0 and the first at 255 for 255. NaN before the first
+    /// frame or after one without values.
+    double countAtLevel(double level) const;
 
     /// "avx2" or "sse2": the instruction set of the pixel loops on this machine.
     static const char* instructionSet();
@@ -56,6 +66,9 @@ public:
 private:
     void buildColourTable();
     void paintNoValue(const CountFrame& frame, const ArgbImage& out) const;
+    bool isothermCounts(ValidRange range, int& first, int& last) const;
+    void paintIsothermInTable();
+    void paintIsotherm(const CountFrame& frame, ValidRange range, const ArgbImage& out) const;
 
     Palette m_palette;
     EnhancementSettings m_settings;

@@ -29,7 +29,23 @@ struct EnhancementSettings
     /// Paint counts at or beyond the valid range's ends in the palette's saturation colours.
     bool showSaturationColors = false;
 
-    /// The same settings with every value brought into its range (NaN becomes the default).
+    /// A span the user fixed: the display runs linearly from spanLow (first level) to
+    /// spanHigh (last level) whatever the mode, as linear mode does between its clip points.
+    /// Both are physical values for whoever holds a frame's count scale; DisplayPipeline,
+    /// which sees counts only, takes them as (fractional) counts, so FrameRenderer converts
+    /// them first. Ignored unless spanLow < spanHigh, both finite.
+    bool fixedSpan = false;
+    double spanLow = 0.0;
+    double spanHigh = 0.0;
+    /// Pixels whose value lies in [isothermLow, isothermHigh] are painted in the palette's
+    /// isotherm colour over the image; same units as the span. Ignored unless low <= high,
+    /// both finite.
+    bool isotherm = false;
+    double isothermLow = 0.0;
+    double isothermHigh = 0.0;
+
+    /// The same settings with every value brought into its range (NaN becomes the default);
+    /// a span or isotherm band without meaning is switched off.
     EnhancementSettings clamped() const;
     bool operator==(const EnhancementSettings& other) const;
     bool operator!=(const EnhancementSettings& other) const { return !(*this == other); }

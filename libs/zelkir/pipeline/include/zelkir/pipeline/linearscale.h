@@ -30,6 +30,9 @@ public:
     /// level 127.5, counts below 0 and counts above 255.
     static void levels(const Histogram& histogram, double ignorePercent, LevelMap& out);
     static void levels(const Histogram& histogram, LinearClip clip, LevelMap& out);
+    /// The same between fractional counts low < high (a span fixed in physical values lies
+    /// between counts); with whole counts it equals the LinearClip form.
+    static void levels(const Histogram& histogram, double low, double high, LevelMap& out);
 };
 
 } // namespace zelkir

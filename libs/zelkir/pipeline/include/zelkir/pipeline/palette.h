@@ -60,6 +60,9 @@ public:
     /// Colour of pixels without a value: the named colour "novalue" when the file has it,
     /// else a strong colour apart from the ramp and from both saturation colours.
     std::uint32_t noValueColour() const { return m_noValue; }
+    /// Colour of the isotherm band: the named colour "isotherm2" when the file has it, else
+    /// a strong colour apart from the ramp and from the other mark colours.
+    std::uint32_t isothermColour() const { return m_isotherm; }
 
     /// Extras of the extended file form; empty for a basic palette.
     bool isExtended() const { return m_extended; }
@@ -83,6 +86,7 @@ private:
     std::uint32_t m_underflow = 0;
     std::uint32_t m_overflow = 0;
     std::uint32_t m_noValue = 0;
+    std::uint32_t m_isotherm = 0;
     bool m_extended = false;
     std::vector<ControlPoint> m_controlPoints;
     std::vector<NamedColour> m_namedColours;
