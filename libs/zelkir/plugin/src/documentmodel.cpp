@@ -1,12 +1,7 @@
 #include "documentmodel.h"
 
-#include "frameexporter.h"
-#include "frameinfonames.h"
-#include "frameproducer.h"
-#include "unitformat.h"
-
-#include <QFileInfo>
 #include "displayscale.h"
+#include "frameexporter.h"
 #include "frameinfonames.h"
 #include "frameproducer.h"
 #include "logging.h"
@@ -14,6 +9,7 @@
 #include "regionstore.h"
 #include "unitformat.h"
 
+#include <QFileInfo>
 #include <QRectF>
 #include <QTimer>
 #include <QtMath>
@@ -368,20 +364,6 @@ void DocumentModel::setActivePreset(int preset)
     m_producer->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
 }
 
-// Object parameters and frame export.
-
-void DocumentModel::setUpObjectParameters()
-{
-    m_objectParameters = new ObjectParameters(this);
-    m_objectParameters->setTemperatureScale(temperatureScale(m_tempTypeIndex));
-    connect(m_objectParameters, &ObjectParameters::calibrationChanged, this, [this] {
-        m_calibration = Calibration(m_objectParameters->calibration());
-        invalidateUnits();
-    });
-    // What the user sets is kept with the regions.
-    connect(m_objectParameters, &ObjectParameters::edited, this, &DocumentModel::scheduleRegionSave);
-    connect(this, &DocumentModel::tempTypeIndexChanged, m_objectParameters,
-        [this] { m_objectParameters->setTemperatureScale(temperatureScale(m_tempTypeIndex)); });
 // Display scale: fixed span, isotherm, colour bar and histogram ------------------------------
 
 void DocumentModel::connectDisplayScale()
@@ -731,91 +713,6 @@ void DocumentModel::updateUnitValues()
         updateFrameInfo();
 }
 
-QString DocumentModel::exportPath(const QVariant& target, QString* error) const
-{
-    const QString path = FrameExporter::localPath(target);
-    if (path.isEmpty()) {
-        *error = tr("Choose a file to save the frame to.");
-        return QString();
-    }
-    if (!m_frame) {
-        *error = tr("There is no frame to save yet.");
-        return QString();
-    }
-    const QFileInfo destination(path);
-    if (destination.exists() && !filePath().isEmpty()
-        && destination.canonicalFilePath() == QFileInfo(filePath()).canonicalFilePath()) {
-        *error = tr("A frame cannot replace the file it is shown from.");
-        return QString();
-    }
-    return path;
-}
-
-QString DocumentModel::unitDescription() const
-{
-    const Unit current = unit();
-    QString text = unitText(current);
-    if (current == TEMPERATURE_FACTORY || current == TEMPERATURE_USER)
-        text += QStringLiteral(" [%1]").arg(tempTypeStrings().value(m_tempTypeIndex));
-    else if (current == RADIANCE_FACTORY || current == RADIANCE_USER)
-        text += QStringLiteral(" [W/(m\u00B2 sr)]");
-    return text;
-}
-
-QString DocumentModel::exportFrameFits(const QVariant& target)
-{
-    QString error;
-    const QString path = exportPath(target, &error);
-    if (path.isEmpty())
-        return error;
-    return FrameExporter::writeFits(path, m_frame->frame,
-        m_source ? m_source->info.countRange : CountRange {}, m_calibration.parameters(),
-        m_source ? m_source->info.keywords : FileKeywords {});
-}
-
-QString DocumentModel::exportFrameCsv(const QVariant& target)
-{
-    QString error;
-    const QString path = exportPath(target, &error);
-    if (path.isEmpty())
-        return error;
-    const Unit current = unit();
-    const int preset = m_frame->frame.preset;
-    return FrameExporter::writeCsv(
-        path, m_frame->frame, QStringLiteral("# unit: ") + unitDescription(),
-        [this, current, preset](double physical) { return convert(physical, current, preset); },
-        [current](double value) { return formatUnitValue(value, current); });
-}
-
-QString DocumentModel::exportFramePng(const QVariant& target)
-{
-    QString error;
-    const QString path = exportPath(target, &error);
-    if (path.isEmpty())
-        return error;
-    const std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
-    QList<FrameExporter::Tick> ticks;
-    // The colour bar's ticks where the document has them; else the frame's lowest and
-    // highest value at the ends.
-    const QVariant barTicks = property("colorBarTicks");
-    if (barTicks.isValid()) {
-        for (const QVariant& tick : barTicks.toList()) {
-            const QVariantMap map = tick.toMap();
-            ticks.append({ map.value(QStringLiteral("position")).toDouble(),
-                map.value(QStringLiteral("text")).toString() });
-        }
-    } else if (m_frame->statistics.pixels > 0) {
-        const Frame& frame = m_frame->frame;
-        const Unit current = unit();
-        double low = convert(frame.scale.toPhysical(m_frame->statistics.minimum), current, frame.preset);
-        double high = convert(frame.scale.toPhysical(m_frame->statistics.maximum), current, frame.preset);
-        if (low > high)
-            std::swap(low, high);
-        ticks = { { 0.0, formatUnitValue(low, current) }, { 1.0, formatUnitValue(high, current) } };
-    }
-    return FrameExporter::writePng(path, m_image, palette ? *palette : Palette(), ticks);
-}
-
 void DocumentModel::invalidateUnits()
 {
     ++m_calibrationRevision;
@@ -906,6 +803,107 @@ void DocumentModel::flushRegionStore()
     QString error;
     if (!RegionStore::save(m_regionStorePath, { m_regions->geometries(), m_objectParameters->toJson() }, &error))
         qCWarning(lcRegions).noquote() << "regions not kept:" << error;
+}
+
+// Object parameters and frame export.
+
+void DocumentModel::setUpObjectParameters()
+{
+    m_objectParameters = new ObjectParameters(this);
+    m_objectParameters->setTemperatureScale(temperatureScale(m_tempTypeIndex));
+    connect(m_objectParameters, &ObjectParameters::calibrationChanged, this, [this] {
+        m_calibration = Calibration(m_objectParameters->calibration());
+        invalidateUnits();
+    });
+    // What the user sets is kept with the regions.
+    connect(m_objectParameters, &ObjectParameters::edited, this, &DocumentModel::scheduleRegionSave);
+    connect(this, &DocumentModel::tempTypeIndexChanged, m_objectParameters,
+        [this] { m_objectParameters->setTemperatureScale(temperatureScale(m_tempTypeIndex)); });
+}
+
+QString DocumentModel::exportPath(const QVariant& target, QString* error) const
+{
+    const QString path = FrameExporter::localPath(target);
+    if (path.isEmpty()) {
+        *error = tr("Choose a file to save the frame to.");
+        return QString();
+    }
+    if (!m_frame) {
+        *error = tr("There is no frame to save yet.");
+        return QString();
+    }
+    const QFileInfo destination(path);
+    if (destination.exists() && !filePath().isEmpty()
+        && destination.canonicalFilePath() == QFileInfo(filePath()).canonicalFilePath()) {
+        *error = tr("A frame cannot replace the file it is shown from.");
+        return QString();
+    }
+    return path;
+}
+
+QString DocumentModel::unitDescription() const
+{
+    const Unit current = unit();
+    QString text = unitText(current);
+    if (current == TEMPERATURE_FACTORY || current == TEMPERATURE_USER)
+        text += QStringLiteral(" [%1]").arg(tempTypeStrings().value(m_tempTypeIndex));
+    else if (current == RADIANCE_FACTORY || current == RADIANCE_USER)
+        text += QStringLiteral(" [W/(m\u00B2 sr)]");
+    return text;
+}
+
+QString DocumentModel::exportFrameFits(const QVariant& target)
+{
+    QString error;
+    const QString path = exportPath(target, &error);
+    if (path.isEmpty())
+        return error;
+    return FrameExporter::writeFits(path, m_frame->frame,
+        m_source ? m_source->info.countRange : CountRange {}, m_calibration.parameters(),
+        m_source ? m_source->info.keywords : FileKeywords {});
+}
+
+QString DocumentModel::exportFrameCsv(const QVariant& target)
+{
+    QString error;
+    const QString path = exportPath(target, &error);
+    if (path.isEmpty())
+        return error;
+    const Unit current = unit();
+    const int preset = m_frame->frame.preset;
+    return FrameExporter::writeCsv(
+        path, m_frame->frame, QStringLiteral("# unit: ") + unitDescription(),
+        [this, current, preset](double physical) { return convert(physical, current, preset); },
+        [current](double value) { return formatUnitValue(value, current); });
+}
+
+QString DocumentModel::exportFramePng(const QVariant& target)
+{
+    QString error;
+    const QString path = exportPath(target, &error);
+    if (path.isEmpty())
+        return error;
+    const std::shared_ptr<const Palette> palette = m_palettes->catalog()->palette(m_paletteIndex);
+    QList<FrameExporter::Tick> ticks;
+    // The colour bar's ticks where the document has them; else the frame's lowest and
+    // highest value at the ends.
+    const QVariant barTicks = property("colorBarTicks");
+    if (barTicks.isValid()) {
+        for (const QVariant& tick : barTicks.toList()) {
+            const QVariantMap map = tick.toMap();
+            ticks.append({ map.value(QStringLiteral("position")).toDouble(),
+                map.value(QStringLiteral("text")).toString() });
+        }
+    } else if (m_frame->statistics.pixels > 0) {
+        const Frame& frame = m_frame->frame;
+        const Unit current = unit();
+        double low = convert(frame.scale.toPhysical(m_frame->statistics.minimum), current, frame.preset);
+        double high = convert(frame.scale.toPhysical(m_frame->statistics.maximum), current, frame.preset);
+        if (low > high)
+            std::swap(low, high);
+        ticks = { { 0.0, formatUnitValue(low, current) }, { 1.0, formatUnitValue(high, current) } };
+    }
+    return FrameExporter::writePng(path, m_image, palette ? *palette : Palette(), ticks);
 }
 
 } // namespace zelkir
