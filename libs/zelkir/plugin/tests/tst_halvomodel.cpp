@@ -60,6 +60,7 @@ void TestHalvoModel::createDocument()
     QCOMPARE(count.count(), created ? 1 : 0);
     if (document) {
         QCOMPARE(document->palettes(), model.palettes());
+        QCOMPARE(document->regionStorePath(), SampleFiles::moviePath() + QStringLiteral(".regions.json"));
         QSignalSpy opened(document, &DocumentModel::opened);
         QVERIFY(opened.wait());
         QCOMPARE(document->imageSize(), QSize(SampleFiles::movieWidth, SampleFiles::movieHeight));
