@@ -2,6 +2,7 @@
 
 #include "frameinfonames.h"
 #include "frameproducer.h"
+#include "movieexporter.h"
 
 #include <QtMath>
 
@@ -93,6 +94,7 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     connect(
         m_enhancement, &ImageEnhancementModel::settingsChanged, this, &DocumentModel::updateRenderSettings);
     updateRenderSettings();
+    setUpSeries();
     m_producer->start();
 }
 
@@ -345,6 +347,32 @@ void DocumentModel::setActivePreset(int preset)
     Q_EMIT activePresetChanged();
     // A superframe holds every preset of a cycle, so it plays all frames.
     m_producer->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
+}
+
+// Series and movie export.
+
+void DocumentModel::setUpSeries()
+{
+    m_movieExporter = new MovieExporter(
+        [this](QString* error) -> std::optional<MovieExporter::Job> {
+            const FilePlayer* player = filePlayer();
+            if (!player || !m_source) {
+                *error = player ? tr("The file is not open yet.") : tr("Cameras record from their panel.");
+                return std::nullopt;
+            }
+            MovieExporter::Job job;
+            job.sourcePath = player->path();
+            job.first = player->boundStart();
+            job.last = player->boundEnd();
+            job.calibration = m_calibration.parameters();
+            return job;
+        },
+        this);
+}
+
+QString DocumentModel::exportMovieFits(const QVariant& path)
+{
+    return m_movieExporter->start(path);
 }
 
 } // namespace zelkir

@@ -4,6 +4,7 @@
 #include "frameinfomodel.h"
 #include "imageenhancementmodel.h"
 #include "liveplayer.h"
+#include "movieexporter.h"
 #include "palettelist.h"
 #include "renderjob.h"
 
@@ -79,6 +80,10 @@ class DocumentModel final : public QObject
     /// The camera side; null for files.
     Q_PROPERTY(zelkir::LivePlayer* realtime READ realtime CONSTANT)
 
+    // Series and movie export.
+    /// Saves the file's frames between the bounds as a FITS movie; idle for cameras.
+    Q_PROPERTY(zelkir::MovieExporter* movieExporter READ movieExporter CONSTANT)
+
 public:
     enum Status { Loading, Ready, Failed, Closed };
     Q_ENUM(Status)
@@ -147,6 +152,12 @@ public:
     /// The value of a physical pixel value in `unit` and the chosen temperature scale.
     double convert(double physical, Unit unit, int preset) const;
 
+    // Series and movie export.
+    MovieExporter* movieExporter() const { return m_movieExporter; }
+    /// Starts saving frames boundStart..boundEnd as a FITS movie (see MovieExporter); empty
+    /// when started, else a sentence for the user.
+    Q_INVOKABLE QString exportMovieFits(const QVariant& path);
+
 Q_SIGNALS:
     void statusChanged();
     void opened();
@@ -197,6 +208,10 @@ private:
     double m_cursorValue;
     QVariantList m_rois;
     int m_activePreset = PRESET_ALL;
+
+    // Series and movie export.
+    void setUpSeries();
+    MovieExporter* m_movieExporter = nullptr;
 };
 
 } // namespace zelkir
