@@ -3,6 +3,7 @@
 #include "frameinfonames.h"
 #include "frameproducer.h"
 #include "movieexporter.h"
+#include "regionseries.h"
 
 #include <QtMath>
 
@@ -368,6 +369,47 @@ void DocumentModel::setUpSeries()
             return job;
         },
         this);
+    m_regionSeries = new RegionSeries(
+        [this](QString* error) { return regionSeriesSetup(error); }, realtime() != nullptr, this);
+    // A series holds the unit it started with.
+    connect(this, &DocumentModel::unitChanged, m_regionSeries, &RegionSeries::invalidate);
+    connect(this, &DocumentModel::tempTypeIndexChanged, m_regionSeries, &RegionSeries::invalidate);
+}
+
+std::optional<RegionSeriesSetup> DocumentModel::regionSeriesSetup(QString* error) const
+{
+    if (!m_source) {
+        *error = tr("The source is not open yet.");
+        return std::nullopt;
+    }
+    RegionSeriesSetup setup;
+    if (const FilePlayer* player = filePlayer()) {
+        setup.path = player->path();
+        setup.first = player->boundStart();
+        setup.last = player->boundEnd();
+    }
+    // A copy: the worker converts while the document may change its own.
+    const Calibration calibration = m_calibration;
+    const zelkir::Unit target = sourceUnit(unit());
+    const TemperatureScale scale = temperatureScale(m_tempTypeIndex);
+    setup.convert = [calibration, target, scale](double physical, int preset) {
+        return calibration.convert(physical, target, scale, preset);
+    };
+    setup.unit = unit();
+    switch (unit()) {
+    case COUNTS:
+        setup.unitSymbol = tr("counts");
+        break;
+    case RADIANCE_FACTORY:
+    case RADIANCE_USER:
+        setup.unitSymbol = QStringLiteral("W/(m\u00B2 sr)");
+        break;
+    case TEMPERATURE_FACTORY:
+    case TEMPERATURE_USER:
+        setup.unitSymbol = tempTypeStrings().value(m_tempTypeIndex);
+        break;
+    }
+    return setup;
 }
 
 QString DocumentModel::exportMovieFits(const QVariant& path)

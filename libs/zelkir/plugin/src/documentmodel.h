@@ -21,6 +21,8 @@
 namespace zelkir {
 
 class FrameProducer;
+class RegionSeries;
+struct RegionSeriesSetup;
 
 /// One open file or connected camera: the displayed image with its palette, enhancement,
 /// units and frame information, the same for every source of frames. `filePlayer` is the
@@ -81,6 +83,9 @@ class DocumentModel final : public QObject
     Q_PROPERTY(zelkir::LivePlayer* realtime READ realtime CONSTANT)
 
     // Series and movie export.
+    Q_MOC_INCLUDE("regionseries.h")
+    /// Region statistics over the file's frames between the bounds, or a camera's recent ones.
+    Q_PROPERTY(zelkir::RegionSeries* regionSeries READ regionSeries CONSTANT)
     /// Saves the file's frames between the bounds as a FITS movie; idle for cameras.
     Q_PROPERTY(zelkir::MovieExporter* movieExporter READ movieExporter CONSTANT)
 
@@ -154,6 +159,7 @@ public:
 
     // Series and movie export.
     MovieExporter* movieExporter() const { return m_movieExporter; }
+    RegionSeries* regionSeries() const { return m_regionSeries; }
     /// Starts saving frames boundStart..boundEnd as a FITS movie (see MovieExporter); empty
     /// when started, else a sentence for the user.
     Q_INVOKABLE QString exportMovieFits(const QVariant& path);
@@ -211,7 +217,10 @@ private:
 
     // Series and movie export.
     void setUpSeries();
+    /// The regions and unit of the moment, for a series to start with.
+    std::optional<RegionSeriesSetup> regionSeriesSetup(QString* error) const;
     MovieExporter* m_movieExporter = nullptr;
+    RegionSeries* m_regionSeries = nullptr;
 };
 
 } // namespace zelkir
