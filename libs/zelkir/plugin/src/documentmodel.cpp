@@ -374,6 +374,11 @@ void DocumentModel::setUpSeries()
     // A series holds the unit it started with.
     connect(this, &DocumentModel::unitChanged, m_regionSeries, &RegionSeries::invalidate);
     connect(this, &DocumentModel::tempTypeIndexChanged, m_regionSeries, &RegionSeries::invalidate);
+    // And a file's, the frames between the bounds.
+    if (FilePlayer* player = filePlayer()) {
+        connect(player, &FilePlayer::boundStartChanged, m_regionSeries, &RegionSeries::invalidate);
+        connect(player, &FilePlayer::boundEndChanged, m_regionSeries, &RegionSeries::invalidate);
+    }
 }
 
 std::optional<RegionSeriesSetup> DocumentModel::regionSeriesSetup(QString* error) const

@@ -431,20 +431,44 @@ double RegionSeries::sampleTime(std::size_t sample) const
     return m_times[sample];
 }
 
-QVariantList RegionSeries::points(int regionRow, const QString& figureName) const
+QVariantList RegionSeries::points(int regionRow, const QString& figureName, int maximumPoints) const
 {
     const int figure = figureOf(figureName);
     if (figure < 0 || regionRow < 0 || std::size_t(regionRow) >= m_setup.regions.size())
         return {};
     updateRanges();
     const std::deque<float>& values = column(regionRow, figure);
+    const auto point = [&](std::size_t sample) {
+        return QVariantMap { { QStringLiteral("t"), sampleTime(sample) },
+            { QStringLiteral("v"), double(values[sample]) } };
+    };
     QVariantList points;
-    points.reserve(int(values.size()));
-    for (std::size_t sample = 0; sample < values.size(); ++sample) {
-        if (std::isfinite(values[sample])) {
-            points.append(QVariantMap {
-                { QStringLiteral("t"), sampleTime(sample) }, { QStringLiteral("v"), double(values[sample]) } });
+    // Stretches of samples give their lowest and highest value, in time order.
+    const std::size_t stretches = maximumPoints > 1 ? std::size_t(maximumPoints / 2) : 0;
+    const std::size_t stretch = stretches > 0 ? (values.size() + stretches - 1) / stretches : 1;
+    points.reserve(int(std::min(values.size(), 2 * values.size() / stretch + 2)));
+    for (std::size_t begin = 0; begin < values.size(); begin += stretch) {
+        const std::size_t end = std::min(values.size(), begin + stretch);
+        if (stretch == 1) {
+            if (std::isfinite(values[begin]))
+                points.append(point(begin));
+            continue;
         }
+        std::size_t low = end;
+        std::size_t high = end;
+        for (std::size_t sample = begin; sample < end; ++sample) {
+            if (!std::isfinite(values[sample]))
+                continue;
+            if (low == end || values[sample] < values[low])
+                low = sample;
+            if (high == end || values[sample] > values[high])
+                high = sample;
+        }
+        if (low == end)
+            continue;
+        points.append(point(std::min(low, high)));
+        if (low != high)
+            points.append(point(std::max(low, high)));
     }
     return points;
 }

@@ -113,8 +113,9 @@ public:
     /// Stops a scan at once, keeping what it found.
     Q_INVOKABLE void cancel();
     /// One figure ("minimum", "maximum", "mean", "deviation") of region `regionRow`: maps
-    /// {t, v}, samples without a value left out.
-    Q_INVOKABLE QVariantList points(int regionRow, const QString& figure) const;
+    /// {t, v}, samples without a value left out. A positive `maximumPoints` thins long series
+    /// to about that many, keeping the lowest and highest value of each stretch.
+    Q_INVOKABLE QVariantList points(int regionRow, const QString& figure, int maximumPoints = 0) const;
     /// {minimum, maximum} of one figure over every region; NaN without values.
     Q_INVOKABLE QVariantMap range(const QString& figure) const;
     /// Saves the series as CSV to a path or file URL: one row per frame. Empty on success,

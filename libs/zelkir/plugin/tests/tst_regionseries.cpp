@@ -330,6 +330,12 @@ void TestRegionSeries::cameraHistoryKeepsRecentSeconds()
     QCOMPARE(series.valueMinimum(), 59.0);
     QCOMPARE(series.valueMaximum(), 121.0);
     QCOMPARE(series.points(1, QStringLiteral("mean")).first().toMap().value(QStringLiteral("v")).toDouble(), 60.0);
+    // Thinned for a plot: each stretch's extremes, so the ends stay.
+    const QVariantList thin = series.points(0, QStringLiteral("mean"), 10);
+    QVERIFY(thin.size() > 5 && thin.size() <= 10);
+    QCOMPARE(thin.first().toMap().value(QStringLiteral("v")).toDouble(), 60.0);
+    QCOMPARE(thin.last().toMap().value(QStringLiteral("v")).toDouble(), 120.0);
+    QCOMPARE(thin.last().toMap().value(QStringLiteral("t")).toDouble(), 60.0);
     QCOMPARE(series.exportCsv(m_dir.filePath(QStringLiteral("live.csv"))), QString());
 
     series.setHistorySeconds(10.0);
