@@ -111,8 +111,12 @@ Outcome exportMovie(DetachedJob& job, const MovieExporter::Job& request, const Q
         const double seconds = frame.time - firstTime;
         if (!writer.append(frame.counts, std::isfinite(seconds) ? seconds : std::nan(""), &error, frame.preset))
             return { false, error };
-        saved.store(index - request.first + 1);
-        job.post();
+        // A hundred steps of progress at most, however long the movie.
+        const int done = index - request.first + 1;
+        const int total = last - request.first + 1;
+        saved.store(done);
+        if (done * 100 / total != (done - 1) * 100 / total)
+            job.post();
     }
     const int frames = writer.frameCount();
     if (!writer.finish(&error))

@@ -236,6 +236,8 @@ void RegionSeries::cancel()
     m_job->cancel();
     // What the scan had handed over stays.
     onScanned();
+    if (!m_job)
+        return;
     m_job.reset();
     m_shared.reset();
     Q_EMIT runningChanged();
