@@ -210,6 +210,8 @@ void MovieExporter::setProgress(double progress)
 
 void MovieExporter::end(bool ok, const QString& message)
 {
+    // The thread may still be posting the news: after cancel() it never touches us again.
+    m_job->cancel();
     m_job.reset();
     m_results.reset();
     if (ok)

@@ -271,6 +271,8 @@ void RegionSeries::onScanned()
     if (!frames.empty())
         scheduleChanged();
     if (done) {
+        // The thread may still be posting the news: after cancel() it never touches us again.
+        m_job->cancel();
         m_job.reset();
         m_shared.reset();
         m_complete = error.isEmpty();
