@@ -10,8 +10,12 @@
 #include <QSGRectangleNode>
 #include <QStyleHints>
 
+#include <QtMath>
+
+#include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace zelkir {
 
@@ -33,6 +37,85 @@ public:
     QSGTransformNode outlines;
 };
 
+// Outlines are built from filled rectangles, each under a transform that places and turns
+// it: the software renderer draws those, where it would ignore custom geometry.
+struct OutlinePiece
+{
+    QMatrix4x4 matrix;
+    QRectF rect;
+    QColor color;
+};
+
+constexpr double OutlineWidth = 1.0;
+constexpr double SelectedOutlineWidth = 2.0;
+// A spot's cross, in view pixels: arms from the gap to the reach, around the point.
+constexpr double SpotGap = 3.0;
+constexpr double SpotReach = 10.0;
+
+void addSegment(std::vector<OutlinePiece>& pieces, QPointF from, QPointF to, double width, const QColor& color)
+{
+    const QPointF d = to - from;
+    const double length = std::hypot(d.x(), d.y());
+    if (!(length > 0.0))
+        return;
+    OutlinePiece piece;
+    piece.matrix.translate(float(from.x()), float(from.y()));
+    piece.matrix.rotate(float(qRadiansToDegrees(std::atan2(d.y(), d.x()))), 0, 0, 1);
+    // Half a width past each end, so that the joints of a polyline leave no notch.
+    piece.rect = QRectF(-width / 2, -width / 2, length + width, width);
+    piece.color = color;
+    pieces.push_back(piece);
+}
+
+void addRect(std::vector<OutlinePiece>& pieces, const QRectF& rect, const QColor& color)
+{
+    pieces.push_back({ QMatrix4x4(), rect, color });
+}
+
+void addOutline(std::vector<OutlinePiece>& pieces, const RoiShape& shape, const ViewGeometry& geometry)
+{
+    const double w = shape.selected ? SelectedOutlineWidth : OutlineWidth;
+    switch (shape.kind) {
+    case RoiShape::Kind::Box: {
+        const QRectF r(geometry.mapFromImage(shape.rect.topLeft()), geometry.mapFromImage(shape.rect.bottomRight()));
+        addRect(pieces, QRectF(r.left(), r.top(), r.width(), w), shape.color);
+        addRect(pieces, QRectF(r.left(), r.bottom() - w, r.width(), w), shape.color);
+        addRect(pieces, QRectF(r.left(), r.top(), w, r.height()), shape.color);
+        addRect(pieces, QRectF(r.right() - w, r.top(), w, r.height()), shape.color);
+        break;
+    }
+    case RoiShape::Kind::Ellipse: {
+        const QRectF r(geometry.mapFromImage(shape.rect.topLeft()), geometry.mapFromImage(shape.rect.bottomRight()));
+        // The outline runs just inside the bounding rectangle, as a box's does.
+        const double rx = std::max(0.0, r.width() / 2 - w / 2);
+        const double ry = std::max(0.0, r.height() / 2 - w / 2);
+        const QPointF c = r.center();
+        // About one segment per 6 view pixels of circumference keeps curves smooth.
+        const int count = std::clamp(int(2 * M_PI * std::max(rx, ry) / 6), 24, 256);
+        QPointF previous(c.x() + rx, c.y());
+        for (int i = 1; i <= count; ++i) {
+            const double angle = 2 * M_PI * i / count;
+            const QPointF point(c.x() + rx * std::cos(angle), c.y() + ry * std::sin(angle));
+            addSegment(pieces, previous, point, w, shape.color);
+            previous = point;
+        }
+        break;
+    }
+    case RoiShape::Kind::Line:
+        addSegment(pieces, geometry.mapFromImage(shape.p1), geometry.mapFromImage(shape.p2), w, shape.color);
+        break;
+    case RoiShape::Kind::Spot: {
+        const QPointF c = geometry.mapFromImage(shape.p1);
+        const double arm = SpotReach - SpotGap;
+        addRect(pieces, QRectF(c.x() - SpotReach, c.y() - w / 2, arm, w), shape.color);
+        addRect(pieces, QRectF(c.x() + SpotGap, c.y() - w / 2, arm, w), shape.color);
+        addRect(pieces, QRectF(c.x() - w / 2, c.y() - SpotReach, w, arm), shape.color);
+        addRect(pieces, QRectF(c.x() - w / 2, c.y() + SpotGap, w, arm), shape.color);
+        break;
+    }
+    }
+}
+
 void setOutlineCount(QQuickWindow* window, QSGTransformNode& outlines, int count)
 {
     while (outlines.childCount() > count) {
@@ -40,8 +123,11 @@ void setOutlineCount(QQuickWindow* window, QSGTransformNode& outlines, int count
         outlines.removeChildNode(last);
         delete last;
     }
-    while (outlines.childCount() < count)
-        outlines.appendChildNode(window->createRectangleNode());
+    while (outlines.childCount() < count) {
+        auto* placed = new QSGTransformNode;
+        placed->appendChildNode(window->createRectangleNode());
+        outlines.appendChildNode(placed);
+    }
 }
 
 } // namespace
@@ -78,6 +164,16 @@ void RoiImageView::setRois(const QVariant& rois)
     m_rois = value;
     emit roisChanged();
     update();
+}
+
+QPointF RoiImageView::mapToImage(QPointF itemPoint) const
+{
+    return m_geometry.mapToImage(itemPoint);
+}
+
+QPointF RoiImageView::mapFromImage(QPointF imagePoint) const
+{
+    return m_geometry.mapFromImage(imagePoint);
 }
 
 void RoiImageView::setZoom(double zoom)
@@ -215,21 +311,21 @@ QSGNode* RoiImageView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
         node->image = image;
     }
 
-    const std::vector<RoiShape> shapes = roiShapes(m_rois.toList());
-    setOutlineCount(window(), node->outlines, int(shapes.size()) * 4);
-    QSGNode* edge = node->outlines.firstChild();
-    for (const RoiShape& shape : shapes) {
-        const QRectF r(
-            m_geometry.mapFromImage(shape.rect.topLeft()), m_geometry.mapFromImage(shape.rect.bottomRight()));
-        const QRectF edges[]
-            = { QRectF(r.left(), r.top(), r.width(), 1), QRectF(r.left(), r.bottom() - 1, r.width(), 1),
-                  QRectF(r.left(), r.top(), 1, r.height()), QRectF(r.right() - 1, r.top(), 1, r.height()) };
-        for (const QRectF& e : edges) {
-            auto* rect = static_cast<QSGRectangleNode*>(edge);
-            rect->setRect(e);
-            rect->setColor(shape.color);
-            edge = edge->nextSibling();
-        }
+    std::vector<OutlinePiece> pieces;
+    for (const RoiShape& shape : roiShapes(m_rois.toList()))
+        addOutline(pieces, shape, m_geometry);
+    setOutlineCount(window(), node->outlines, int(pieces.size()));
+    QSGNode* child = node->outlines.firstChild();
+    for (const OutlinePiece& piece : pieces) {
+        auto* placed = static_cast<QSGTransformNode*>(child);
+        if (placed->matrix() != piece.matrix)
+            placed->setMatrix(piece.matrix);
+        auto* rect = static_cast<QSGRectangleNode*>(placed->firstChild());
+        if (rect->rect() != piece.rect)
+            rect->setRect(piece.rect);
+        if (rect->color() != piece.color)
+            rect->setColor(piece.color);
+        child = child->nextSibling();
     }
     return node;
 }

@@ -282,6 +282,61 @@ private slots:
             near(cleared.pixel((QPointF(inWindow(QPointF(40, 60))) * dpr).toPoint()), qRgb(128, 128, 128)));
     }
 
+    void kindsAreDrawn()
+    {
+        QImage grey(10, 10, QImage::Format_ARGB32);
+        grey.fill(qRgb(128, 128, 128));
+        m_view->setImage(grey);
+        // Scale 20. A diagonal line, an ellipse filling the image, a spot's cross, and a
+        // selected box drawn thicker than a plain one.
+        evaluate(QStringLiteral(
+            "view.rois = [{ kind: 'line', x: 0, y: 0, width: 0, height: 0, x1: 1, y1: 1, x2: 9, y2: 9, "
+            "color: '#ff0000' }, { kind: 'ellipse', x: 0, y: 0, width: 10, height: 10, color: '#00ff00' }, "
+            "{ kind: 'spot', x: 0, y: 0, width: 0, height: 0, x1: 2.525, y1: 7.525, x2: 2.525, y2: 7.525, "
+            "color: '#0000ff' }, { x: 6, y: 0, width: 2, height: 2, color: '#ffff00', selected: true }]"));
+        const QImage shot = m_window->grabWindow();
+        const double dpr = m_window->devicePixelRatio();
+        // Turned outlines are smoothed: a pixel on one is nearer its colour than the image's.
+        const auto distance = [](QRgb a, QRgb b) {
+            return qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+        };
+        const auto at = [&](QPointF p, QRgb colour) {
+            const QRgb pixel = shot.pixel((QPointF(inWindow(p)) * dpr).toPoint());
+            return distance(pixel, colour) < distance(pixel, qRgb(128, 128, 128));
+        };
+        const auto plain = [&](QPointF p) {
+            return near(shot.pixel((QPointF(inWindow(p)) * dpr).toPoint()), qRgb(128, 128, 128));
+        };
+        QVERIFY(at(QPointF(100, 100), qRgb(255, 0, 0)));
+        QVERIFY(at(QPointF(60, 60), qRgb(255, 0, 0)));
+        QVERIFY(plain(QPointF(60, 80)));
+        // The ellipse touches the middle of each side and leaves the corners alone.
+        QVERIFY(at(QPointF(100, 0), qRgb(0, 255, 0)));
+        QVERIFY(at(QPointF(0, 100), qRgb(0, 255, 0)));
+        QVERIFY(at(QPointF(199, 100), qRgb(0, 255, 0)));
+        QVERIFY(plain(QPointF(3, 3)));
+        // The cross: arms beside the point, the point itself left visible.
+        QVERIFY(at(QPointF(50 + 6, 150), qRgb(0, 0, 255)));
+        QVERIFY(at(QPointF(50, 150 - 6), qRgb(0, 0, 255)));
+        QVERIFY(plain(QPointF(50, 150)));
+        // Two view pixels wide when selected.
+        QVERIFY(at(QPointF(120, 20), qRgb(255, 255, 0)));
+        QVERIFY(at(QPointF(121, 20), qRgb(255, 255, 0)));
+        QVERIFY(plain(QPointF(122, 20)));
+    }
+
+    void mapsImagePoints()
+    {
+        QImage grey(10, 10, QImage::Format_ARGB32);
+        grey.fill(qRgb(128, 128, 128));
+        m_view->setImage(grey);
+        m_view->setZoom(40.0);
+        m_view->setPan(QPointF(100, 60));
+        QCOMPARE(evaluate(QStringLiteral("view.mapToImage(Qt.point(20, 40))")).toPointF(), QPointF(3, 2.5));
+        QCOMPARE(evaluate(QStringLiteral("view.mapFromImage(Qt.point(3, 2.5))")).toPointF(), QPointF(20, 40));
+        QCOMPARE(m_view->mapToImage(m_view->mapFromImage(QPointF(-1.25, 12))), QPointF(-1.25, 12));
+    }
+
     void imageViewKeepsOrStretches()
     {
         m_plain->setImage(quadrants());

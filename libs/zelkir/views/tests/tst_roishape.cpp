@@ -84,6 +84,60 @@ private slots:
         QCOMPARE(shapes[2].color, QColor(0x12, 0x34, 0x56));
     }
 
+    void kinds_data()
+    {
+        QTest::addColumn<QVariantMap>("roi");
+        QTest::addColumn<bool>("drawn");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QPointF>("p1");
+        QTest::addColumn<QPointF>("p2");
+
+        const auto with = [](QVariantMap m, const char* kind, QVariantMap extra = {}) {
+            m.insert(QStringLiteral("kind"), QString::fromLatin1(kind));
+            m.insert(extra);
+            return m;
+        };
+        const QVariantMap ends { { "x1", 1.5 }, { "y1", 2.5 }, { "x2", 7 }, { "y2", 3 } };
+        using K = RoiShape::Kind;
+        QTest::newRow("no kind is a box") << map(1, 2, 3, 4) << true << int(K::Box) << QPointF() << QPointF();
+        QTest::newRow("unknown kind is a box") << with(map(1, 2, 3, 4), "star") << true << int(K::Box)
+                                               << QPointF() << QPointF();
+        QTest::newRow("ellipse") << with(map(1, 2, 3, 4), "ellipse") << true << int(K::Ellipse) << QPointF()
+                                 << QPointF();
+        QTest::newRow("ellipse without area")
+            << with(map(1, 2, 0, 4), "ellipse") << false << 0 << QPointF() << QPointF();
+        QTest::newRow("line by its ends") << with(map(0, 0, 0, 0), "line", ends) << true << int(K::Line)
+                                          << QPointF(1.5, 2.5) << QPointF(7, 3);
+        QTest::newRow("line by its rectangle")
+            << with(map(1, 2, 3, 4), "line") << true << int(K::Line) << QPointF(1, 2) << QPointF(4, 6);
+        QTest::newRow("line without length")
+            << with(map(1, 2, 0, 0), "line") << false << 0 << QPointF() << QPointF();
+        QTest::newRow("spot by its point") << with(map(0, 0, 0, 0), "spot", ends) << true << int(K::Spot)
+                                           << QPointF(1.5, 2.5) << QPointF(7, 3);
+        QTest::newRow("spot by its rectangle's centre")
+            << with(map(1, 2, 2, 2), "spot") << true << int(K::Spot) << QPointF(2, 3) << QPointF(3, 4);
+        QTest::newRow("spot without a point") << QVariantMap { { "kind", "spot" }, { "x1", 1 } } << false << 0
+                                              << QPointF() << QPointF();
+    }
+
+    void kinds()
+    {
+        QFETCH(QVariantMap, roi);
+        QFETCH(bool, drawn);
+        QFETCH(int, kind);
+        QFETCH(QPointF, p1);
+        QFETCH(QPointF, p2);
+        const std::vector<RoiShape> shapes = roiShapes({ roi });
+        QCOMPARE(shapes.size(), std::size_t(drawn ? 1 : 0));
+        if (!drawn)
+            return;
+        QCOMPARE(int(shapes[0].kind), kind);
+        if (shapes[0].kind == RoiShape::Kind::Line || shapes[0].kind == RoiShape::Kind::Spot) {
+            QCOMPARE(shapes[0].p1, p1);
+            QCOMPARE(shapes[0].p2, p2);
+        }
+    }
+
     void objects()
     {
         RoiObject object;

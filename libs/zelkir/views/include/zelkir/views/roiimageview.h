@@ -19,8 +19,10 @@ class RoiImageView : public QQuickItem
 {
     Q_OBJECT
     Q_PROPERTY(QImage image READ image WRITE setImage NOTIFY imageChanged)
-    /// A list of rectangles in image pixels: rects, or maps/objects with x, y, width,
-    /// height and an optional color. null (or anything not a list) means none.
+    /// A list of regions in image pixels: rects, or maps/objects with x, y, width, height
+    /// and optional color, selected (drawn thicker) and kind ("box", "ellipse", "line" with
+    /// its ends x1, y1, x2, y2, "spot" at x1, y1 as a cross of fixed size). null (or
+    /// anything not a list) means none.
     Q_PROPERTY(QVariant rois READ rois WRITE setRois NOTIFY roisChanged)
     /// 0 fits the whole image, centred; otherwise view pixels per image pixel.
     Q_PROPERTY(double zoom READ zoom WRITE setZoom NOTIFY zoomChanged)
@@ -52,6 +54,12 @@ public:
 
     QPoint cursorPos() const { return m_cursorPos; }
     QPointF hoverPos() const { return m_hoverPos; }
+
+    /// The continuous image coordinates (pixel (x, y) covers [x, x+1) x [y, y+1)) of a point
+    /// of the item, as zoomed and panned now; also outside the image.
+    Q_INVOKABLE QPointF mapToImage(QPointF itemPoint) const;
+    /// The point of the item showing continuous image coordinates `imagePoint`.
+    Q_INVOKABLE QPointF mapFromImage(QPointF imagePoint) const;
 
 signals:
     void imageChanged();
