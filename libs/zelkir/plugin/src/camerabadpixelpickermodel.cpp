@@ -106,7 +106,7 @@ void CameraBadPixelPickerModel::detach()
         qCInfo(lcBadPixels) << "bad-pixel edits never sent to the camera are dropped:" << m_list.pixels();
     changeEnabled(false);
     if (m_document)
-        m_document->setRois({});
+        m_document->setPixelMarks({});
     m_document.clear();
     m_player.clear();
     m_camera.clear();
@@ -349,7 +349,7 @@ void CameraBadPixelPickerModel::showMarks()
                 { QStringLiteral("width"), 1 }, { QStringLiteral("height"), 1 },
                 { QStringLiteral("color"), QString::fromLatin1(MarkColor) } });
     }
-    m_document->setRois(marks);
+    m_document->setPixelMarks(marks);
 }
 
 } // namespace zelkir

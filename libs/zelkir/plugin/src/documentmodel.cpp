@@ -2,9 +2,15 @@
 
 #include "frameinfonames.h"
 #include "frameproducer.h"
+#include "logging.h"
 #include "movieexporter.h"
+#include "palettecatalog.h"
 #include "regionseries.h"
+#include "regionstore.h"
+#include "unitformat.h"
 
+#include <QRectF>
+#include <QTimer>
 #include <QtMath>
 
 #include <limits>
@@ -85,6 +91,7 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     , m_frameInfo(new FrameInfoModel(this))
     , m_producer(producer)
     , m_cursorValue(std::numeric_limits<double>::quiet_NaN())
+    , m_regions(new RegionListModel(this))
 {
     m_producer->setParent(this);
     m_paletteIndex = qMax(0, m_palettes->indexOf(PaletteCatalog::grayscaleName()));
@@ -95,11 +102,15 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     connect(
         m_enhancement, &ImageEnhancementModel::settingsChanged, this, &DocumentModel::updateRenderSettings);
     updateRenderSettings();
+    setupRegions();
     setUpSeries();
     m_producer->start();
 }
 
-DocumentModel::~DocumentModel() = default;
+DocumentModel::~DocumentModel()
+{
+    flushRegionStore();
+}
 
 QString DocumentModel::filePath() const
 {
@@ -136,6 +147,8 @@ void DocumentModel::onSourceOpened(const OpenResultPtr& result)
     if (m_units.isEmpty())
         m_units.append(COUNTS);
     m_imageSize = QSize(m_source->info.width, m_source->info.height);
+    m_regions->setImageSize(m_imageSize);
+    loadRegions();
     setStatus(Ready);
     Q_EMIT imageSizeChanged();
     Q_EMIT availableUnitsChanged();
@@ -152,6 +165,7 @@ void DocumentModel::onOpenFailed(const QString& message)
 
 void DocumentModel::onProducerClosed()
 {
+    flushRegionStore();
     if (m_status != Failed)
         setStatus(Closed);
 }
@@ -177,8 +191,11 @@ void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
     const QSize size(frame->frame.width, frame->frame.height);
     if (size != m_imageSize) {
         m_imageSize = size;
+        m_regions->setImageSize(size);
         Q_EMIT imageSizeChanged();
     }
+    updateRegionStatistics();
+    feedRegionSeries();
     updateFrameInfo();
     updateCursorValue();
 }
@@ -189,6 +206,7 @@ void DocumentModel::clearFrame()
     m_image = QImage();
     Q_EMIT imageChanged();
     m_frameInfo->setEntries({});
+    updateRegionStatistics();
     updateCursorValue();
 }
 
@@ -232,7 +250,7 @@ void DocumentModel::setUnitIndex(int index)
         return;
     m_unitIndex = index;
     Q_EMIT unitChanged();
-    updateCursorValue();
+    updateUnitValues();
 }
 
 DocumentModel::Unit DocumentModel::unit() const
@@ -252,7 +270,7 @@ void DocumentModel::setTempTypeIndex(int index)
         return;
     m_tempTypeIndex = index;
     Q_EMIT tempTypeIndexChanged();
-    updateCursorValue();
+    updateUnitValues();
 }
 
 void DocumentModel::setCursorPos(const QPoint& position)
@@ -262,14 +280,6 @@ void DocumentModel::setCursorPos(const QPoint& position)
     m_cursorPos = position;
     Q_EMIT cursorPosChanged();
     updateCursorValue();
-}
-
-void DocumentModel::setRois(const QVariantList& rois)
-{
-    if (!realtime() || rois == m_rois)
-        return;
-    m_rois = rois;
-    Q_EMIT roisChanged();
 }
 
 double DocumentModel::convert(double physical, Unit unit, int preset) const
@@ -312,6 +322,7 @@ void DocumentModel::updateFrameInfo()
     };
     if (isSequencing())
         entries.append({ FrameInfoNames::preset(), QString::number(frame.preset) });
+    entries.append(regionInfoEntries());
     entries.append(m_producer->frameDetails(*m_frame));
     if (m_source) {
         for (const FileKeyword& keyword : m_source->info.keywords) {
@@ -350,6 +361,186 @@ void DocumentModel::setActivePreset(int preset)
     m_producer->setPresetFilter(preset == PRESET_SUPERFRAME ? PRESET_ALL : preset);
 }
 
+// Regions.
+
+void DocumentModel::setupRegions()
+{
+    m_regions->setFormatter([this](double value) { return formatUnitValue(value, unit()); });
+    // The roi colours of the house palette, whichever palette the image shows.
+    const std::shared_ptr<const PaletteCatalog> catalog = m_palettes->catalog();
+    if (const std::shared_ptr<const Palette> fusion
+        = catalog ? catalog->palette(catalog->indexOf(QStringLiteral("Fusion"))) : nullptr) {
+        for (const Palette::ColourList& list : fusion->colourLists()) {
+            if (list.name != "roi" || list.colours.empty())
+                continue;
+            QList<QColor> colors;
+            for (std::uint32_t colour : list.colours)
+                colors.append(QColor::fromRgb(colour));
+            m_regions->setColors(colors);
+        }
+    }
+    m_regionSaveTimer = new QTimer(this);
+    m_regionSaveTimer->setSingleShot(true);
+    m_regionSaveTimer->setInterval(500);
+    connect(m_regionSaveTimer, &QTimer::timeout, this, &DocumentModel::flushRegionStore);
+    connect(m_regions, &RegionListModel::geometryChanged, this, [this] {
+        updateRegionStatistics();
+        if (m_frame)
+            updateFrameInfo();
+        updateRois();
+    });
+    connect(m_regions, &RegionListModel::selectedChanged, this, &DocumentModel::updateRois);
+    connect(m_regions, &RegionListModel::edited, this, &DocumentModel::scheduleRegionSave);
+}
+
+const UnitTable& DocumentModel::unitTable(const Frame& frame)
+{
+    const UnitTableKey key { unit(), m_tempTypeIndex, frame.preset, frame.scale, m_calibrationRevision };
+    if (m_unitTable.isEmpty() || !(key == m_unitTableKey)) {
+        const Unit tableUnit = key.unit;
+        const int preset = key.preset;
+        m_unitTable.build(frame.scale, [&](double physical) { return convert(physical, tableUnit, preset); });
+        m_unitTableKey = key;
+    }
+    return m_unitTable;
+}
+
+void DocumentModel::updateRegionStatistics()
+{
+    if (m_regions->count() == 0)
+        return;
+    std::vector<RegionStatistics> statistics;
+    statistics.reserve(std::size_t(m_regions->count()));
+    if (m_frame) {
+        const Frame& frame = m_frame->frame;
+        const UnitTable& table = unitTable(frame);
+        for (const RegionListModel::Region& region : m_regions->regions())
+            statistics.push_back(computeRegionStatistics(frame, region.geometry, table));
+    } else {
+        statistics.resize(std::size_t(m_regions->count()));
+    }
+    m_regions->setStatistics(std::move(statistics));
+}
+
+QList<FrameInfoModel::Entry> DocumentModel::regionInfoEntries() const
+{
+    QList<FrameInfoModel::Entry> entries;
+    const Unit current = unit();
+    for (int row = 0; row < m_regions->count(); ++row) {
+        const RegionListModel::Region& region = m_regions->regions()[std::size_t(row)];
+        const RegionStatistics& s = region.statistics;
+        const QString name = m_regions->name(row);
+        if (region.geometry.kind == RegionKind::Spot) {
+            entries.append({ name, formatUnitValue(s.mean, current) });
+            continue;
+        }
+        entries.append({ tr("%1 Min").arg(name), formatUnitValue(s.minimum, current) });
+        entries.append({ tr("%1 Max").arg(name), formatUnitValue(s.maximum, current) });
+        entries.append({ tr("%1 Mean").arg(name), formatUnitValue(s.mean, current) });
+        entries.append({ tr("%1 Std Dev").arg(name), formatUnitValue(s.deviation, current) });
+    }
+    return entries;
+}
+
+void DocumentModel::updateUnitValues()
+{
+    updateCursorValue();
+    updateRegionStatistics();
+    if (m_frame)
+        updateFrameInfo();
+}
+
+void DocumentModel::invalidateUnits()
+{
+    ++m_calibrationRevision;
+    updateUnitValues();
+    // Series keep the calibration they began with.
+    m_regionSeries->invalidate();
+}
+
+void DocumentModel::updateRois()
+{
+    QVariantList rois;
+    for (int row = 0; row < m_regions->count(); ++row) {
+        const RegionGeometry& g = m_regions->regions()[std::size_t(row)].geometry;
+        const QRectF rect = QRectF(g.p1, g.p2).normalized();
+        rois.append(QVariantMap {
+            { QStringLiteral("x"), rect.x() },
+            { QStringLiteral("y"), rect.y() },
+            { QStringLiteral("width"), rect.width() },
+            { QStringLiteral("height"), rect.height() },
+            { QStringLiteral("color"), m_regions->color(row).name() },
+            { QStringLiteral("kind"), RegionListModel::kindName(g.kind) },
+            { QStringLiteral("label"), m_regions->name(row) },
+            { QStringLiteral("x1"), g.p1.x() },
+            { QStringLiteral("y1"), g.p1.y() },
+            { QStringLiteral("x2"), g.p2.x() },
+            { QStringLiteral("y2"), g.p2.y() },
+            { QStringLiteral("selected"), row == m_regions->selected() },
+        });
+    }
+    rois.append(m_pixelMarks);
+    if (rois == m_rois)
+        return;
+    m_rois = rois;
+    Q_EMIT roisChanged();
+}
+
+void DocumentModel::setPixelMarks(const QVariantList& marks)
+{
+    if (marks == m_pixelMarks)
+        return;
+    m_pixelMarks = marks;
+    updateRois();
+}
+
+void DocumentModel::setRegionStorePath(const QString& path)
+{
+    if (path == m_regionStorePath)
+        return;
+    flushRegionStore();
+    m_regionStorePath = path;
+    m_regionsLoaded = false;
+    if (m_source)
+        loadRegions();
+}
+
+void DocumentModel::loadRegions()
+{
+    if (m_regionsLoaded || m_regionStorePath.isEmpty())
+        return;
+    m_regionsLoaded = true;
+    QString error;
+    const std::optional<RegionStoreContents> contents = RegionStore::load(m_regionStorePath, &error);
+    if (!contents) {
+        // Left as it is: the user may want it back, and it is only replaced after an edit.
+        qCWarning(lcRegions).noquote() << "regions not restored:" << error;
+        return;
+    }
+    if (!contents->regions.empty())
+        m_regions->setRegions(contents->regions);
+    restoreObjectParameters(contents->objectParameters);
+}
+
+void DocumentModel::scheduleRegionSave()
+{
+    if (m_regionStorePath.isEmpty())
+        return;
+    m_regionSavePending = true;
+    m_regionSaveTimer->start();
+}
+
+void DocumentModel::flushRegionStore()
+{
+    if (!m_regionSavePending)
+        return;
+    m_regionSavePending = false;
+    m_regionSaveTimer->stop();
+    QString error;
+    if (!RegionStore::save(m_regionStorePath, { m_regions->geometries(), storedObjectParameters() }, &error))
+        qCWarning(lcRegions).noquote() << "regions not kept:" << error;
+}
+
 // Series and movie export.
 
 void DocumentModel::setUpSeries()
@@ -374,6 +565,7 @@ void DocumentModel::setUpSeries()
     // A series holds the unit it started with.
     connect(this, &DocumentModel::unitChanged, m_regionSeries, &RegionSeries::invalidate);
     connect(this, &DocumentModel::tempTypeIndexChanged, m_regionSeries, &RegionSeries::invalidate);
+    connect(m_regions, &RegionListModel::geometryChanged, m_regionSeries, &RegionSeries::invalidate);
     // And a file's, the frames between the bounds.
     if (FilePlayer* player = filePlayer()) {
         connect(player, &FilePlayer::boundStartChanged, m_regionSeries, &RegionSeries::invalidate);
@@ -388,6 +580,9 @@ std::optional<RegionSeriesSetup> DocumentModel::regionSeriesSetup(QString* error
         return std::nullopt;
     }
     RegionSeriesSetup setup;
+    setup.regions = m_regions->geometries();
+    for (int row = 0; row < m_regions->count(); ++row)
+        setup.names.append(m_regions->name(row));
     if (const FilePlayer* player = filePlayer()) {
         setup.path = player->path();
         setup.first = player->boundStart();
@@ -415,6 +610,29 @@ std::optional<RegionSeriesSetup> DocumentModel::regionSeriesSetup(QString* error
         break;
     }
     return setup;
+}
+
+void DocumentModel::feedRegionSeries()
+{
+    if (!realtime() || !m_frame || m_regions->count() == 0)
+        return;
+    // The figures alone: a line's profile stays with the region list.
+    std::vector<RegionStatistics> statistics;
+    statistics.reserve(std::size_t(m_regions->count()));
+    for (const RegionListModel::Region& region : m_regions->regions()) {
+        RegionStatistics figures;
+        figures.pixels = region.statistics.pixels;
+        figures.minimum = region.statistics.minimum;
+        figures.maximum = region.statistics.maximum;
+        figures.mean = region.statistics.mean;
+        figures.deviation = region.statistics.deviation;
+        statistics.push_back(std::move(figures));
+    }
+    // The host's steady clock of the frame's arrival; the frame's own time without it.
+    const double seconds
+        = m_frame->receivedNs != 0 ? double(m_frame->receivedNs) * 1e-9 : m_frame->frame.time;
+    if (qIsFinite(seconds))
+        m_regionSeries->appendLive(m_frame->index, seconds, statistics);
 }
 
 QString DocumentModel::exportMovieFits(const QVariant& path)

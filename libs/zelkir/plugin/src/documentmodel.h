@@ -6,17 +6,22 @@
 #include "liveplayer.h"
 #include "movieexporter.h"
 #include "palettelist.h"
+#include "regionlistmodel.h"
+#include "regionstatistics.h"
 #include "renderjob.h"
 
 #include <zelkir/io/calibration.h>
 
 #include <QImage>
+#include <QJsonObject>
 #include <QObject>
 #include <QPoint>
 #include <QSize>
 #include <QStringList>
 #include <QVariantList>
 #include <qqmlregistration.h>
+
+class QTimer;
 
 namespace zelkir {
 
@@ -44,8 +49,9 @@ class DocumentModel final : public QObject
 
     Q_PROPERTY(QImage image READ image NOTIFY imageChanged)
     Q_PROPERTY(QSize imageSize READ imageSize NOTIFY imageSizeChanged)
-    /// Regions of interest drawn over the image (see RoiImageView::rois); always empty
-    /// for files. Cameras' bad pixels show here while they are picked.
+    /// What the view draws over the image (see RoiImageView::rois): the regions, as maps
+    /// {x, y, width, height, color, kind, label, x1, y1, x2, y2, selected}, then the pixel
+    /// marks (a camera's bad pixels while they are picked).
     Q_PROPERTY(QVariantList rois READ rois NOTIFY roisChanged)
     Q_PROPERTY(zelkir::FrameInfoModel* frameInfo READ frameInfo CONSTANT)
 
@@ -89,6 +95,10 @@ class DocumentModel final : public QObject
     /// Saves the file's frames between the bounds as a FITS movie; idle for cameras.
     Q_PROPERTY(zelkir::MovieExporter* movieExporter READ movieExporter CONSTANT)
 
+    // Regions.
+    /// The regions with their figures on the current frame in the current unit.
+    Q_PROPERTY(zelkir::RegionListModel* regions READ regions CONSTANT)
+
 public:
     enum Status { Loading, Ready, Failed, Closed };
     Q_ENUM(Status)
@@ -125,8 +135,6 @@ public:
     QImage image() const { return m_image; }
     QSize imageSize() const { return m_imageSize; }
     QVariantList rois() const { return m_rois; }
-    /// Ignored for files, which have no regions.
-    void setRois(const QVariantList& rois);
     FrameInfoModel* frameInfo() const { return m_frameInfo; }
     bool showSaturationColors() const { return m_showSaturationColors; }
     void setShowSaturationColors(bool show);
@@ -164,6 +172,26 @@ public:
     /// when started, else a sentence for the user.
     Q_INVOKABLE QString exportMovieFits(const QVariant& path);
 
+    // Regions.
+    RegionListModel* regions() const { return m_regions; }
+    /// Single pixels to mark after the regions in `rois`: maps {x, y, width, height, color}.
+    void setPixelMarks(const QVariantList& marks);
+    /// The file the regions are kept in; empty keeps them nowhere. The regions are read
+    /// from it once the source is open, and written to it after the user changes them.
+    void setRegionStorePath(const QString& path);
+    QString regionStorePath() const { return m_regionStorePath; }
+    /// Writes the regions soon (coalescing edits), once the user has changed something kept
+    /// in the store.
+    void scheduleRegionSave();
+    /// Writes pending changes to the region store now.
+    void flushRegionStore();
+    /// The calibration inputs changed: every value shown in a unit is computed anew.
+    void invalidateUnits();
+    quint64 calibrationRevision() const { return m_calibrationRevision; }
+    /// The display value of every count of frames like `frame` in the current unit; rebuilt
+    /// only when the unit, scale, preset, frame scale or calibration changed.
+    const UnitTable& unitTable(const Frame& frame);
+
 Q_SIGNALS:
     void statusChanged();
     void opened();
@@ -182,6 +210,30 @@ Q_SIGNALS:
     void activePresetChanged();
 
 private:
+    // Regions.
+    struct UnitTableKey
+    {
+        Unit unit = COUNTS;
+        int tempTypeIndex = -1;
+        int preset = -1;
+        CountScale scale;
+        quint64 calibrationRevision = 0;
+        bool operator==(const UnitTableKey& other) const
+        {
+            return unit == other.unit && tempTypeIndex == other.tempTypeIndex && preset == other.preset
+                && scale == other.scale && calibrationRevision == other.calibrationRevision;
+        }
+    };
+    void setupRegions();
+    void updateRegionStatistics();
+    void updateRois();
+    void updateUnitValues();
+    void loadRegions();
+    QList<FrameInfoModel::Entry> regionInfoEntries() const;
+    /// The object parameters' section of the region store, kept as read until something owns it.
+    QJsonObject storedObjectParameters() const { return m_storedObjectParameters; }
+    void restoreObjectParameters(const QJsonObject& json) { m_storedObjectParameters = json; }
+
     void onSourceOpened(const OpenResultPtr& result);
     void onOpenFailed(const QString& message);
     void onFrameReady(const RenderedFramePtr& frame);
@@ -219,8 +271,22 @@ private:
     void setUpSeries();
     /// The regions and unit of the moment, for a series to start with.
     std::optional<RegionSeriesSetup> regionSeriesSetup(QString* error) const;
+    /// A camera's frame: its region figures join the series' history.
+    void feedRegionSeries();
     MovieExporter* m_movieExporter = nullptr;
     RegionSeries* m_regionSeries = nullptr;
+
+    // Regions.
+    RegionListModel* const m_regions;
+    QVariantList m_pixelMarks;
+    UnitTable m_unitTable;
+    UnitTableKey m_unitTableKey;
+    quint64 m_calibrationRevision = 0;
+    QString m_regionStorePath;
+    QTimer* m_regionSaveTimer = nullptr;
+    bool m_regionsLoaded = false;
+    bool m_regionSavePending = false;
+    QJsonObject m_storedObjectParameters;
 };
 
 } // namespace zelkir

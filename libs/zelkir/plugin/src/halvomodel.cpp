@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QQmlEngine>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -60,7 +61,9 @@ DocumentModel* HalvoModel::createDocument(const QVariant& source)
     const QString path = localPath(source);
     if (path.isEmpty())
         return nullptr;
-    return adopt(new FilePlayer(path));
+    DocumentModel* document = adopt(new FilePlayer(path));
+    document->setRegionStorePath(path + QStringLiteral(".regions.json"));
+    return document;
 }
 
 DocumentModel* HalvoModel::createCameraDocument(
@@ -68,7 +71,16 @@ DocumentModel* HalvoModel::createCameraDocument(
 {
     if (!library)
         library = CameraLibrary::system();
-    return adopt(new LivePlayer(camera, std::move(library), clock));
+    DocumentModel* document = adopt(new LivePlayer(camera, std::move(library), clock));
+    // One region file per camera, named by what identifies it best.
+    QString name = QString::fromUtf8(camera.serialNumber.c_str());
+    if (name.isEmpty())
+        name = QString::fromUtf8(camera.address.c_str());
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    const QString folder = configDir();
+    if (!name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !folder.isEmpty())
+        document->setRegionStorePath(folder + QStringLiteral("/regions/") + name + QStringLiteral(".json"));
+    return document;
 }
 
 DocumentModel* HalvoModel::adopt(FrameProducer* producer)

@@ -118,7 +118,8 @@ std::vector<QPoint> lineSamples(const QPointF& p1, const QPointF& p2)
     return samples;
 }
 
-RegionStatistics computeRegionStatistics(const Frame& frame, const RegionGeometry& region, const UnitTable& table)
+RegionStatistics computeRegionStatistics(
+    const Frame& frame, const RegionGeometry& region, const UnitTable& table)
 {
     RegionStatistics statistics;
     const float* values = table.data();

@@ -65,7 +65,8 @@ private:
 
 /// The region's figures on `frame`, leaving out pixels outside the image, pixels without a
 /// value, and counts the table has no value for. An empty table gives no pixels.
-RegionStatistics computeRegionStatistics(const Frame& frame, const RegionGeometry& region, const UnitTable& table);
+RegionStatistics computeRegionStatistics(
+    const Frame& frame, const RegionGeometry& region, const UnitTable& table);
 
 /// The pixel positions a line takes, one per sample from p1 to p2 (see RegionGeometry),
 /// also those outside the image.

@@ -184,9 +184,10 @@ void TestRegionStatistics::line_data()
     QTest::addColumn<QList<QPoint>>("pixels");
 
     QTest::newRow("horizontal") << QPointF(0.5, 2.5) << QPointF(5.5, 2.5)
-                                << QList<QPoint> { { 0, 2 }, { 1, 2 }, { 2, 2 }, { 3, 2 }, { 4, 2 }, { 5, 2 } };
-    QTest::newRow("backwards vertical") << QPointF(7.2, 9.9) << QPointF(7.2, 6.9)
-                                        << QList<QPoint> { { 7, 9 }, { 7, 8 }, { 7, 7 }, { 7, 6 } };
+                                << QList<QPoint> { { 0, 2 }, { 1, 2 }, { 2, 2 }, { 3, 2 }, { 4, 2 },
+                                       { 5, 2 } };
+    QTest::newRow("backwards vertical")
+        << QPointF(7.2, 9.9) << QPointF(7.2, 6.9) << QList<QPoint> { { 7, 9 }, { 7, 8 }, { 7, 7 }, { 7, 6 } };
     QTest::newRow("diagonal") << QPointF(1.5, 1.5) << QPointF(4.5, 4.5)
                               << QList<QPoint> { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 4 } };
     QTest::newRow("shallow") << QPointF(0.5, 0.5) << QPointF(4.5, 2.5)

@@ -52,7 +52,8 @@ constexpr double SelectedOutlineWidth = 2.0;
 constexpr double SpotGap = 3.0;
 constexpr double SpotReach = 10.0;
 
-void addSegment(std::vector<OutlinePiece>& pieces, QPointF from, QPointF to, double width, const QColor& color)
+void addSegment(
+    std::vector<OutlinePiece>& pieces, QPointF from, QPointF to, double width, const QColor& color)
 {
     const QPointF d = to - from;
     const double length = std::hypot(d.x(), d.y());
@@ -77,7 +78,8 @@ void addOutline(std::vector<OutlinePiece>& pieces, const RoiShape& shape, const 
     const double w = shape.selected ? SelectedOutlineWidth : OutlineWidth;
     switch (shape.kind) {
     case RoiShape::Kind::Box: {
-        const QRectF r(geometry.mapFromImage(shape.rect.topLeft()), geometry.mapFromImage(shape.rect.bottomRight()));
+        const QRectF r(
+            geometry.mapFromImage(shape.rect.topLeft()), geometry.mapFromImage(shape.rect.bottomRight()));
         addRect(pieces, QRectF(r.left(), r.top(), r.width(), w), shape.color);
         addRect(pieces, QRectF(r.left(), r.bottom() - w, r.width(), w), shape.color);
         addRect(pieces, QRectF(r.left(), r.top(), w, r.height()), shape.color);
@@ -85,7 +87,8 @@ void addOutline(std::vector<OutlinePiece>& pieces, const RoiShape& shape, const 
         break;
     }
     case RoiShape::Kind::Ellipse: {
-        const QRectF r(geometry.mapFromImage(shape.rect.topLeft()), geometry.mapFromImage(shape.rect.bottomRight()));
+        const QRectF r(
+            geometry.mapFromImage(shape.rect.topLeft()), geometry.mapFromImage(shape.rect.bottomRight()));
         // The outline runs just inside the bounding rectangle, as a box's does.
         const double rx = std::max(0.0, r.width() / 2 - w / 2);
         const double ry = std::max(0.0, r.height() / 2 - w / 2);

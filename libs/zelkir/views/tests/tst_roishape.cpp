@@ -100,8 +100,8 @@ private slots:
         const QVariantMap ends { { "x1", 1.5 }, { "y1", 2.5 }, { "x2", 7 }, { "y2", 3 } };
         using K = RoiShape::Kind;
         QTest::newRow("no kind is a box") << map(1, 2, 3, 4) << true << int(K::Box) << QPointF() << QPointF();
-        QTest::newRow("unknown kind is a box") << with(map(1, 2, 3, 4), "star") << true << int(K::Box)
-                                               << QPointF() << QPointF();
+        QTest::newRow("unknown kind is a box")
+            << with(map(1, 2, 3, 4), "star") << true << int(K::Box) << QPointF() << QPointF();
         QTest::newRow("ellipse") << with(map(1, 2, 3, 4), "ellipse") << true << int(K::Ellipse) << QPointF()
                                  << QPointF();
         QTest::newRow("ellipse without area")
@@ -116,8 +116,8 @@ private slots:
                                            << QPointF(1.5, 2.5) << QPointF(7, 3);
         QTest::newRow("spot by its rectangle's centre")
             << with(map(1, 2, 2, 2), "spot") << true << int(K::Spot) << QPointF(2, 3) << QPointF(3, 4);
-        QTest::newRow("spot without a point") << QVariantMap { { "kind", "spot" }, { "x1", 1 } } << false << 0
-                                              << QPointF() << QPointF();
+        QTest::newRow("spot without a point")
+            << QVariantMap { { "kind", "spot" }, { "x1", 1 } } << false << 0 << QPointF() << QPointF();
     }
 
     void kinds()
