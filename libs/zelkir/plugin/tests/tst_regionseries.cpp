@@ -1,4 +1,7 @@
 #include "fakesource.h"
+#include "fileplayer.h"
+#include "manualclock.h"
+#include "regionlistmodel.h"
 #include "regionseries.h"
 #include "support/fitstestwriter.h"
 
@@ -143,6 +146,7 @@ private Q_SLOTS:
     void stoppingNeverWaits_data();
     void stoppingNeverWaits();
     void cameraHistoryKeepsRecentSeconds();
+    void documentSeriesFollowsItsRegionsAndUnit();
 
 private:
     QTemporaryDir m_dir;
@@ -350,6 +354,42 @@ void TestRegionSeries::cameraHistoryKeepsRecentSeconds()
     series.appendLive(122, 622.0, statistics(3, 1.0));
     QCOMPARE(series.sampleCount(), 1);
     QCOMPARE(series.regionNames().size(), 3);
+}
+
+void TestRegionSeries::documentSeriesFollowsItsRegionsAndUnit()
+{
+    DocumentModel document(new zelkir::FilePlayer(m_movie, new ManualClock), nullptr);
+    QSignalSpy image(&document, &DocumentModel::imageChanged);
+    QVERIFY(image.wait(5000));
+    RegionSeries* series = document.regionSeries();
+    QVERIFY(!series->isLive());
+    QVERIFY(!series->start().isEmpty());
+    bool chosen = false;
+    for (int index = 0; index < document.availableUnitStrings().size() && !chosen; ++index) {
+        document.setUnitIndex(index);
+        chosen = document.unit() == DocumentModel::TEMPERATURE_FACTORY;
+    }
+    QVERIFY(chosen);
+    QCOMPARE(document.regions()->add(QStringLiteral("box"), 2, 1, 6, 4), 0);
+
+    QVERIFY(scanToEnd(*series));
+    QCOMPARE(series->sampleCount(), Frames);
+    QCOMPARE(series->regionNames(), QStringList { QStringLiteral("Box 1") });
+    const auto firstMean = [series] {
+        return series->points(0, QStringLiteral("mean")).first().toMap().value(QStringLiteral("v")).toDouble();
+    };
+    // The document shows frame 0: the series agrees with its own figures.
+    QVERIFY(std::abs(firstMean() - expectedFigures(0, 2, 1, 6, 4).mean) < 1e-3);
+    QVERIFY(std::abs(firstMean() - document.regions()->statistics(0).value(QStringLiteral("mean")).toDouble()) < 1e-3);
+
+    document.setTempTypeIndex(2);
+    QVERIFY(series->isStale());
+    QVERIFY(scanToEnd(*series));
+    QVERIFY(!series->isStale());
+    QVERIFY(std::abs(firstMean() - (expectedFigures(0, 2, 1, 6, 4).mean + 273.15)) < 1e-3);
+
+    QVERIFY(document.regions()->add(QStringLiteral("spot"), 7.5, 5.5, 7.5, 5.5) >= 0);
+    QVERIFY(series->isStale());
 }
 
 QTEST_GUILESS_MAIN(TestRegionSeries)
