@@ -97,7 +97,19 @@ Outcome exportMovie(DetachedJob& job, const MovieExporter::Job& request, const Q
             header.frameRate = source->info().frameRate;
             if (!std::isfinite(header.frameRate))
                 header.frameRate = 0.0;
-            header.framePresets = source->presetInfo().sequencing;
+            // The presets as the file player reads them back: per frame in the frame table,
+            // the cycle in the header.
+            const PresetInfo& presets = source->presetInfo();
+            header.framePresets = presets.sequencing;
+            if (presets.sequencing) {
+                header.keywords.append({ QStringLiteral("SEQUENCE"), true, QStringLiteral("presets cycled") });
+                header.keywords.append(
+                    { QStringLiteral("PRESETS"), int(presets.availablePresets), QStringLiteral("presets used") });
+                if (presets.superframing)
+                    header.keywords.append({ QStringLiteral("SUPERFRM"), true, QStringLiteral("superframes") });
+            } else if (presets.preset != 0) {
+                header.keywords.append({ QStringLiteral("PRESET"), presets.preset, QStringLiteral("camera preset") });
+            }
             scale = frame.scale;
             header.calibration = withScale(request.calibration, scale);
             if (!writer.create(target, header, &error))

@@ -2,6 +2,7 @@
 #include "fileplayer.h"
 #include "manualclock.h"
 #include "movieexporter.h"
+#include "samplefiles.h"
 #include "support/fitstestwriter.h"
 
 #include <zelkir/io/calibration.h>
@@ -104,6 +105,7 @@ private Q_SLOTS:
     void initTestCase();
 
     void savedMovieReadsBack();
+    void presetsAreKept();
     void refusals_data();
     void refusals();
     void cancelDeletesUnfinishedFile_data();
@@ -167,6 +169,32 @@ void TestMovieExporter::savedMovieReadsBack()
         for (int pixel : { 0, 7, Width * Height - 1 })
             QVERIFY(std::abs(kelvin(*saved, copy, pixel) - kelvin(*source, original, pixel)) < 1e-9);
     }
+}
+
+void TestMovieExporter::presetsAreKept()
+{
+    const QString sample = SampleFiles::sequencingPath();
+    MovieExporter exporter([sample](QString*) {
+        MovieExporter::Job job;
+        job.sourcePath = sample;
+        job.first = 1;
+        job.last = 6;
+        return std::optional<MovieExporter::Job>(job);
+    });
+    QSignalSpy finished(&exporter, &MovieExporter::finished);
+    const QString path = m_dir.filePath(QStringLiteral("presets.fits"));
+    QCOMPARE(exporter.start(path), QString());
+    QVERIFY(finished.wait(5000));
+    QVERIFY2(finished.first().at(0).toBool(), qPrintable(finished.first().at(1).toString()));
+
+    QString error;
+    std::unique_ptr<zelkir::FrameSource> source = zelkir::FrameSourceFactory::open(sample, &error);
+    std::unique_ptr<zelkir::FrameSource> saved = zelkir::FrameSourceFactory::open(path, &error);
+    QVERIFY2(source && saved, qPrintable(error));
+    QCOMPARE(saved->frameCount(), 6);
+    QCOMPARE(saved->presetInfo(), source->presetInfo());
+    for (int frame = 0; frame < 6; ++frame)
+        QCOMPARE(saved->framePreset(frame), source->framePreset(frame + 1));
 }
 
 void TestMovieExporter::refusals_data()
