@@ -97,6 +97,16 @@ Outcome exportMovie(DetachedJob& job, const MovieExporter::Job& request, const Q
             header.frameRate = source->info().frameRate;
             if (!std::isfinite(header.frameRate))
                 header.frameRate = 0.0;
+            // Where and with what the original was taken.
+            for (const char* name : { "DATE-OBS", "INSTRUME", "SERIALNO" }) {
+                for (const FileKeyword& keyword : source->fileKeywords()) {
+                    if (keyword.name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0
+                        && !keyword.value.isEmpty()) {
+                        header.keywords.append({ QLatin1String(name), keyword.value, keyword.comment });
+                        break;
+                    }
+                }
+            }
             // The presets as the file player reads them back: per frame in the frame table,
             // the cycle in the header.
             const PresetInfo& presets = source->presetInfo();

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -39,7 +40,7 @@ FitsTestCube movieCube()
     for (int frame = 0; frame < Frames; ++frame)
         cube.times.push_back(3.0 + 0.04 * frame * frame);
     cube.cards = { { "RADGAIN", 0.01 }, { "RADOFFS", 2.0 }, { "PLANCK_R", 5685.76 }, { "PLANCK_B", 1404.0 },
-        { "PLANCK_F", 1.0 }, { "PLANCK_O", 1.63 } };
+        { "PLANCK_F", 1.0 }, { "PLANCK_O", 1.63 }, { "INSTRUME", QStringLiteral("IRCAM-7") } };
     return cube;
 }
 
@@ -159,6 +160,10 @@ void TestMovieExporter::savedMovieReadsBack()
     QCOMPARE(saved->frameCount(), 4);
     QCOMPARE(saved->width(), Width);
     QCOMPARE(saved->height(), Height);
+    const auto instrument = std::find_if(saved->fileKeywords().begin(), saved->fileKeywords().end(),
+        [](const zelkir::FileKeyword& keyword) { return keyword.name == QLatin1String("INSTRUME"); });
+    QVERIFY(instrument != saved->fileKeywords().end());
+    QCOMPARE(instrument->value, QStringLiteral("IRCAM-7"));
     zelkir::Frame original;
     zelkir::Frame copy;
     for (int frame = 0; frame < 4; ++frame) {
