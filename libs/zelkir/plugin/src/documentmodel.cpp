@@ -5,7 +5,9 @@
 #include "frameinfonames.h"
 #include "frameproducer.h"
 #include "logging.h"
+#include "movieexporter.h"
 #include "palettecatalog.h"
+#include "regionseries.h"
 #include "regionstore.h"
 #include "unitformat.h"
 
@@ -106,6 +108,7 @@ DocumentModel::DocumentModel(FrameProducer* producer, PaletteList* palettes, QOb
     updateRenderSettings();
     setUpObjectParameters();
     setupRegions();
+    setUpSeries();
     m_producer->start();
 }
 
@@ -198,6 +201,7 @@ void DocumentModel::onFrameReady(const RenderedFramePtr& frame)
         Q_EMIT imageSizeChanged();
     }
     updateRegionStatistics();
+    feedRegionSeries();
     updateFrameInfo();
     updateCursorValue();
 }
@@ -720,6 +724,8 @@ void DocumentModel::invalidateUnits()
     // Span and isotherm stay put in physical values; the values they show move.
     Q_EMIT isothermChanged();
     onDisplayScaleInputsChanged();
+    // Series keep the calibration they began with.
+    m_regionSeries->invalidate();
 }
 
 void DocumentModel::updateRois()
@@ -904,6 +910,105 @@ QString DocumentModel::exportFramePng(const QVariant& target)
         ticks = { { 0.0, formatUnitValue(low, current) }, { 1.0, formatUnitValue(high, current) } };
     }
     return FrameExporter::writePng(path, m_image, palette ? *palette : Palette(), ticks);
+}
+
+// Series and movie export.
+
+void DocumentModel::setUpSeries()
+{
+    m_movieExporter = new MovieExporter(
+        [this](QString* error) -> std::optional<MovieExporter::Job> {
+            const FilePlayer* player = filePlayer();
+            if (!player || !m_source) {
+                *error = player ? tr("The file is not open yet.") : tr("Cameras record from their panel.");
+                return std::nullopt;
+            }
+            MovieExporter::Job job;
+            job.sourcePath = player->path();
+            job.first = player->boundStart();
+            job.last = player->boundEnd();
+            job.calibration = m_calibration.parameters();
+            return job;
+        },
+        this);
+    m_regionSeries = new RegionSeries(
+        [this](QString* error) { return regionSeriesSetup(error); }, realtime() != nullptr, this);
+    // A series holds the unit it started with.
+    connect(this, &DocumentModel::unitChanged, m_regionSeries, &RegionSeries::invalidate);
+    connect(this, &DocumentModel::tempTypeIndexChanged, m_regionSeries, &RegionSeries::invalidate);
+    connect(m_regions, &RegionListModel::geometryChanged, m_regionSeries, &RegionSeries::invalidate);
+    // And a file's, the frames between the bounds.
+    if (FilePlayer* player = filePlayer()) {
+        connect(player, &FilePlayer::boundStartChanged, m_regionSeries, &RegionSeries::invalidate);
+        connect(player, &FilePlayer::boundEndChanged, m_regionSeries, &RegionSeries::invalidate);
+    }
+}
+
+std::optional<RegionSeriesSetup> DocumentModel::regionSeriesSetup(QString* error) const
+{
+    if (!m_source) {
+        *error = tr("The source is not open yet.");
+        return std::nullopt;
+    }
+    RegionSeriesSetup setup;
+    setup.regions = m_regions->geometries();
+    for (int row = 0; row < m_regions->count(); ++row)
+        setup.names.append(m_regions->name(row));
+    if (const FilePlayer* player = filePlayer()) {
+        setup.path = player->path();
+        setup.first = player->boundStart();
+        setup.last = player->boundEnd();
+    }
+    // A copy: the worker converts while the document may change its own.
+    const Calibration calibration = m_calibration;
+    const zelkir::Unit target = sourceUnit(unit());
+    const TemperatureScale scale = temperatureScale(m_tempTypeIndex);
+    setup.convert = [calibration, target, scale](double physical, int preset) {
+        return calibration.convert(physical, target, scale, preset);
+    };
+    setup.unit = unit();
+    switch (unit()) {
+    case COUNTS:
+        setup.unitSymbol = tr("counts");
+        break;
+    case RADIANCE_FACTORY:
+    case RADIANCE_USER:
+        setup.unitSymbol = QStringLiteral("W/(m\u00B2 sr)");
+        break;
+    case TEMPERATURE_FACTORY:
+    case TEMPERATURE_USER:
+        setup.unitSymbol = tempTypeStrings().value(m_tempTypeIndex);
+        break;
+    }
+    return setup;
+}
+
+void DocumentModel::feedRegionSeries()
+{
+    if (!realtime() || !m_frame || m_regions->count() == 0)
+        return;
+    // The figures alone: a line's profile stays with the region list.
+    std::vector<RegionStatistics> statistics;
+    statistics.reserve(std::size_t(m_regions->count()));
+    for (const RegionListModel::Region& region : m_regions->regions()) {
+        RegionStatistics figures;
+        figures.pixels = region.statistics.pixels;
+        figures.minimum = region.statistics.minimum;
+        figures.maximum = region.statistics.maximum;
+        figures.mean = region.statistics.mean;
+        figures.deviation = region.statistics.deviation;
+        statistics.push_back(std::move(figures));
+    }
+    // The host's steady clock of the frame's arrival; the frame's own time without it.
+    const double seconds
+        = m_frame->receivedNs != 0 ? double(m_frame->receivedNs) * 1e-9 : m_frame->frame.time;
+    if (qIsFinite(seconds))
+        m_regionSeries->appendLive(m_frame->index, seconds, statistics);
+}
+
+QString DocumentModel::exportMovieFits(const QVariant& path)
+{
+    return m_movieExporter->start(path);
 }
 
 } // namespace zelkir

@@ -5,6 +5,7 @@
 #include "imageenhancementmodel.h"
 #include "liveplayer.h"
 #include "objectparameters.h"
+#include "movieexporter.h"
 #include "palettelist.h"
 #include "physicalband.h"
 #include "regionlistmodel.h"
@@ -28,6 +29,8 @@ class QTimer;
 namespace zelkir {
 
 class FrameProducer;
+class RegionSeries;
+struct RegionSeriesSetup;
 
 /// One open file or connected camera: the displayed image with its palette, enhancement,
 /// units and frame information, the same for every source of frames. `filePlayer` is the
@@ -115,6 +118,13 @@ class DocumentModel final : public QObject
     // Object parameters and frame export.
     /// Emissivity, reflected temperature and the air in between: the user units' inputs.
     Q_PROPERTY(zelkir::ObjectParameters* objectParameters READ objectParameters CONSTANT)
+    // Series and movie export.
+    Q_MOC_INCLUDE("regionseries.h")
+    /// Region statistics over the file's frames between the bounds, or a camera's recent ones.
+    Q_PROPERTY(zelkir::RegionSeries* regionSeries READ regionSeries CONSTANT)
+    /// Saves the file's frames between the bounds as a FITS movie; idle for cameras.
+    Q_PROPERTY(zelkir::MovieExporter* movieExporter READ movieExporter CONSTANT)
+
     // Regions.
     /// The regions with their figures on the current frame in the current unit.
     Q_PROPERTY(zelkir::RegionListModel* regions READ regions CONSTANT)
@@ -225,6 +235,12 @@ public:
     /// The physical pixel value whose value in the current unit is `value`, within what the
     /// current frame's count range can hold; NaN when there is none (or no frame yet).
     double toPhysical(double value) const;
+    // Series and movie export.
+    MovieExporter* movieExporter() const { return m_movieExporter; }
+    RegionSeries* regionSeries() const { return m_regionSeries; }
+    /// Starts saving frames boundStart..boundEnd as a FITS movie (see MovieExporter); empty
+    /// when started, else a sentence for the user.
+    Q_INVOKABLE QString exportMovieFits(const QVariant& path);
 
     // Regions.
     RegionListModel* regions() const { return m_regions; }
@@ -355,6 +371,14 @@ private:
     };
     mutable DisplayScaleCache m_displayScale;
     const DisplayScaleCache& displayScaleCache() const;
+    // Series and movie export.
+    void setUpSeries();
+    /// The regions and unit of the moment, for a series to start with.
+    std::optional<RegionSeriesSetup> regionSeriesSetup(QString* error) const;
+    /// A camera's frame: its region figures join the series' history.
+    void feedRegionSeries();
+    MovieExporter* m_movieExporter = nullptr;
+    RegionSeries* m_regionSeries = nullptr;
 
     // Regions.
     RegionListModel* const m_regions;

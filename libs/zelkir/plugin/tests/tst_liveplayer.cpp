@@ -4,6 +4,8 @@
 #include "halvomodel.h"
 #include "liveplayer.h"
 #include "manualclock.h"
+#include "regionlistmodel.h"
+#include "regionseries.h"
 #include "timerdisplayclock.h"
 
 #include <QElapsedTimer>
@@ -45,6 +47,7 @@ private Q_SLOTS:
     void disconnectNeverWaits_data();
     void disconnectNeverWaits();
     void displayKeepsNewestFrameAndCountsDrops();
+    void regionHistoryFollowsShownFrames();
     void timerClockKeepsItsRateOnAverage();
     void displayRateInput_data();
     void displayRateInput();
@@ -282,6 +285,35 @@ void TestLivePlayer::displayKeepsNewestFrameAndCountsDrops()
     QVERIFY(m_camera->send(16, Width, Height, 16));
     QVERIFY(shown.wait(5000));
     QCOMPARE(document->frameInfo()->value(QStringLiteral("Frame Number")), QStringLiteral("16"));
+}
+
+void TestLivePlayer::regionHistoryFollowsShownFrames()
+{
+    DocumentModel* document = connectTo("127.0.0.2");
+    QVERIFY(waitForOpened());
+    zelkir::RegionSeries* series = document->regionSeries();
+    QVERIFY(series->isLive());
+    // Kept nowhere: the test's regions stay out of the configuration folder.
+    document->setRegionStorePath(QString());
+    document->regions()->clear();
+    QCOMPARE(document->regions()->add(QStringLiteral("box"), 1, 1, 5, 4), 0);
+    const auto lastMean = [series] {
+        return series->points(0, QStringLiteral("mean")).last().toMap().value(QStringLiteral("v")).toDouble();
+    };
+    for (int id = 1; id <= 3; ++id) {
+        QVERIFY(m_camera->send(std::uint64_t(id), Width, Height, 100 * id));
+        QVERIFY(showNextFrame());
+        QCOMPARE(series->sampleCount(), id);
+        QCOMPARE(lastMean(), document->regions()->statistics(0).value(QStringLiteral("mean")).toDouble());
+    }
+    QVERIFY(series->timeMaximum() >= 0.0);
+    // Other regions: a history of their own.
+    QVERIFY(document->regions()->add(QStringLiteral("spot"), 2, 2, 2, 2) >= 0);
+    QCOMPARE(series->sampleCount(), 0);
+    QVERIFY(m_camera->send(4, Width, Height, 400));
+    QVERIFY(showNextFrame());
+    QCOMPARE(series->sampleCount(), 1);
+    QCOMPARE(series->regionNames(), QStringList({ QStringLiteral("Box 1"), QStringLiteral("Spot 1") }));
 }
 
 void TestLivePlayer::timerClockKeepsItsRateOnAverage()
