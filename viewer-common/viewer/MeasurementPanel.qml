@@ -37,6 +37,8 @@ ToolPopup {
                     objectName: "measureTab:" + modelData
                     text: modelData
                     font.pixelSize: 12
+                    leftPadding: 2
+                    rightPadding: 2
                 }
             }
         }

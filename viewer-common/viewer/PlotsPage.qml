@@ -86,7 +86,7 @@ ColumnLayout {
         Button {
             objectName: "seriesStartButton"
             visible: page.isFile
-            enabled: !!page.series && page.regions.count > 0
+            enabled: !!page.series && !!page.regions && page.regions.count > 0
             text: page.series && page.series.running ? "Stop" : "Work out"
             onClicked: page.series.running ? page.series.cancel() : page.series.start()
         }
@@ -107,7 +107,6 @@ ColumnLayout {
             id: timeAxis
             titleText: page.series && page.series.timeInFrames ? "frame" : "s"
             labelsColor: "#FAFAFA"
-            titleBrush: "#FAFAFA"
             labelsFont.pixelSize: 10
         }
         ValueAxis {

@@ -89,7 +89,7 @@ ColumnLayout {
             }
         }
 
-        delegate: Rectangle {
+        delegate: Item {
             id: row
 
             required property int index
@@ -103,7 +103,11 @@ ColumnLayout {
             objectName: "regionRow:" + name
             width: list.width
             height: 22
-            color: page.regions && page.regions.selected === index ? "#48484F" : "#3B3B43"
+
+            Rectangle {
+                anchors.fill: parent
+                color: page.regions && page.regions.selected === row.index ? "#48484F" : "#3B3B43"
+            }
 
             MouseArea {
                 anchors.fill: parent

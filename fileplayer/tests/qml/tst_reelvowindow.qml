@@ -8,7 +8,8 @@ TestCase {
     when: windowShown
 
     property var window: null
-    readonly property var popupNames: ["palettePopup", "imgEnhancePopup", "configPopup", "presetPopup", "spotMeter"]
+    readonly property var popupNames: ["palettePopup", "imgEnhancePopup", "configPopup", "presetPopup", "spotMeter",
+                                       "measurePanel"]
 
     // Elements by object name, also inside the popups and the minimap window. Items that
     // views and repeaters make are reached through the visual tree alone.
@@ -544,7 +545,7 @@ TestCase {
         window.document.activePreset = DocumentModel.PRESET_SUPERFRAME
         compare(find("presetButton").text, "SF")
         const names = ["openButton", "closeButton", "zoomResetButton", "imgEnhanceButton", "configButton",
-                       "presetButton", "minimapButton", "firstFrameButton", "fastBackwardsButton",
+                       "presetButton", "minimapButton", "measureButton", "firstFrameButton", "fastBackwardsButton",
                        "backwardsButton", "stopButton", "playButton", "fastForwardsButton", "lastFrameButton",
                        "loopButton", "stepBackButton", "stepOnButton", "presetButton:A", "presetButton:SF",
                        "unselectAllButton", "selectAllButton", "readErrorCloseButton"]
@@ -671,7 +672,9 @@ TestCase {
             { tag: "enhancement", button: "imgEnhanceButton", popup: "imgEnhancePopup", controls: ["scaleModeBox"] },
             { tag: "configuration", button: "configButton", popup: "configPopup",
               controls: ["selectAllButton", "unselectAllButton", "skipField", "rateField"] },
-            { tag: "presets", button: "presetButton", popup: "presetPopup", controls: ["presetButton:A"] }
+            { tag: "presets", button: "presetButton", popup: "presetPopup", controls: ["presetButton:A"] },
+            { tag: "measurement", button: "measureButton", popup: "measurePanel",
+              controls: ["colorBarCheck", "regionTool:box", "emissivityField"] }
         ]
     }
 
@@ -692,5 +695,85 @@ TestCase {
         }
         compare(window.document, null)
         compare(window.fastPlaySkipBy, data.tag === "configuration" ? 5 : 10)
+    }
+
+    // Drags on the view from one image point to another, as a user draws.
+    function dragOnImage(view, from, to) {
+        const a = view.mapFromImage(from)
+        const b = view.mapFromImage(to)
+        mousePress(view, a.x, a.y)
+        mouseMove(view, (a.x + b.x) / 2, (a.y + b.y) / 2)
+        mouseMove(view, b.x, b.y)
+        mouseRelease(view, b.x, b.y)
+    }
+
+    // The measurement panel end to end on a copy of the sample: a region drawn, moved and
+    // kept beside the file, its rows in the frame information, a typed span and emissivity,
+    // an export, and the region's figures over the file plotted.
+    function test_measurementPanel() {
+        const url = fileChanger.copy(sampleUrl, "measure.fits")
+        verify(url !== "")
+        open(url)
+        mouseClick(find("measureButton"))
+        const panel = find("measurePanel")
+        verify(panel.visible)
+        verify(find("measureButton").highlighted)
+        const view = find("view")
+        const regions = window.document.regions
+
+        mouseClick(find("regionTool:box"))
+        compare(view.regionEditor.tool, "box")
+        // Right of the panel, which covers the left of the view.
+        dragOnImage(view, Qt.point(40, 8), Qt.point(55, 20))
+        compare(view.regionEditor.tool, "")
+        compare(regions.count, 1)
+        compare(regions.selected, 0)
+        const box = findChild(view, "regionLabel:Box 1").parent
+        compare(Math.round(box.x1), 40)
+        compare(Math.round(box.y2), 20)
+        tryVerify(function () { return window.document.frameInfo.value("Box 1 Max") !== "" })
+        tryVerify(function () { return find("regionRow:Box 1") !== null })
+        verify(window.document.rois.length >= 1)
+        keyClick(Qt.Key_Right)
+        compare(Math.round(box.x1), 41)
+
+        // A temperature span typed in the panel holds and shows on the colour bar.
+        window.document.unitIndex = window.document.availableUnitStrings.indexOf("Temperature (factory)")
+        mouseClick(find("measureTab:Scale"))
+        typeInto(find("spanMinimumField"), "20")
+        verify(window.document.spanLocked)
+        compare(window.document.spanMinimum, 20)
+        tryVerify(function () {
+            const ticks = window.document.colorBarTicks
+            return ticks.length > 0 && ticks[0].text === "20.00"
+        })
+        verify(find("colorBar").visible)
+        mouseClick(find("spanLockCheck"))
+        verify(!window.document.spanLocked)
+
+        mouseClick(find("measureTab:Object"))
+        typeInto(find("emissivityField"), "0.9")
+        compare(window.document.objectParameters.emissivity, 0.9)
+
+        const exportPage = find("exportPage")
+        exportPage.save("csv", url.replace(/^file:\/\//, "").replace("measure.fits", "frame.csv"))
+        verify(exportPage.message.startsWith("Saved"), exportPage.message)
+
+        mouseClick(find("measureTab:Plots"))
+        const plots = find("plotsLoader")
+        tryVerify(function () { return plots.item !== null })
+        mouseClick(findChild(plots.item, "seriesStartButton"))
+        tryVerify(function () { return window.document.regionSeries.complete }, 10000)
+        tryVerify(function () { return findChild(plots.item, "seriesChart").count === 3 })
+
+        // The region and the emissivity come back with the file.
+        window.doClose()
+        open(url)
+        compare(window.document.regions.count, 1)
+        compare(window.document.objectParameters.emissivity, 0.9)
+        window.document.regions.selected = 0
+        mouseClick(find("measureTab:Regions"))
+        mouseClick(find("regionDelete"))
+        compare(window.document.regions.count, 0)
     }
 }

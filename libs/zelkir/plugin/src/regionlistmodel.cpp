@@ -422,6 +422,7 @@ QVariantMap RegionListModel::statistics(int row) const
         return {};
     const RegionStatistics& s = m_regions[std::size_t(row)].statistics;
     return {
+        { QStringLiteral("name"), name(row) },
         { QStringLiteral("pixels"), s.pixels },
         { QStringLiteral("minimum"), s.minimum },
         { QStringLiteral("maximum"), s.maximum },

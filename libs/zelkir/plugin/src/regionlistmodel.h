@@ -82,7 +82,7 @@ public:
     /// A line's values from its first end to its second, NaN where there is none; empty
     /// for other kinds.
     Q_INVOKABLE QVariantList profile(int row) const;
-    /// {pixels, minimum, maximum, mean, deviation} of a row; empty for a row that does not exist.
+    /// {name, pixels, minimum, maximum, mean, deviation} of a row; empty for a row that does not exist.
     Q_INVOKABLE QVariantMap statistics(int row) const;
 
     const std::vector<Region>& regions() const { return m_regions; }
