@@ -285,4 +285,36 @@ TestCase {
         compare(window.lastCamera.serial, cameraSerials[0])
         waitForFrames()
     }
+
+    // The measurement panel on live frames: a region drawn on the image gets its figures
+    // and frame-information rows, its recent history fills, and the file-only export is hidden.
+    function test_measurementPanel() {
+        createWindow()
+        connectTo(0)
+        waitForFrames()
+        mouseClick(find("measureButton"))
+        const panel = find("measurePanel")
+        verify(panel.visible)
+        // Items that repeaters make are reached through the visual tree alone.
+        const inPanel = function (name) { return findChild(panel.contentItem, name) }
+        const view = find("view")
+        mouseClick(inPanel("regionTool:ellipse"))
+        // The first frames reach the view before it has fitted them.
+        tryVerify(function () { return view.actualZoom > 1 })
+        // Right of the panel, which covers the left of the view.
+        const a = view.mapFromImage(Qt.point(40, 10))
+        const b = view.mapFromImage(Qt.point(60, 30))
+        mousePress(view, a.x, a.y)
+        mouseMove(view, b.x, b.y)
+        mouseRelease(view, b.x, b.y)
+        const regions = window.document.regions
+        compare(regions.count, 1)
+        tryVerify(function () { return window.document.frameInfo.value("Ellipse 1 Mean") !== "" }, 5000)
+        tryVerify(function () { return window.document.regionSeries.points(0, "mean").length > 2 }, 5000)
+        mouseClick(inPanel("measureTab:Export"))
+        verify(!inPanel("exportMovieButton").visible)
+        verify(inPanel("exportFitsButton").enabled)
+        // Regions are kept per camera; the next test starts without them.
+        regions.clear()
+    }
 }
