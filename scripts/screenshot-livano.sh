@@ -19,9 +19,10 @@ running
 # Palette button (slot 3), then Ironbow: the eighth swatch, second of the third row.
 click 140 20
 click $((128 + 32 + 16)) $((48 + 2 * 32 + 16))
-# Unit box (its right end is 64 pixels from the window's), then the factory temperature.
+# Unit box (its right end is 64 pixels from the window's), then the factory temperature
+# (Counts, radiance factory and user, then temperature).
 click $((1024 - 64 - 82)) 20
-xdotool key Down Down Return
+xdotool key Down Down Down Return
 sleep 0.5
 # The pointer on the image for the spot meter.
 xdotool mousemove 520 360
