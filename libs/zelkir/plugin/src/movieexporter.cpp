@@ -1,6 +1,7 @@
 #include "movieexporter.h"
 
 #include "detachedjob.h"
+#include "frameexporter.h"
 #include "logging.h"
 #include "mailbox.h"
 
@@ -29,23 +30,6 @@ struct Outcome
     QString message;
 };
 
-/// The movie keeps the file's physical values when its frames share one count scale: an
-/// identity scale needs nothing, another goes into the radiance steps, which then give the
-/// same radiance and temperature from the stored counts.
-CalibrationParameters withScale(CalibrationParameters calibration, const CountScale& scale)
-{
-    if (scale == CountScale {})
-        return calibration;
-    const auto fold = [&](std::optional<LinearStep>& step) {
-        if (step)
-            step = LinearStep { step->gain * scale.scale, step->offset + step->gain * scale.offset };
-    };
-    fold(calibration.radiance);
-    for (auto& step : calibration.presetRadiance)
-        fold(step);
-    return calibration;
-}
-
 } // namespace
 
 /// What the thread hands to the exporter.
@@ -55,16 +39,6 @@ struct MovieExporter::Results
     int total = 0;
     Mailbox<Outcome> outcome;
 };
-
-QString localFilePath(const QVariant& target)
-{
-    if (target.userType() == QMetaType::QUrl)
-        return target.toUrl().toLocalFile();
-    const QString text = target.toString();
-    if (text.startsWith(QLatin1String("file:")))
-        return QUrl(text).toLocalFile();
-    return text;
-}
 
 namespace {
 
@@ -121,7 +95,7 @@ Outcome exportMovie(DetachedJob& job, const MovieExporter::Job& request, const Q
                 header.keywords.append({ QStringLiteral("PRESET"), presets.preset, QStringLiteral("camera preset") });
             }
             scale = frame.scale;
-            header.calibration = withScale(request.calibration, scale);
+            header.calibration = FrameExporter::withCountScale(request.calibration, scale);
             if (!writer.create(target, header, &error))
                 return { false, error };
             firstTime = frame.time;
@@ -164,7 +138,7 @@ QString MovieExporter::start(const QVariant& target)
 {
     if (m_job)
         return tr("A movie is being saved already.");
-    const QString path = localFilePath(target);
+    const QString path = FrameExporter::localPath(target);
     if (path.isEmpty())
         return tr("Choose a file to save the movie to.");
     QString error;

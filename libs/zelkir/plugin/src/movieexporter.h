@@ -80,7 +80,4 @@ private:
     double m_progress = 0.0;
 };
 
-/// The local path of a path or file URL given by QML; empty when it names none.
-QString localFilePath(const QVariant& target);
-
 } // namespace zelkir

@@ -1,6 +1,7 @@
 #include "regionseries.h"
 
 #include "detachedjob.h"
+#include "frameexporter.h"
 #include "logging.h"
 #include "movieexporter.h"
 #include "unitformat.h"
@@ -497,7 +498,7 @@ QVariantMap RegionSeries::range(const QString& figureName) const
 
 QString RegionSeries::exportCsv(const QVariant& target) const
 {
-    const QString path = localFilePath(target);
+    const QString path = FrameExporter::localPath(target);
     if (path.isEmpty())
         return tr("Choose a file to save the series to.");
     if (!m_live && (isRunning() || !m_complete))
