@@ -4,6 +4,7 @@
 #include "fileplayer.h"
 #include "manualclock.h"
 #include "support/fitstestwriter.h"
+#include "unitchoice.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -81,7 +82,6 @@ private Q_SLOTS:
     void colourBarAndHistogram();
 
 private:
-    bool chooseUnit(DocumentModel::Unit unit);
     /// Waits for the image rendered with the settings of the moment.
     bool rendered();
     QRgb pixel(int x, int y) const { return m_document->image().pixel(x, y); }
@@ -104,23 +104,13 @@ void TestDisplayScale::init()
     m_document = std::make_unique<DocumentModel>(new zelkir::FilePlayer(m_path, new ManualClock), nullptr);
     QVERIFY(rendered());
     QCOMPARE(m_document->status(), DocumentModel::Ready);
-    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_FACTORY));
+    QVERIFY(selectUnit(*m_document, DocumentModel::TEMPERATURE_FACTORY));
     QCOMPARE(m_document->tempTypeIndex(), 0);
 }
 
 void TestDisplayScale::cleanup()
 {
     m_document.reset();
-}
-
-bool TestDisplayScale::chooseUnit(DocumentModel::Unit unit)
-{
-    for (int index = 0; index < m_document->availableUnitStrings().size(); ++index) {
-        m_document->setUnitIndex(index);
-        if (m_document->unit() == unit)
-            return true;
-    }
-    return false;
 }
 
 bool TestDisplayScale::rendered()
@@ -166,7 +156,7 @@ void TestDisplayScale::lockAndTypeTheSpan()
     // Other units show the same span.
     m_document->setTempTypeIndex(2);
     QVERIFY(near(m_document->spanMinimum(), 233.15));
-    QVERIFY(chooseUnit(DocumentModel::COUNTS));
+    QVERIFY(selectUnit(*m_document, DocumentModel::COUNTS));
     QVERIFY(near(m_document->spanMinimum(), physicalOfCelsius(-40)));
     QVERIFY(near(m_document->spanMaximum(), physicalOfCelsius(0)));
     QVERIFY(m_document->spanLocked());
@@ -246,7 +236,7 @@ void TestDisplayScale::isothermBand()
 void TestDisplayScale::colourBarAndHistogram()
 {
     QSignalSpy scale(m_document.get(), &DocumentModel::displayScaleChanged);
-    QVERIFY(chooseUnit(DocumentModel::COUNTS));
+    QVERIFY(selectUnit(*m_document, DocumentModel::COUNTS));
     QCOMPARE(scale.count(), 1);
     const QVariantList ticks = m_document->colorBarTicks();
     QCOMPARE(ticks.size(), 9);

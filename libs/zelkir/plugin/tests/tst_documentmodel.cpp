@@ -7,6 +7,7 @@
 #include "manualclock.h"
 #include "samplefiles.h"
 #include "support/fitstestwriter.h"
+#include "unitchoice.h"
 #include "unitformat.h"
 
 #include <zelkir/io/atmospheretransmission.h>
@@ -97,7 +98,6 @@ private Q_SLOTS:
 private:
     /// Opens `path` and waits for its first image.
     bool open(const QString& path);
-    bool chooseUnit(DocumentModel::Unit unit);
 
     QTemporaryDir m_dir;
     QString m_calibrated;
@@ -125,16 +125,6 @@ bool TestDocumentModel::open(const QString& path)
     m_document = std::make_unique<DocumentModel>(new zelkir::FilePlayer(path, new ManualClock), nullptr);
     QSignalSpy image(m_document.get(), &DocumentModel::imageChanged);
     return image.wait(5000) && m_document->status() == DocumentModel::Ready;
-}
-
-bool TestDocumentModel::chooseUnit(DocumentModel::Unit unit)
-{
-    for (int index = 0; index < m_document->availableUnitStrings().size(); ++index) {
-        m_document->setUnitIndex(index);
-        if (m_document->unit() == unit)
-            return true;
-    }
-    return false;
 }
 
 void TestDocumentModel::cursorValueInUnits_data()
@@ -181,7 +171,7 @@ void TestDocumentModel::cursorValueInUnits()
         QCOMPARE(tempType, 0);
 
     QSignalSpy value(m_document.get(), &DocumentModel::cursorValueChanged);
-    QVERIFY(chooseUnit(DocumentModel::Unit(unit)));
+    QVERIFY(selectUnit(*m_document, DocumentModel::Unit(unit)));
     m_document->setTempTypeIndex(tempType);
     m_document->setCursorPos(QPoint(x, y));
     QVERIFY(!value.isEmpty());
@@ -198,7 +188,7 @@ void TestDocumentModel::cursorOutsideOrWithoutValueIsNaN()
     QString error;
     QVERIFY2(writeFitsTestFile(path, cube, &error), qPrintable(error));
     QVERIFY(open(path));
-    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_FACTORY));
+    QVERIFY(selectUnit(*m_document, DocumentModel::TEMPERATURE_FACTORY));
     m_document->setCursorPos(QPoint(1, 1));
     QVERIFY(qIsFinite(m_document->cursorValue()));
     for (const QPoint& outside :
@@ -392,9 +382,9 @@ void TestDocumentModel::objectParametersCorrectUserUnits()
     QCOMPARE(object->reflectedTemperature(), 20.0);
     QCOMPARE(object->transmission(), 1.0);
     m_document->setCursorPos(QPoint(2, 1));
-    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_FACTORY));
+    QVERIFY(selectUnit(*m_document, DocumentModel::TEMPERATURE_FACTORY));
     const double factory = m_document->cursorValue();
-    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_USER));
+    QVERIFY(selectUnit(*m_document, DocumentModel::TEMPERATURE_USER));
     QCOMPARE(m_document->cursorValue(), factory);
 
     QSignalSpy value(m_document.get(), &DocumentModel::cursorValueChanged);
@@ -590,7 +580,7 @@ void TestDocumentModel::exportedCsvHoldsTheValues()
     QString error;
     QVERIFY2(writeFitsTestFile(source, cube, &error), qPrintable(error));
     QVERIFY(open(source));
-    QVERIFY(chooseUnit(DocumentModel::Unit(unit)));
+    QVERIFY(selectUnit(*m_document, DocumentModel::Unit(unit)));
     m_document->setTempTypeIndex(tempType);
     m_document->objectParameters()->setEmissivity(0.8);
     const QString path = m_dir.filePath(QStringLiteral("frame.csv"));

@@ -3,6 +3,7 @@
 #include "frameinfomodel.h"
 #include "manualclock.h"
 #include "support/fitstestwriter.h"
+#include "unitchoice.h"
 #include "unitformat.h"
 
 #include <QFile>
@@ -58,7 +59,6 @@ private Q_SLOTS:
 
 private:
     bool open(const QString& storePath = QString());
-    bool chooseUnit(DocumentModel::Unit unit);
 
     QTemporaryDir m_dir;
     QString m_path;
@@ -87,16 +87,6 @@ bool TestDocumentRegions::open(const QString& storePath)
     return image.wait(5000) && m_document->status() == DocumentModel::Ready;
 }
 
-bool TestDocumentRegions::chooseUnit(DocumentModel::Unit unit)
-{
-    for (int index = 0; index < m_document->availableUnitStrings().size(); ++index) {
-        m_document->setUnitIndex(index);
-        if (m_document->unit() == unit)
-            return true;
-    }
-    return false;
-}
-
 void TestDocumentRegions::figuresInUnits_data()
 {
     QTest::addColumn<int>("unit");
@@ -116,7 +106,7 @@ void TestDocumentRegions::figuresInUnits()
     zelkir::RegionListModel* regions = m_document->regions();
     // Columns 1-2 of rows 0-1, after the unit changed: the figures follow it.
     QCOMPARE(regions->add(QStringLiteral("box"), 1, 0, 3, 2), 0);
-    QVERIFY(chooseUnit(DocumentModel::Unit(unit)));
+    QVERIFY(selectUnit(*m_document, DocumentModel::Unit(unit)));
     m_document->setTempTypeIndex(tempType);
 
     const FitsTestCube cube = calibratedCube();
@@ -158,7 +148,7 @@ void TestDocumentRegions::figuresInUnits()
 void TestDocumentRegions::frameInformationRows()
 {
     QVERIFY(open());
-    QVERIFY(chooseUnit(DocumentModel::TEMPERATURE_FACTORY));
+    QVERIFY(selectUnit(*m_document, DocumentModel::TEMPERATURE_FACTORY));
     zelkir::RegionListModel* regions = m_document->regions();
     QCOMPARE(regions->add(QStringLiteral("ellipse"), 0, 0, 4, 3), 0);
     QCOMPARE(regions->add(QStringLiteral("spot"), 1.5, 2.5, 0, 0), 1);
