@@ -200,16 +200,22 @@ void TestLiveCapture::recordingHoldsEveryFrameWithItsTime()
     QCOMPARE(source->frameCount(), frames);
     QCOMPARE(source->frameTime(0), 0.0);
     int previousId = patternId(readFrame(*source, 0));
+    int idsSpanned = 0;
     for (int i = 1; i < frames; ++i) {
         const int id = patternId(readFrame(*source, i));
         QVERIFY2(id >= 0, qPrintable(QStringLiteral("frame %1").arg(i)));
-        // At 30 frames per second, a frame's time follows from its id.
         const int sent = (id - previousId) & Mask14;
         const double step = source->frameTime(i) - source->frameTime(i - 1);
-        QVERIFY2(sent >= 1 && qAbs(step - sent / 30.0) < 0.01,
+        QVERIFY2(sent >= 1 && step > 0.0,
             qPrintable(QStringLiteral("frame %1: %2 ids, %3 s").arg(i).arg(sent).arg(step)));
+        idsSpanned += sent;
         previousId = id;
     }
+    // At 30 frames per second the times follow the ids; a loaded machine may send a single
+    // frame late, so the span as a whole is compared.
+    const double span = source->frameTime(frames - 1) - source->frameTime(0);
+    QVERIFY2(qAbs(span - idsSpanned / 30.0) < 0.1,
+        qPrintable(QStringLiteral("%1 ids in %2 s").arg(idsSpanned).arg(span)));
 }
 
 void TestLiveCapture::cameraKilledWhileRecordingLeavesAReadableFile()
