@@ -16,6 +16,7 @@ packages=(
     clang-14 libclang-rt-14-dev  # libFuzzer, for scripts/fuzz-readers.sh
     libopencv-dev
     iproute2 util-linux
+    dpkg-dev desktop-file-utils appstream   # the Debian package and scripts/test-package.sh
     xvfb x11-apps xauth imagemagick xdotool fonts-dejavu-core
     fonts-font-awesome fonts-material-design-icons-iconfont
 )
