@@ -48,8 +48,7 @@ ETruth Truth(bool value)
 }
 
 // Combines the truths of a set's elements: the packet matches when one of them does.
-template <typename Element>
-ETruth AnyOf(const QJsonValue& right, Element element)
+template <typename Element> ETruth AnyOf(const QJsonValue& right, Element element)
 {
     if (!right.isArray())
         return element(right);
@@ -182,9 +181,10 @@ public:
     {
         for (const QJsonValue& value : objects)
             Add(value.toObject());
-        std::stable_sort(m_baseChains.begin(), m_baseChains.end(), [](const SBaseChain& a, const SBaseChain& b) {
-            return std::tie(a.hookOrder, a.priority) < std::tie(b.hookOrder, b.priority);
-        });
+        std::stable_sort(
+            m_baseChains.begin(), m_baseChains.end(), [](const SBaseChain& a, const SBaseChain& b) {
+                return std::tie(a.hookOrder, a.priority) < std::tie(b.hookOrder, b.priority);
+            });
     }
 
     SFirewallVerdict Evaluate()
@@ -194,7 +194,8 @@ public:
         for (const SBaseChain& chain : m_baseChains) {
             SFates fates = Run(chain.name);
             if (fates.goOn) {
-                const std::string where = Where(chain.name) + ": policy " + (chain.dropPolicy ? "drop" : "accept");
+                const std::string where
+                    = Where(chain.name) + ": policy " + (chain.dropPolicy ? "drop" : "accept");
                 if (chain.dropPolicy)
                     fates.Drop(where);
                 else
@@ -251,21 +252,22 @@ private:
                     m_translates = true;
             }
         } else if (object.contains(QLatin1String("set")) || object.contains(QLatin1String("map"))) {
-            const QJsonObject set = object.value(object.contains(QLatin1String("set")) ? QLatin1String("set")
-                                                                                        : QLatin1String("map"))
+            const QJsonObject set = object
+                                        .value(object.contains(QLatin1String("set")) ? QLatin1String("set")
+                                                                                     : QLatin1String("map"))
                                         .toObject();
             const QJsonArray flags = set.value(QLatin1String("flags")).toArray();
             SSet& known = m_sets[Name(set, QStringLiteral("name"))];
             known.elements = set.value(QLatin1String("elem")).toArray();
-            known.changing = flags.contains(QLatin1String("dynamic")) || flags.contains(QLatin1String("timeout"))
-                || set.contains(QLatin1String("timeout"));
+            known.changing = flags.contains(QLatin1String("dynamic"))
+                || flags.contains(QLatin1String("timeout")) || set.contains(QLatin1String("timeout"));
         }
     }
 
     static SChainName Name(const QJsonObject& object, const QString& nameKey)
     {
-        return { object.value(QLatin1String("family")).toString(), object.value(QLatin1String("table")).toString(),
-            object.value(nameKey).toString() };
+        return { object.value(QLatin1String("family")).toString(),
+            object.value(QLatin1String("table")).toString(), object.value(nameKey).toString() };
     }
 
     static std::string Where(const SChainName& chain)
@@ -278,15 +280,15 @@ private:
         const std::string address = dns::CIPv4Address::FromValue(m_camera).Text().data();
         const std::string interface = m_interface.toStdString();
         if (m_ufwTables.count({ chain.family, chain.table })) {
-            return "sudo ufw allow " + (interface.empty() ? std::string() : "in on " + interface + ' ') + "from "
-                + address + " proto udp";
+            return "sudo ufw allow " + (interface.empty() ? std::string() : "in on " + interface + ' ')
+                + "from " + address + " proto udp";
         }
         if (chain.table == QLatin1String("firewalld"))
             return "sudo firewall-cmd --zone=trusted --add-source=" + address;
-        return "sudo nft insert rule " + (chain.family + ' ' + chain.table + ' ' + chain.name).toStdString() + ' '
-            + (interface.empty() ? std::string() : "iifname \"" + interface + "\" ") + "ip saddr " + address
-            + " udp dport " + std::to_string(LowestStreamPort) + '-' + std::to_string(HighestStreamPort)
-            + " accept";
+        return "sudo nft insert rule " + (chain.family + ' ' + chain.table + ' ' + chain.name).toStdString()
+            + ' ' + (interface.empty() ? std::string() : "iifname \"" + interface + "\" ") + "ip saddr "
+            + address + " udp dport " + std::to_string(LowestStreamPort) + '-'
+            + std::to_string(HighestStreamPort) + " accept";
     }
 
     // Runs the stream packets through a chain and its jumps. A chain's fates do not
@@ -308,8 +310,8 @@ private:
         SFates fates;
         bool fallsThrough = true;
         for (const QJsonObject& rule : rules->second) {
-            const std::string where
-                = Where(chain) + ": rule handle " + std::to_string(rule.value(QLatin1String("handle")).toInt());
+            const std::string where = Where(chain) + ": rule handle "
+                + std::to_string(rule.value(QLatin1String("handle")).toInt());
             if (RunRule(chain, rule.value(QLatin1String("expr")).toArray(), where, fates)) {
                 fallsThrough = false; // every packet that got here has met its fate
                 break;
@@ -323,7 +325,8 @@ private:
     }
 
     // True when no stream packet goes past this rule in its chain.
-    bool RunRule(const SChainName& chain, const QJsonArray& expressions, const std::string& where, SFates& fates)
+    bool RunRule(
+        const SChainName& chain, const QJsonArray& expressions, const std::string& where, SFates& fates)
     {
         ETruth condition = ETruth::Yes;
         for (const QJsonValue& value : expressions) {
@@ -338,7 +341,8 @@ private:
                 return VerdictMap(chain, argument.toObject(), condition, where, fates);
             } else if (kind == QLatin1String("xt") || kind == QLatin1String("queue")) {
                 if (kind == QLatin1String("queue")
-                    || argument.toObject().value(QLatin1String("type")).toString() == QLatin1String("target")) {
+                    || argument.toObject().value(QLatin1String("type")).toString()
+                        == QLatin1String("target")) {
                     // A verdict this check cannot follow: an iptables target or a user-space program.
                     fates.Accept(where + " (" + kind.toStdString() + ')');
                     fates.Drop(where + " (" + kind.toStdString() + ')');
@@ -359,9 +363,9 @@ private:
 
     static bool IsVerdict(const QString& kind)
     {
-        static const QStringList verdicts
-            = { QStringLiteral("accept"), QStringLiteral("drop"), QStringLiteral("reject"), QStringLiteral("jump"),
-                  QStringLiteral("goto"), QStringLiteral("return"), QStringLiteral("continue") };
+        static const QStringList verdicts = { QStringLiteral("accept"), QStringLiteral("drop"),
+            QStringLiteral("reject"), QStringLiteral("jump"), QStringLiteral("goto"),
+            QStringLiteral("return"), QStringLiteral("continue") };
         return verdicts.contains(kind);
     }
 
@@ -404,8 +408,8 @@ private:
     }
 
     // A verdict map is a run of rules, one per key, that exclude each other.
-    bool VerdictMap(const SChainName& chain, const QJsonObject& map, ETruth condition, const std::string& where,
-        SFates& fates)
+    bool VerdictMap(const SChainName& chain, const QJsonObject& map, ETruth condition,
+        const std::string& where, SFates& fates)
     {
         const QJsonValue data = map.value(QLatin1String("data"));
         const std::optional<SSet> named = FindSet(chain, data.toString());
@@ -414,13 +418,15 @@ private:
             fates.Drop(where + " (vmap)");
             return condition == ETruth::Yes;
         }
-        const QJsonArray entries = named ? named->elements : data.toObject().value(QLatin1String("set")).toArray();
+        const QJsonArray entries
+            = named ? named->elements : data.toObject().value(QLatin1String("set")).toArray();
         for (const QJsonValue& value : entries) {
             const QJsonArray entry = value.toArray();
             const QJsonObject verdict = entry.at(1).toObject();
             if (entry.size() != 2 || verdict.isEmpty())
                 continue;
-            const ETruth matches = And(condition, Equals(chain, map.value(QLatin1String("key")), entry.at(0)));
+            const ETruth matches
+                = And(condition, Equals(chain, map.value(QLatin1String("key")), entry.at(0)));
             if (Verdict(chain, verdict.begin().key(), verdict.begin().value(), matches, where, fates))
                 return true;
         }
@@ -470,10 +476,10 @@ private:
     // A header the stream packet, IPv4 and UDP, does not have: nft matches it never.
     static bool OtherProtocol(const QJsonValue& left)
     {
-        static const QStringList others = { QStringLiteral("ip6"), QStringLiteral("tcp"), QStringLiteral("icmp"),
-            QStringLiteral("icmpv6"), QStringLiteral("igmp"), QStringLiteral("sctp"), QStringLiteral("dccp"),
-            QStringLiteral("udplite"), QStringLiteral("ah"), QStringLiteral("esp"), QStringLiteral("comp"),
-            QStringLiteral("arp") };
+        static const QStringList others = { QStringLiteral("ip6"), QStringLiteral("tcp"),
+            QStringLiteral("icmp"), QStringLiteral("icmpv6"), QStringLiteral("igmp"), QStringLiteral("sctp"),
+            QStringLiteral("dccp"), QStringLiteral("udplite"), QStringLiteral("ah"), QStringLiteral("esp"),
+            QStringLiteral("comp"), QStringLiteral("arp") };
         const QJsonObject payload = left.toObject().value(QLatin1String("payload")).toObject();
         return others.contains(payload.value(QLatin1String("protocol")).toString());
     }
@@ -503,13 +509,16 @@ private:
     ETruth ValueIn(const QJsonValue& left, const QJsonValue& right) const
     {
         const QJsonObject leftObject = left.toObject();
-        const QString meta = leftObject.value(QLatin1String("meta")).toObject().value(QLatin1String("key")).toString();
+        const QString meta
+            = leftObject.value(QLatin1String("meta")).toObject().value(QLatin1String("key")).toString();
         const QJsonObject ct = leftObject.value(QLatin1String("ct")).toObject();
-        const QString ctKey = ct.contains(QLatin1String("dir")) ? QString() : ct.value(QLatin1String("key")).toString();
+        const QString ctKey
+            = ct.contains(QLatin1String("dir")) ? QString() : ct.value(QLatin1String("key")).toString();
 
         if (meta == QLatin1String("l4proto") || IsPayload(left, "ip", "protocol"))
             return AnyOf(right, [](const QJsonValue& value) {
-                return Truth(value.toString() == QLatin1String("udp") || (value.isDouble() && value.toInt() == 17));
+                return Truth(
+                    value.toString() == QLatin1String("udp") || (value.isDouble() && value.toInt() == 17));
             });
         if (meta == QLatin1String("iifname") || meta == QLatin1String("iif"))
             return AnyOf(right, [this](const QJsonValue& value) { return InterfaceIs(value); });
@@ -611,8 +620,8 @@ private:
 
 } // namespace
 
-bool EvaluateGvspInput(const std::string& nftJson, const std::string& interfaceName, std::uint32_t cameraAddress,
-    SFirewallVerdict& result, std::string& error)
+bool EvaluateGvspInput(const std::string& nftJson, const std::string& interfaceName,
+    std::uint32_t cameraAddress, SFirewallVerdict& result, std::string& error)
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(nftJson), &parseError);
@@ -640,10 +649,12 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
     // Debian keeps nft in /usr/sbin, outside the path of ordinary users.
     QString nft = QStandardPaths::findExecutable(QStringLiteral("nft"));
     if (nft.isEmpty())
-        nft = QStandardPaths::findExecutable(QStringLiteral("nft"), { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") });
+        nft = QStandardPaths::findExecutable(
+            QStringLiteral("nft"), { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") });
     if (nft.isEmpty()) {
-        finding.detail = "nft is not installed, so the firewall rules could not be read; if this computer uses "
-                         "iptables, check that it lets UDP from "
+        finding.detail
+            = "nft is not installed, so the firewall rules could not be read; if this computer uses "
+              "iptables, check that it lets UDP from "
             + address + " in.";
         return finding;
     }
@@ -667,14 +678,15 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
         if (geteuid() != 0 || message.contains(QLatin1String("Operation not permitted")))
             finding.detail = "run the check as root (sudo) to read the firewall rules";
         else
-            finding.detail = "nft could not list the firewall rules: " + message.section(QLatin1Char('\n'), 0, 0).toStdString();
+            finding.detail = "nft could not list the firewall rules: "
+                + message.section(QLatin1Char('\n'), 0, 0).toStdString();
         return finding;
     }
 
     SFirewallVerdict verdict;
     std::string error;
-    if (!EvaluateGvspInput(process.readAllStandardOutput().toStdString(), camera.hostInterface, camera.address,
-            verdict, error)) {
+    if (!EvaluateGvspInput(process.readAllStandardOutput().toStdString(), camera.hostInterface,
+            camera.address, verdict, error)) {
         finding.detail = "nft listed firewall rules this check cannot read: " + error + '.';
         return finding;
     }
@@ -691,7 +703,8 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
     case EFirewallVerdict::MayDrop:
         finding.status = EHostCheckStatus::Problem;
         finding.detail = "nftables may drop the stream of " + camera.name
-            + ": it depends on the stream's port or on rules this check cannot follow (" + verdict.where + ").";
+            + ": it depends on the stream's port or on rules this check cannot follow (" + verdict.where
+            + ").";
         finding.fix = verdict.fix;
         break;
     }

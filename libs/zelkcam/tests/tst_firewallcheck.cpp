@@ -48,7 +48,8 @@ QByteArray RuleSet(const QString& name)
 
 QString Nft()
 {
-    return QStandardPaths::findExecutable(QStringLiteral("nft"), { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") });
+    return QStandardPaths::findExecutable(
+        QStringLiteral("nft"), { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") });
 }
 
 // Rules may be loaded only where they cannot touch this computer's own firewall. Asks
@@ -69,7 +70,8 @@ bool Run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
         qWarning("%s %s: %s", qPrintable(program), qPrintable(arguments.join(QLatin1Char(' '))),
             process.readAllStandardError().constData());
         return false;
@@ -142,72 +144,47 @@ void TestFirewallCheck::evaluate_data()
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("fix");
 
-    const QString policyDrop = QStringLiteral("table inet filter, chain input: policy drop");
-    const QString nftFix = QStringLiteral(
-        "sudo nft insert rule inet filter input iifname \"eth1\" ip saddr 192.168.1.10 udp dport 1024-65535 accept");
+    const auto row = [](const char* name, const char* ruleSet, const char* interface, const char* camera,
+                         EFirewallVerdict verdict, const char* where, const char* fix) {
+        QTest::newRow(name) << QString::fromLatin1(ruleSet) << QString::fromLatin1(interface)
+                            << QString::fromLatin1(camera) << verdict << QString::fromLatin1(where)
+                            << QString::fromLatin1(fix);
+    };
+    using V = EFirewallVerdict;
+    const char* const policyDrop = "table inet filter, chain input: policy drop";
+    const char* const nftFix
+        = "sudo nft insert rule inet filter input iifname \"eth1\" ip saddr 192.168.1.10 "
+          "udp dport 1024-65535 accept";
 
-    QTest::newRow("no rules") << "empty"
-                              << "eth1"
-                              << "192.168.1.10" << EFirewallVerdict::Accepted << QString() << QString();
-    QTest::newRow("only ssh") << "tcp22"
-                              << "eth1"
-                              << "192.168.1.10" << EFirewallVerdict::Dropped << policyDrop << nftFix;
-    QTest::newRow("only replies") << "established"
-                                  << "eth1"
-                                  << "192.168.1.10" << EFirewallVerdict::Dropped << policyDrop << nftFix;
-    QTest::newRow("loopback allowed, camera on it")
-        << "loopback"
-        << "lo"
-        << "127.0.0.2" << EFirewallVerdict::Accepted
-        << "table inet filter, chain input: rule handle 2 (accept)" << QString();
-    QTest::newRow("loopback allowed, camera elsewhere")
-        << "loopback"
-        << "eth1"
-        << "192.168.1.10" << EFirewallVerdict::Dropped << policyDrop << nftFix;
-    QTest::newRow("camera's subnet allowed")
-        << "subnet"
-        << "eth1"
-        << "192.168.1.10" << EFirewallVerdict::Accepted
-        << "table inet filter, chain input: rule handle 3 (accept)" << QString();
-    QTest::newRow("another subnet allowed")
-        << "subnet"
-        << "eth1"
-        << "10.0.0.5" << EFirewallVerdict::Dropped << policyDrop
-        << "sudo nft insert rule inet filter input iifname \"eth1\" ip saddr 10.0.0.5 udp dport 1024-65535 accept";
-    QTest::newRow("jump to a chain that drops")
-        << "jump"
-        << "eth1"
-        << "192.168.1.10" << EFirewallVerdict::Dropped
-        << "table inet filter, chain cameras: rule handle 3 (drop)"
-        << "sudo nft insert rule inet filter input iifname \"eth1\" ip saddr 192.168.1.10 udp dport 1024-65535 "
-           "accept";
-    QTest::newRow("jump on another interface")
-        << "jump"
-        << "eth0"
-        << "192.168.1.10" << EFirewallVerdict::Accepted << "table inet filter, chain input: policy accept"
-        << QString();
-    QTest::newRow("jump, interface not known")
-        << "jump" << QString() << "192.168.1.10" << EFirewallVerdict::MayDrop
-        << "table inet filter, chain cameras: rule handle 3 (drop)"
-        << "sudo nft insert rule inet filter input ip saddr 192.168.1.10 udp dport 1024-65535 accept";
-    QTest::newRow("some ports allowed") << "portrange"
-                                        << "eth1"
-                                        << "192.168.1.10" << EFirewallVerdict::MayDrop << policyDrop << nftFix;
-    QTest::newRow("accepted by one chain, dropped by a later one")
-        << "twochains"
-        << "eth1"
-        << "192.168.1.10" << EFirewallVerdict::Dropped << "table ip late, chain input: policy drop"
-        << "sudo nft insert rule ip late input iifname \"eth1\" ip saddr 192.168.1.10 udp dport 1024-65535 accept";
-    QTest::newRow("ufw") << "ufw"
-                         << "eth1"
-                         << "192.168.1.10" << EFirewallVerdict::Dropped << "table ip filter, chain INPUT: policy drop"
-                         << "sudo ufw allow in on eth1 from 192.168.1.10 proto udp";
-    QTest::newRow("firewalld rejects")
-        << "firewalld"
-        << "eth1"
-        << "192.168.1.10" << EFirewallVerdict::Dropped
-        << "table inet firewalld, chain filter_INPUT: rule handle 11 (reject)"
-        << "sudo firewall-cmd --zone=trusted --add-source=192.168.1.10";
+    row("no rules", "empty", "eth1", "192.168.1.10", V::Accepted, "", "");
+    row("only ssh", "tcp22", "eth1", "192.168.1.10", V::Dropped, policyDrop, nftFix);
+    row("only replies", "established", "eth1", "192.168.1.10", V::Dropped, policyDrop, nftFix);
+    row("loopback allowed, camera on it", "loopback", "lo", "127.0.0.2", V::Accepted,
+        "table inet filter, chain input: rule handle 2 (accept)", "");
+    row("loopback allowed, camera elsewhere", "loopback", "eth1", "192.168.1.10", V::Dropped, policyDrop,
+        nftFix);
+    row("camera's subnet allowed", "subnet", "eth1", "192.168.1.10", V::Accepted,
+        "table inet filter, chain input: rule handle 3 (accept)", "");
+    row("another subnet allowed", "subnet", "eth1", "10.0.0.5", V::Dropped, policyDrop,
+        "sudo nft insert rule inet filter input iifname \"eth1\" ip saddr 10.0.0.5 udp dport 1024-65535 "
+        "accept");
+    row("jump to a chain that drops", "jump", "eth1", "192.168.1.10", V::Dropped,
+        "table inet filter, chain cameras: rule handle 3 (drop)", nftFix);
+    row("jump on another interface", "jump", "eth0", "192.168.1.10", V::Accepted,
+        "table inet filter, chain input: policy accept", "");
+    row("jump, interface not known", "jump", "", "192.168.1.10", V::MayDrop,
+        "table inet filter, chain cameras: rule handle 3 (drop)",
+        "sudo nft insert rule inet filter input ip saddr 192.168.1.10 udp dport 1024-65535 accept");
+    row("some ports allowed", "portrange", "eth1", "192.168.1.10", V::MayDrop, policyDrop, nftFix);
+    row("accepted by one chain, dropped by a later one", "twochains", "eth1", "192.168.1.10", V::Dropped,
+        "table ip late, chain input: policy drop",
+        "sudo nft insert rule ip late input iifname \"eth1\" ip saddr 192.168.1.10 udp dport 1024-65535 "
+        "accept");
+    row("ufw", "ufw", "eth1", "192.168.1.10", V::Dropped, "table ip filter, chain INPUT: policy drop",
+        "sudo ufw allow in on eth1 from 192.168.1.10 proto udp");
+    row("firewalld rejects", "firewalld", "eth1", "192.168.1.10", V::Dropped,
+        "table inet firewalld, chain filter_INPUT: rule handle 11 (reject)",
+        "sudo firewall-cmd --zone=trusted --add-source=192.168.1.10");
 }
 
 void TestFirewallCheck::evaluate()
