@@ -81,4 +81,22 @@ bool CameraAt(const std::string& address, SHostCheckCamera& camera, std::string&
     return true;
 }
 
+std::vector<SHostCheckCamera> AnyCameraOnEachInterface()
+{
+    const dns::CIPv4Address loopback = dns::CIPv4Address::FromValue(0x7f000000);
+    const dns::CIPv4Address loopbackMask = dns::CIPv4Address::FromValue(0xff000000);
+    std::vector<SHostCheckCamera> cameras;
+    for (const dns::SHostInterface& host : dns::HostInterfaces()) {
+        const bool known = std::any_of(cameras.begin(), cameras.end(),
+            [&](const SHostCheckCamera& camera) { return camera.hostInterface == host.name; });
+        if (known || host.address.SameSubnet(loopback, loopbackMask))
+            continue;
+        SHostCheckCamera camera;
+        camera.name = "cameras on " + host.name;
+        camera.hostInterface = host.name;
+        cameras.push_back(camera);
+    }
+    return cameras;
+}
+
 } // namespace hostcheck

@@ -17,4 +17,8 @@ std::vector<zelk::cam::SHostCheckCamera> DiscoveredCameras();
 /// with a sentence in `error` when the text is no address.
 bool CameraAt(const std::string& address, zelk::cam::SHostCheckCamera& camera, std::string& error);
 
+/// One entry per interface that is up with an IPv4 address, loopback aside, standing for
+/// any camera there: for when none answers (a firewall may be why).
+std::vector<zelk::cam::SHostCheckCamera> AnyCameraOnEachInterface();
+
 } // namespace hostcheck

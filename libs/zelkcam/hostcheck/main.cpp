@@ -47,7 +47,12 @@ int main(int argc, char* argv[])
         }
     } else {
         cameras = hostcheck::DiscoveredCameras();
-        std::printf(cameras.empty() ? "No GigE Vision camera answered.\n" : "Cameras found: %zu\n", cameras.size());
+        if (cameras.empty()) {
+            std::printf("No GigE Vision camera answered; checking every network interface.\n");
+            cameras = hostcheck::AnyCameraOnEachInterface();
+        } else {
+            std::printf("Cameras found: %zu\n", cameras.size());
+        }
     }
     if (parser.isSet(frameOption)) {
         bool ok = false;
@@ -57,12 +62,9 @@ int main(int argc, char* argv[])
             return UsageError;
         }
         if (cameras.empty())
-            cameras.emplace_back();
-        for (zelk::cam::SHostCheckCamera& camera : cameras) {
-            if (camera.name.empty())
-                camera.name = "a camera";
+            cameras.emplace_back().name = "a camera";
+        for (zelk::cam::SHostCheckCamera& camera : cameras)
             camera.frameBytes = bytes;
-        }
     }
 
     const std::vector<zelk::cam::SHostCheckFinding> findings = zelk::cam::CheckHost(cameras);

@@ -277,17 +277,19 @@ private:
 
     std::string Fix(const SChainName& chain) const
     {
-        const std::string address = dns::CIPv4Address::FromValue(m_camera).Text().data();
+        const std::string address = m_camera == 0 ? std::string() : dns::CIPv4Address::FromValue(m_camera).Text().data();
         const std::string interface = m_interface.toStdString();
         if (m_ufwTables.count({ chain.family, chain.table })) {
             return "sudo ufw allow " + (interface.empty() ? std::string() : "in on " + interface + ' ')
-                + "from " + address + " proto udp";
+                + (address.empty() ? std::string() : "from " + address + ' ') + "proto udp";
         }
-        if (chain.table == QLatin1String("firewalld"))
-            return "sudo firewall-cmd --zone=trusted --add-source=" + address;
+        if (chain.table == QLatin1String("firewalld")) {
+            return address.empty() ? "sudo firewall-cmd --zone=trusted --add-interface=" + interface
+                                   : "sudo firewall-cmd --zone=trusted --add-source=" + address;
+        }
         return "sudo nft insert rule " + (chain.family + ' ' + chain.table + ' ' + chain.name).toStdString()
-            + ' ' + (interface.empty() ? std::string() : "iifname \"" + interface + "\" ") + "ip saddr "
-            + address + " udp dport " + std::to_string(LowestStreamPort) + '-'
+            + ' ' + (interface.empty() ? std::string() : "iifname \"" + interface + "\" ")
+            + (address.empty() ? std::string() : "ip saddr " + address + ' ') + "udp dport " + std::to_string(LowestStreamPort) + '-'
             + std::to_string(HighestStreamPort) + " accept";
     }
 
@@ -581,6 +583,9 @@ private:
 
     ETruth CameraIn(const QJsonValue& value) const
     {
+        // Address 0 stands for any camera on the interface.
+        if (m_camera == 0)
+            return ETruth::Maybe;
         const QJsonObject object = value.toObject();
         const auto parse = [](const QJsonValue& text) {
             return dns::CIPv4Address::Parse(text.toString().toLatin1().constData());

@@ -185,6 +185,13 @@ void TestFirewallCheck::evaluate_data()
     row("firewalld rejects", "firewalld", "eth1", "192.168.1.10", V::Dropped,
         "table inet firewalld, chain filter_INPUT: rule handle 11 (reject)",
         "sudo firewall-cmd --zone=trusted --add-source=192.168.1.10");
+    // Address 0: any camera on the interface, when none answered.
+    const char* const anyFix = "sudo nft insert rule inet filter input iifname \"eth1\" udp dport 1024-65535 accept";
+    row("any camera, only replies", "established", "eth1", "0.0.0.0", V::Dropped, policyDrop, anyFix);
+    row("any camera, one subnet allowed", "subnet", "eth1", "0.0.0.0", V::MayDrop, policyDrop, anyFix);
+    row("any camera, firewalld", "firewalld", "eth1", "0.0.0.0", V::Dropped,
+        "table inet firewalld, chain filter_INPUT: rule handle 11 (reject)",
+        "sudo firewall-cmd --zone=trusted --add-interface=eth1");
 }
 
 void TestFirewallCheck::evaluate()
