@@ -649,7 +649,9 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
     finding.topic = "Firewall";
     finding.subject = camera.hostInterface;
     finding.status = EHostCheckStatus::Unknown;
-    const std::string address = dns::CIPv4Address::FromValue(camera.address).Text().data();
+    const std::string from = camera.address == 0
+        ? std::string("the cameras")
+        : std::string(dns::CIPv4Address::FromValue(camera.address).Text().data());
 
     // Debian keeps nft in /usr/sbin, outside the path of ordinary users.
     QString nft = QStandardPaths::findExecutable(QStringLiteral("nft"));
@@ -658,9 +660,9 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
             QStringLiteral("nft"), { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") });
     if (nft.isEmpty()) {
         finding.detail
-            = "nft is not installed, so the firewall rules could not be read; if this computer uses "
+            = "nft is not installed, so the firewall rules could not be read. If this computer uses "
               "iptables, check that it lets UDP from "
-            + address + " in.";
+            + from + " in.";
         return finding;
     }
 
@@ -681,7 +683,7 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         const QString message = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
         if (geteuid() != 0 || message.contains(QLatin1String("Operation not permitted")))
-            finding.detail = "run the check as root (sudo) to read the firewall rules";
+            finding.detail = "Run the check as root (sudo) to read the firewall rules.";
         else
             finding.detail = "nft could not list the firewall rules: "
                 + message.section(QLatin1Char('\n'), 0, 0).toStdString();
@@ -698,7 +700,7 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
     switch (verdict.verdict) {
     case EFirewallVerdict::Accepted:
         finding.status = EHostCheckStatus::Ok;
-        finding.detail = verdict.where.empty() ? "no firewall rules" : "nftables lets the camera's stream in";
+        finding.detail = verdict.where.empty() ? "There are no firewall rules." : "nftables lets the camera's stream in.";
         break;
     case EFirewallVerdict::Dropped:
         finding.status = EHostCheckStatus::Problem;

@@ -245,7 +245,7 @@ void TestFirewallCheck::checkFirewall()
 
     SHostCheckFinding finding = CheckFirewall(camera);
     QCOMPARE(finding.status, EHostCheckStatus::Ok);
-    QCOMPARE(Text(finding.detail), QStringLiteral("no firewall rules"));
+    QCOMPARE(Text(finding.detail), QStringLiteral("There are no firewall rules."));
 
     m_loaded = true;
     QVERIFY(Run(Nft(), { QStringLiteral("-f"), DataPath(QStringLiteral("established.nft")) }));
