@@ -259,7 +259,7 @@ void TestFirewallCheck::checkFirewall()
     QVERIFY(Run(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), Text(finding.fix.substr(5)) }));
     finding = CheckFirewall(camera);
     QCOMPARE(finding.status, EHostCheckStatus::Ok);
-    QCOMPARE(Text(finding.detail), QStringLiteral("nftables lets the camera's stream in"));
+    QCOMPARE(Text(finding.detail), QStringLiteral("nftables lets the camera's stream in."));
     QVERIFY(finding.fix.empty());
     QVERIFY(DatagramArrives(camera.address));
 }
