@@ -15,7 +15,7 @@ packages=(
     zlib1g-dev                   # checks gzip tiles of compressed FITS images
     clang-14 libclang-rt-14-dev  # libFuzzer, for scripts/fuzz-readers.sh
     libopencv-dev
-    iproute2 util-linux
+    iproute2 util-linux nftables   # nftables: the host check reads the firewall with nft
     dpkg-dev desktop-file-utils appstream   # the Debian package and scripts/test-package.sh
     xvfb x11-apps xauth imagemagick xdotool fonts-dejavu-core
     fonts-font-awesome fonts-material-design-icons-iconfont

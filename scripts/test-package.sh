@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package, unpacks it into a scratch folder (dpkg -x, no root needed) and
-# checks it as an installed suite: the layout, that every program and library finds its
-# libraries (ours in the package, Qt's from the system), the menu entries and metainfo, and
-# that each program starts offscreen and runs for a few seconds without a QML error.
+# Builds the Debian package, installs it with dpkg into a scratch root (its own dpkg database,
+# nothing of this machine's) and checks it as an installed suite: the layout, that every
+# program and library finds its libraries (ours in the package, Qt's from the system), the
+# menu entries and metainfo, that each program starts offscreen and runs for a few seconds
+# without a QML error, and that removing the package (what apt-get remove runs) leaves
+# nothing behind.
 #
 #   scripts/test-package.sh [--no-build]    (--no-build: test the newest build/package/*.deb)
 #
@@ -22,9 +24,17 @@ echo "testing $deb"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root=$work/root
-dpkg -x "$deb" "$root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/triggers"
+touch "$root/var/lib/dpkg/status"
+# The dependencies are this machine's, not the scratch root's.
+dpkg_root=(dpkg --root="$root" --force-not-root --force-depends --log=/dev/null)
+if ! "${dpkg_root[@]}" --install "$deb" >"$work/dpkg.log" 2>&1; then
+    cat "$work/dpkg.log" >&2
+    echo "dpkg could not install the package" >&2
+    exit 1
+fi
 bin=$root/usr/bin
-private=$root/usr/lib/qelt-suite
+private=$(find "$root/usr/lib" -type d -name qelt-suite | head -n 1)
 
 failures=0
 fail() {
@@ -33,17 +43,22 @@ fail() {
 }
 
 # Layout: programs in bin, our libraries only in the private folder, no test tools.
-for program in Addrix Reelvo Livano zelkir-make-sample; do
+for program in Addrix Reelvo Livano zelkir-make-sample qelt-host-check; do
     [ -x "$bin/$program" ] || fail "usr/bin/$program is missing"
 done
 for lib in zelk zelkcam zelkui zelkir dns; do
-    [ -f "$private/lib$lib.so" ] || fail "usr/lib/qelt-suite/lib$lib.so is missing"
+    [ -f "$private/lib$lib.so.0" ] || fail "the private library folder has no lib$lib.so.0"
 done
-[ -z "$(find "$root/usr/lib" -maxdepth 1 -name 'lib*.so*')" ] || fail "libraries outside the private folder"
+[ -z "$(find "$root/usr/lib" -name 'lib*.so*' ! -path "$private/*")" ] || fail "libraries outside the private folder"
+# Private libraries need no ldconfig, so no maintainer scripts either.
+[ -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'inst|rm$')" ] || fail "the package has maintainer scripts"
 [ ! -e "$bin/zelkir-fake-ir-camera" ] || fail "the simulated camera is packaged"
 if grep -rlF "$PWD/build" "$root" >/dev/null; then
     fail "packaged files refer to the build tree: $(grep -rlF "$PWD/build" "$root" | tr '\n' ' ')"
 fi
+
+[ -f "$root/usr/share/qelt-suite/sysctl.d/60-qelt-gige-vision.conf" ] || fail "the sysctl file is missing"
+[ ! -e "$root/etc/sysctl.d" ] && [ ! -e "$root/usr/lib/sysctl.d" ] || fail "the package applies sysctl settings by itself"
 
 # Dependencies: computed from the binaries, plus the QML modules the windows import.
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -113,6 +128,20 @@ for program in Addrix Livano; do
         "$run_seconds" "$bin/$program" "$work/$program.log" || status=$?
     check_run "$program" "$status"
 done
+
+# The host check runs from the package; in the namespace, beside a camera.
+status=0
+scripts/with-fake-cameras.sh 1 -- bash -c '"$0" --camera "$QELT_FAKE_CAMERAS" >"$1"' \
+    "$bin/qelt-host-check" "$work/host-check.log" || status=$?
+if [ "$status" -gt 1 ] || ! grep -q '^\[.*\] Receive buffer' "$work/host-check.log"; then
+    cat "$work/host-check.log" >&2
+    fail "qelt-host-check failed with status $status"
+fi
+
+# Removal: only dpkg's own database is left.
+"${dpkg_root[@]}" --remove qelt-suite >"$work/dpkg.log" 2>&1 || fail "dpkg could not remove the package: $(cat "$work/dpkg.log")"
+left=$(cd "$root" && find . -mindepth 1 ! -path './var' ! -path './var/lib' ! -path './var/lib/dpkg*')
+[ -z "$left" ] || fail "removing the package leaves: $(tr '\n' ' ' <<<"$left")"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -23,7 +23,9 @@ enum class EHostCheckStatus { Ok, Problem, Unknown };
 /// One thing the check looked at.
 struct SHostCheckFinding
 {
-    std::string topic;   ///< "Receive buffer", "MTU", "Reverse-path filter" or "Firewall"
+    /// "Receive buffer", "MTU", "Reverse-path filter", "Firewall", or "Interface" for a
+    /// camera that no interface of this computer leads to.
+    std::string topic;
     std::string subject; ///< what was read: "net.core.rmem_max", an interface name
     EHostCheckStatus status = EHostCheckStatus::Unknown;
     std::string detail;  ///< one or two sentences for the user
