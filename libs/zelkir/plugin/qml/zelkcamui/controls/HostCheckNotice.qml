@@ -85,6 +85,14 @@ Rectangle {
         }
     }
 
+    // The image beneath gets no clicks, drags or wheel turns through the notice.
+    MouseArea {
+        anchors.fill: parent
+        acceptedButtons: Qt.AllButtons
+        hoverEnabled: true
+        onWheel: wheel => wheel.accepted = true
+    }
+
     ColumnLayout {
         id: column
         anchors.fill: parent
