@@ -534,6 +534,15 @@ ApplicationWindow {
                 objectName: "spotMeter"
                 document: app.documentExists() ? app.document : null
             }
+
+            HostCheckNotice {
+                objectName: "hostCheckNotice"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                anchors.margins: 8
+                hostCheck: app.documentExists() && app.document.realtime ? app.document.realtime.hostCheck : null
+            }
         }
 
         FrameInfoGrid {

@@ -51,6 +51,40 @@ RenderedFramePtr renderStreamFrame(FrameRenderer& renderer, const zelk::cam::SSt
     return out;
 }
 
+// One frame's payload as the camera sends it.
+std::uint64_t payloadBytes(const zelk::cam::SStreamFrame& frame)
+{
+    const std::uint64_t pixels = std::uint64_t(qMax(frame.width, 0)) * std::uint64_t(qMax(frame.height, 0));
+    switch (frame.pixelFormat) {
+    case zelk::cam::EPixelFormat::Mono8:
+        return pixels;
+    case zelk::cam::EPixelFormat::Mono10Packed:
+    case zelk::cam::EPixelFormat::Mono12Packed:
+        return (pixels * std::uint64_t(zelk::cam::PixelFormatBits(frame.pixelFormat)) + 7) / 8;
+    default:
+        return pixels * 2;
+    }
+}
+
+// The camera as the host check's report names and finds it.
+zelk::cam::SHostCheckCamera hostCheckCamera(const zelk::cam::SCameraInfo& camera)
+{
+    const zelk::cam::SDeviceInfo& device = camera.deviceInfo;
+    std::string name = (camera.modelName.empty() ? device.modelName : camera.modelName).c_str();
+    const zelk::CString& serial = camera.serialNumber.empty() ? device.serialNumber : camera.serialNumber;
+    if (!serial.empty())
+        name += (name.empty() ? "" : " ") + std::string(serial.c_str());
+    if (name.empty())
+        name = "The camera";
+    if (!device.address.empty())
+        name += " at " + std::string(device.address.c_str());
+    zelk::cam::SHostCheckCamera result;
+    result.name = name;
+    result.hostInterface = device.hostInterface.c_str();
+    result.address = device.raw.ipAddress;
+    return result;
+}
+
 } // namespace
 
 /// What connecting found out, handed from the camera thread to the GUI thread.
@@ -64,6 +98,8 @@ struct LivePlayer::Connection
     CalibrationParameters calibration;
     bool hasTemperature = false;
     double temperature = std::nan("");
+    /// The stream's packet size; 0 when the camera does not say.
+    std::uint32_t packetBytes = 0;
 };
 
 LivePlayer::LivePlayer(zelk::cam::SCameraInfo camera, std::shared_ptr<CameraLibrary> library,
@@ -76,7 +112,9 @@ LivePlayer::LivePlayer(zelk::cam::SCameraInfo camera, std::shared_ptr<CameraLibr
     , m_access(std::make_shared<CameraAccess>())
     , m_renderer(std::make_unique<SerialExecutor<FrameRenderer>>())
     , m_clock(clock ? clock : new TimerDisplayClock)
+    , m_hostCheck(new HostCheckModel(this))
 {
+    m_hostCheck->setCamera(hostCheckCamera(m_camera));
     qRegisterMetaType<RenderedFramePtr>();
     qRegisterMetaType<OpenResultPtr>();
     m_clock->setParent(this);
@@ -129,6 +167,9 @@ void LivePlayer::start()
             const std::optional<double> temperature = readNumber(features, "DeviceTemperature");
             result.hasTemperature = temperature.has_value();
             result.temperature = temperature.value_or(std::nan(""));
+            const double packet = readNumber(features, "GevSCPSPacketSize").value_or(0.0);
+            if (packet > 0.0 && packet <= 65535.0)
+                result.packetBytes = std::uint32_t(packet);
             // The handlers hold the feed, which outlives the camera's last call of them.
             if (!session.camera->start(
                     [feed, tap](LiveFeed::FramePtr frame) {
@@ -157,6 +198,9 @@ void LivePlayer::onConnected(const Connection& connection)
     m_connected = true;
     m_hasTemperature = connection.hasTemperature;
     m_temperature = connection.temperature;
+    zelk::cam::SHostCheckCamera checked = m_hostCheck->camera();
+    checked.packetBytes = connection.packetBytes;
+    m_hostCheck->setCamera(checked);
     if (!m_rateChosen && qIsFinite(connection.frameRate) && connection.frameRate > 0.0) {
         m_displayRate = qMin(connection.frameRate, MaxDefaultDisplayRate);
         Q_EMIT targetDisplayRateChanged();
@@ -289,6 +333,7 @@ void LivePlayer::showNewest()
     if (!frame)
         return;
     --m_allowance;
+    setFrameBytes(payloadBytes(*frame));
     m_renderAgain = false;
     m_rendering = true;
     m_shown = frame;
@@ -296,6 +341,15 @@ void LivePlayer::showNewest()
         [frame, settings = m_settings, palette = m_palette](
             FrameRenderer& renderer) { return renderStreamFrame(renderer, *frame, settings, palette); },
         this, [this](const RenderedFramePtr& rendered) { onRendered(rendered); });
+}
+
+void LivePlayer::setFrameBytes(std::uint64_t bytes)
+{
+    if (bytes == m_hostCheck->camera().frameBytes)
+        return;
+    zelk::cam::SHostCheckCamera checked = m_hostCheck->camera();
+    checked.frameBytes = bytes;
+    m_hostCheck->setCamera(checked);
 }
 
 void LivePlayer::onRendered(const RenderedFramePtr& frame)
@@ -353,6 +407,12 @@ void LivePlayer::onHousekeeping(const Housekeeping& result)
     m_housekeeping = false;
     if (!result.ok || !m_connected)
         return;
+    // Lost frames mostly mean a computer not set up for the stream; the user is told once
+    // a connection, and may check again from what is shown.
+    if (result.incomplete > m_incompleteFrames && !m_checkedAfterLoss) {
+        m_checkedAfterLoss = true;
+        m_hostCheck->runAfterLoss();
+    }
     m_incompleteFrames = result.incomplete;
     m_temperature = result.temperature;
     Q_EMIT statisticsChanged();

@@ -5,6 +5,7 @@
 #include "frameproducer.h"
 #include "framerenderer.h"
 #include "frametap.h"
+#include "hostcheckmodel.h"
 #include "livecapture.h"
 #include "livefeed.h"
 #include "serialexecutor.h"
@@ -52,6 +53,9 @@ class LivePlayer final : public zelkir::FrameProducer
     Q_PROPERTY(double droppedFrames READ droppedFrames NOTIFY statisticsChanged)
     /// The camera's sensor temperature in degrees Celsius; NaN when it does not say.
     Q_PROPERTY(double sensorTemperature READ sensorTemperature NOTIFY statisticsChanged)
+    /// What on this computer stops the camera's stream; run once by itself the first time
+    /// frames come incomplete.
+    Q_PROPERTY(zelkir::HostCheckModel* hostCheck READ hostCheck CONSTANT)
 
 public:
     /// The display rate at most taken from the camera's own frame rate.
@@ -85,6 +89,7 @@ public:
     /// Frames received since connecting, complete or not.
     std::uint64_t receivedFrames() const { return m_feed->received(); }
     double sensorTemperature() const { return m_temperature; }
+    HostCheckModel* hostCheck() const { return m_hostCheck; }
 
     /// Stops acquisition and releases the camera, on the camera thread and without waiting,
     /// also when the camera is gone. No connectFailed() follows. Same as close().
@@ -122,6 +127,7 @@ private:
     void onHousekeeping(const Housekeeping& result);
     void shutDown();
     void updateClock();
+    void setFrameBytes(std::uint64_t bytes);
 
     const zelk::cam::SCameraInfo m_camera;
     const std::shared_ptr<CameraLibrary> m_library;
@@ -134,6 +140,7 @@ private:
     QTimer m_housekeepingTimer;
     QPointer<CameraModel> m_cameraModel;
     QPointer<LiveCapture> m_capture;
+    HostCheckModel* const m_hostCheck;
 
     EnhancementSettings m_settings;
     std::shared_ptr<const Palette> m_palette;
@@ -160,6 +167,8 @@ private:
     double m_receivedRate = 0.0;
     double m_displayedRate = 0.0;
     std::uint64_t m_incompleteFrames = 0;
+    /// The host check ran because frames came incomplete: once a connection is enough.
+    bool m_checkedAfterLoss = false;
     double m_temperature = std::nan("");
 };
 

@@ -2,6 +2,7 @@
 #include "documentmodel.h"
 #include "fakelivecamera.h"
 #include "halvomodel.h"
+#include "hostcheckmodel.h"
 #include "liveplayer.h"
 #include "manualclock.h"
 #include "regionlistmodel.h"
@@ -16,7 +17,9 @@
 
 #include <cmath>
 #include <memory>
+#include <mutex>
 
+using zelk::cam::SHostCheckCamera;
 using zelk::cam::gic::FeatureValue;
 using zelkir::DocumentModel;
 using zelkir::LivePlayer;
@@ -27,6 +30,19 @@ constexpr int Width = 8;
 constexpr int Height = 6;
 constexpr double RadGain = 0.01;
 constexpr double RadOffset = 2.0;
+
+/// The cameras each host check was asked about.
+struct CheckCalls
+{
+    std::mutex mutex;
+    std::vector<SHostCheckCamera> cameras;
+
+    std::vector<SHostCheckCamera> taken()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return cameras;
+    }
+};
 
 } // namespace
 
@@ -51,9 +67,11 @@ private Q_SLOTS:
     void timerClockKeepsItsRateOnAverage();
     void displayRateInput_data();
     void displayRateInput();
+    void hostCheckRunsOnceWhenFramesComeIncomplete();
 
 private:
-    /// A document of the camera saved at `address` with FAKE0002's serial.
+    /// A document of the camera saved at `address` with FAKE0002's serial, whose host
+    /// checks are only counted.
     DocumentModel* connectTo(const std::string& address);
     bool waitForOpened();
     /// Ticks until a frame is shown; false when none comes.
@@ -64,6 +82,7 @@ private:
     std::shared_ptr<FakeCameraControl> m_camera;
     QPointer<DocumentModel> m_document;
     ManualClock* m_clock = nullptr;
+    std::shared_ptr<CheckCalls> m_checks;
 };
 
 void TestLivePlayer::initTestCase()
@@ -76,6 +95,7 @@ void TestLivePlayer::init()
     m_model = std::make_unique<zelkir::HalvoModel>();
     m_library = std::make_shared<FakeCameraLibrary>();
     m_camera = m_library->add("127.0.0.2", "FAKE0002");
+    m_checks = std::make_shared<CheckCalls>();
     m_camera->features = { { "Width", std::int64_t(Width) }, { "Height", std::int64_t(Height) },
         { "AcquisitionFrameRate", 100.0 }, { "DeviceTemperature", 31.5 },
         { "CalibrationRadianceGain", RadGain }, { "CalibrationRadianceOffset", RadOffset },
@@ -93,8 +113,15 @@ void TestLivePlayer::cleanup()
 DocumentModel* TestLivePlayer::connectTo(const std::string& address)
 {
     m_clock = new ManualClock;
-    m_document
-        = m_model->createCameraDocument(FakeCameraLibrary::record(address, "FAKE0002"), m_library, m_clock);
+    zelk::cam::SCameraInfo record = FakeCameraLibrary::record(address, "FAKE0002");
+    record.deviceInfo.hostInterface = "lo";
+    record.deviceInfo.raw.ipAddress = 0x7F000002;
+    m_document = m_model->createCameraDocument(record, m_library, m_clock);
+    m_document->realtime()->hostCheck()->setCheck([checks = m_checks](const std::vector<SHostCheckCamera>& cameras) {
+        std::lock_guard<std::mutex> lock(checks->mutex);
+        checks->cameras.insert(checks->cameras.end(), cameras.begin(), cameras.end());
+        return zelkir::HostCheckModel::Findings {};
+    });
     return m_document;
 }
 
@@ -355,6 +382,41 @@ void TestLivePlayer::displayRateInput()
     QVERIFY(realtime->setProperty("targetDisplayRate", input));
     QCOMPARE(player->property("targetDisplayRate").toDouble(), rate);
     QCOMPARE(m_clock->rate(), rate);
+}
+
+void TestLivePlayer::hostCheckRunsOnceWhenFramesComeIncomplete()
+{
+    m_camera->features.emplace("GevSCPSPacketSize", std::int64_t(1400));
+    DocumentModel* document = connectTo("127.0.0.2");
+    LivePlayer* live = document->realtime();
+    zelkir::HostCheckModel* check = live->hostCheck();
+    QVERIFY(waitForOpened());
+    // Packed 12-bit pixels: one and a half bytes each.
+    QVERIFY(m_camera->send(1, Width, Height, 0, zelk::cam::EPixelFormat::Mono12Packed));
+    QVERIFY(showNextFrame());
+
+    m_camera->failedFrames = 2;
+    QTRY_COMPARE_WITH_TIMEOUT(m_checks->taken().size(), std::size_t(1), 3000);
+    QVERIFY(check->checkedAfterLoss());
+    const SHostCheckCamera camera = m_checks->taken().front();
+    QCOMPARE(camera.name, std::string("FAKE0002 at 127.0.0.2"));
+    QCOMPARE(camera.hostInterface, std::string("lo"));
+    QCOMPARE(camera.address, 0x7F000002u);
+    QCOMPARE(camera.frameBytes, std::uint64_t(Width * Height * 12 / 8));
+    QCOMPARE(camera.packetBytes, 1400u);
+    QTRY_VERIFY(!check->isRunning());
+
+    // More frames lost in the same connection: no second check by itself.
+    m_camera->failedFrames = 9;
+    QTRY_COMPARE_WITH_TIMEOUT(live->incompleteFrames(), 9.0, 3000);
+    QCOMPARE(m_checks->taken().size(), std::size_t(1));
+    // The user's check: the same camera, with the size of the frames now coming.
+    QVERIFY(m_camera->send(2, Width, Height, 0, zelk::cam::EPixelFormat::Mono16));
+    QVERIFY(showNextFrame());
+    check->run();
+    QTRY_COMPARE(m_checks->taken().size(), std::size_t(2));
+    QVERIFY(!check->checkedAfterLoss());
+    QCOMPARE(m_checks->taken().back().frameBytes, std::uint64_t(Width * Height * 2));
 }
 
 QTEST_MAIN(TestLivePlayer)
