@@ -210,9 +210,8 @@ void CStreamingCamera::SImpl::sample()
 
 void CStreamingCamera::SImpl::deliver(ArvBuffer* buffer)
 {
-    const ArvBufferStatus status = arv_buffer_get_status(buffer);
-    const bool complete = status == ARV_BUFFER_STATUS_SUCCESS;
-    if (!complete && status != ARV_BUFFER_STATUS_MISSING_PACKETS && status != ARV_BUFFER_STATUS_TIMEOUT)
+    // Aravis's image accessors refuse (with a warning) any buffer that did not complete.
+    if (arv_buffer_get_status(buffer) != ARV_BUFFER_STATUS_SUCCESS)
         return;
     if (arv_buffer_get_payload_type(buffer) != ARV_BUFFER_PAYLOAD_TYPE_IMAGE)
         return;
@@ -232,7 +231,6 @@ void CStreamingCamera::SImpl::deliver(ArvBuffer* buffer)
     frame->width = width;
     frame->height = height;
     frame->pixelFormat = format->format;
-    frame->complete = complete;
     frame->pixels.resize(std::size_t(width) * std::size_t(height));
     std::size_t size = 0;
     const auto* data = static_cast<const std::uint8_t*>(arv_buffer_get_image_data(buffer, &size));

@@ -34,8 +34,6 @@ struct SStreamFrame
     int width = 0;
     int height = 0;
     EPixelFormat pixelFormat = EPixelFormat::Mono16;
-    /// False when packets were still missing after resends; their pixels are 0.
-    bool complete = true;
     std::vector<std::uint16_t> pixels; ///< row by row, width × height
 };
 
@@ -58,7 +56,8 @@ class ZELKCAM_EXPORT CStreamingCamera
 {
 public:
     /// Called on the library's receive thread, in order; hand the frame over and return.
-    /// Frames whose packets were lost after resends come too, marked incomplete.
+    /// Frames whose packets were lost after resends are not delivered, only counted
+    /// (SStreamStatistics::failedFrames): Aravis describes no image for them.
     using FrameHandler = std::function<void(std::shared_ptr<const SStreamFrame> frame)>;
     /// Called once, on any thread, when the camera stops answering its control channel or
     /// sends no frame for frameTimeoutMs while acquiring. A sentence for the user.
