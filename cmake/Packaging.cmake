@@ -58,6 +58,8 @@ set(qelt_runtime_packages
     qt6-image-formats-plugins
 )
 list(JOIN qelt_runtime_packages ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# qelt-host-check reads the firewall rules with nft when it is there.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS nftables)
 
 set(CPACK_GENERATOR DEB)
 include(CPack)
