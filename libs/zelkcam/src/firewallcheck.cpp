@@ -643,57 +643,63 @@ bool EvaluateGvspInput(const std::string& nftJson, const std::string& interfaceN
     return true;
 }
 
-SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
-{
-    SHostCheckFinding finding;
-    finding.topic = "Firewall";
-    finding.subject = camera.hostInterface;
-    finding.status = EHostCheckStatus::Unknown;
-    const std::string from = camera.address == 0
-        ? std::string("the cameras")
-        : std::string(dns::CIPv4Address::FromValue(camera.address).Text().data());
+namespace {
 
+// The rule set as `nft -j list ruleset` prints it; empty with `unreadable` set (a sentence
+// that names `from`) when it cannot be had.
+std::string ListRuleSet(const std::string& from, std::string& unreadable)
+{
     // Debian keeps nft in /usr/sbin, outside the path of ordinary users.
     QString nft = QStandardPaths::findExecutable(QStringLiteral("nft"));
     if (nft.isEmpty())
         nft = QStandardPaths::findExecutable(
             QStringLiteral("nft"), { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") });
     if (nft.isEmpty()) {
-        finding.detail
-            = "nft is not installed, so the firewall rules could not be read. If this computer uses "
-              "iptables, check that it lets UDP from "
+        unreadable = "nft is not installed, so the firewall rules could not be read. If this computer uses "
+                     "iptables, check that it lets UDP from "
             + from + " in.";
-        return finding;
+        return {};
     }
 
     QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
     process.start(nft, { QStringLiteral("-j"), QStringLiteral("list"), QStringLiteral("ruleset") });
     if (!process.waitForStarted(NftTimeoutMs)) {
-        finding.detail = "nft could not be started: " + process.errorString().toStdString() + '.';
-        return finding;
+        unreadable = "nft could not be started: " + process.errorString().toStdString() + '.';
+        return {};
     }
     if (!process.waitForFinished(NftTimeoutMs)) {
         process.kill();
         process.waitForFinished(NftTimeoutMs);
-        finding.detail = "nft did not list the firewall rules within " + std::to_string(NftTimeoutMs / 1000)
+        unreadable = "nft did not list the firewall rules within " + std::to_string(NftTimeoutMs / 1000)
             + " seconds.";
-        return finding;
+        return {};
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         const QString message = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
         if (geteuid() != 0 || message.contains(QLatin1String("Operation not permitted")))
-            finding.detail = "Run the check as root (sudo) to read the firewall rules.";
+            unreadable = "Run the check as root (sudo) to read the firewall rules.";
         else
-            finding.detail = "nft could not list the firewall rules: "
+            unreadable = "nft could not list the firewall rules: "
                 + message.section(QLatin1Char('\n'), 0, 0).toStdString();
+        return {};
+    }
+    return process.readAllStandardOutput().toStdString();
+}
+
+SHostCheckFinding Finding(const SHostCheckCamera& camera, const std::string& ruleSet, const std::string& unreadable)
+{
+    SHostCheckFinding finding;
+    finding.topic = "Firewall";
+    finding.subject = camera.hostInterface;
+    finding.status = EHostCheckStatus::Unknown;
+    if (!unreadable.empty()) {
+        finding.detail = unreadable;
         return finding;
     }
-
     SFirewallVerdict verdict;
     std::string error;
-    if (!EvaluateGvspInput(process.readAllStandardOutput().toStdString(), camera.hostInterface,
-            camera.address, verdict, error)) {
+    if (!EvaluateGvspInput(ruleSet, camera.hostInterface, camera.address, verdict, error)) {
         finding.detail = "nft listed firewall rules this check cannot read: " + error + '.';
         return finding;
     }
@@ -716,6 +722,23 @@ SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera)
         break;
     }
     return finding;
+}
+
+} // namespace
+
+std::vector<SHostCheckFinding> CheckFirewall(const std::vector<SHostCheckCamera>& cameras)
+{
+    std::vector<SHostCheckFinding> findings;
+    if (cameras.empty())
+        return findings;
+    const std::string from = cameras.size() == 1 && cameras.front().address != 0
+        ? std::string(dns::CIPv4Address::FromValue(cameras.front().address).Text().data())
+        : std::string("the cameras");
+    std::string unreadable;
+    const std::string ruleSet = ListRuleSet(from, unreadable);
+    for (const SHostCheckCamera& camera : cameras)
+        findings.push_back(Finding(camera, ruleSet, unreadable));
+    return findings;
 }
 
 } // namespace zelk::cam

@@ -3,6 +3,7 @@
 #include <zelk/cam/hostcheck.h>
 
 #include <string>
+#include <vector>
 
 namespace zelk::cam {
 
@@ -30,8 +31,9 @@ struct SFirewallVerdict
 bool EvaluateGvspInput(const std::string& nftJson, const std::string& interfaceName,
     std::uint32_t cameraAddress, SFirewallVerdict& result, std::string& error);
 
-/// The "Firewall" finding for `camera`: runs `nft -j list ruleset` (a few seconds at most)
-/// and evaluates it. Unknown when nft is missing or may not read the rule set (not root).
-SHostCheckFinding CheckFirewall(const SHostCheckCamera& camera);
+/// The "Firewall" finding for each of `cameras`, in order: runs `nft -j list ruleset` once
+/// (a few seconds at most) and evaluates it for each. Unknown when nft is missing or may not
+/// read the rule set (not root).
+std::vector<SHostCheckFinding> CheckFirewall(const std::vector<SHostCheckCamera>& cameras);
 
 } // namespace zelk::cam

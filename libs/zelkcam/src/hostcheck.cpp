@@ -194,15 +194,22 @@ std::vector<SHostCheckFinding> CheckHost(const std::vector<SHostCheckCamera>& ca
             order.push_back(name);
         byInterface[name].push_back(&camera);
     }
+    // The firewall's rule set is listed once for all cameras, each placed on its interface.
+    std::vector<SHostCheckCamera> placed;
+    for (const std::string& name : order) {
+        for (const SHostCheckCamera* camera : byInterface[name]) {
+            placed.push_back(*camera);
+            placed.back().hostInterface = name;
+        }
+    }
+    const std::vector<SHostCheckFinding> firewall = CheckFirewall(placed);
+    auto nextFirewall = firewall.begin();
     for (const std::string& name : order) {
         const std::vector<const SHostCheckCamera*>& onIt = byInterface[name];
         findings.push_back(CheckMtu(name, onIt));
         findings.push_back(CheckReversePath(name, onIt));
-        for (const SHostCheckCamera* camera : onIt) {
-            SHostCheckCamera placed = *camera;
-            placed.hostInterface = name;
-            findings.push_back(CheckFirewall(placed));
-        }
+        findings.insert(findings.end(), nextFirewall, nextFirewall + std::ptrdiff_t(onIt.size()));
+        nextFirewall += std::ptrdiff_t(onIt.size());
     }
     std::stable_sort(findings.begin(), findings.end(), [](const SHostCheckFinding& a, const SHostCheckFinding& b) {
         return a.status == EHostCheckStatus::Problem && b.status != EHostCheckStatus::Problem;

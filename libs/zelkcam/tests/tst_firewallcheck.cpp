@@ -243,13 +243,13 @@ void TestFirewallCheck::checkFirewall()
     camera.hostInterface = "lo";
     camera.address = Address("127.0.0.2");
 
-    SHostCheckFinding finding = CheckFirewall(camera);
+    SHostCheckFinding finding = CheckFirewall({ camera }).front();
     QCOMPARE(finding.status, EHostCheckStatus::Ok);
     QCOMPARE(Text(finding.detail), QStringLiteral("There are no firewall rules."));
 
     m_loaded = true;
     QVERIFY(Run(Nft(), { QStringLiteral("-f"), DataPath(QStringLiteral("established.nft")) }));
-    finding = CheckFirewall(camera);
+    finding = CheckFirewall({ camera }).front();
     QCOMPARE(Text(finding.topic), QStringLiteral("Firewall"));
     QCOMPARE(Text(finding.subject), QStringLiteral("lo"));
     QCOMPARE(finding.status, EHostCheckStatus::Problem);
@@ -257,7 +257,7 @@ void TestFirewallCheck::checkFirewall()
     QVERIFY2(finding.fix.rfind("sudo ", 0) == 0, finding.fix.c_str());
 
     QVERIFY(Run(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), Text(finding.fix.substr(5)) }));
-    finding = CheckFirewall(camera);
+    finding = CheckFirewall({ camera }).front();
     QCOMPARE(finding.status, EHostCheckStatus::Ok);
     QCOMPARE(Text(finding.detail), QStringLiteral("nftables lets the camera's stream in."));
     QVERIFY(finding.fix.empty());
