@@ -116,8 +116,12 @@ TestCase {
     function test_connectFailure(data) {
         createWindow()
         connectTo(data.camera)
-        if (data.streaming)
+        if (data.streaming) {
             waitForFrames()
+            // Fully connected: the bad-pixel list is in too (a slow build may still be
+            // downloading it, and would rightly warn that it failed).
+            tryVerify(function () { return window.badPixelPickerModel.supported }, 10000)
+        }
         verify(setup.killCamera(data.camera))
         tryCompare(find("connectFailedDlg"), "opened", true, 30000)
         verifyState(false)
