@@ -1,6 +1,7 @@
 #include <zelk/cam/stream.h>
 
 #include "cfeaturetree.h"
+#include "cframepool.h"
 #include "cgerror.h"
 #include "cgvdevice.h"
 #include "logging.h"
@@ -176,6 +177,8 @@ struct CStreamingCamera::SImpl
     std::shared_ptr<SLossFlag> loss = std::make_shared<SLossFlag>();
 
     TGObjectPtr<ArvStream> stream;
+    /// Enough frames for the display's, a snapshot's and a render's hold on one each.
+    std::shared_ptr<CFramePool> frames = CFramePool::Create(8);
     std::thread receiver;
     std::atomic<bool> stopping { false };
     std::atomic<bool> receiving { false };
@@ -224,14 +227,13 @@ void CStreamingCamera::SImpl::deliver(ArvBuffer* buffer)
             unsigned(arv_buffer_get_image_pixel_format(buffer)), width, height);
         return;
     }
-    auto frame = std::make_shared<SStreamFrame>();
+    std::shared_ptr<SStreamFrame> frame = frames->Take(std::size_t(width) * std::size_t(height));
     frame->frameId = arv_buffer_get_frame_id(buffer);
     frame->timestampNs = arv_buffer_get_timestamp(buffer);
     frame->receivedNs = SteadyNs();
     frame->width = width;
     frame->height = height;
     frame->pixelFormat = format->format;
-    frame->pixels.resize(std::size_t(width) * std::size_t(height));
     std::size_t size = 0;
     const auto* data = static_cast<const std::uint8_t*>(arv_buffer_get_image_data(buffer, &size));
     if (!data || !UnpackPixels(data, size, format->format, frame->pixels)) {
@@ -258,11 +260,8 @@ void CStreamingCamera::SImpl::receive()
             } catch (const std::exception& error) {
                 qCWarning(lcStream, "%s: frame dropped: %s", address.c_str(), error.what());
             }
-            // Missing packets leave the buffer as it was: their pixels must read 0 next time.
-            std::size_t size = 0;
-            arv_buffer_get_data(buffer, &size);
-            if (void* memory = const_cast<void*>(arv_buffer_get_user_data(buffer)))
-                std::memset(memory, 0, size);
+            // Only complete buffers are read, so what a lost packet left behind in one
+            // is never seen: no need to clear it.
             arv_stream_push_buffer(stream.get(), buffer);
         }
         if (loss->lost) {
@@ -435,11 +434,8 @@ bool CStreamingCamera::start(FrameHandler onFrame, LossHandler onLost, std::stri
             g_object_set(stream.get(), "packet-resend", ARV_GV_STREAM_PACKET_RESEND_ALWAYS, "socket-buffer",
                 ARV_GV_STREAM_SOCKET_BUFFER_AUTO, nullptr);
         }
-        for (int i = 0; i < m->options.bufferCount; ++i) {
-            void* memory = g_malloc0(gsize(payload));
-            arv_stream_push_buffer(
-                stream.get(), arv_buffer_new_full(std::size_t(payload), memory, memory, g_free));
-        }
+        for (int i = 0; i < m->options.bufferCount; ++i)
+            arv_stream_push_buffer(stream.get(), arv_buffer_new_allocate(std::size_t(payload)));
         m->stream = std::move(stream);
         arv_device_execute_command(device, "AcquisitionStart", aravis.out());
         if (aravis) {
