@@ -113,6 +113,7 @@ LivePlayer::LivePlayer(zelk::cam::SCameraInfo camera, std::shared_ptr<CameraLibr
     , m_renderer(std::make_unique<SerialExecutor<FrameRenderer>>())
     , m_clock(clock ? clock : new TimerDisplayClock)
     , m_hostCheck(new HostCheckModel(this))
+    , m_self(this)
 {
     m_hostCheck->setCamera(hostCheckCamera(m_camera));
     qRegisterMetaType<RenderedFramePtr>();
@@ -121,6 +122,7 @@ LivePlayer::LivePlayer(zelk::cam::SCameraInfo camera, std::shared_ptr<CameraLibr
     connect(m_clock, &DisplayClock::tick, this, &LivePlayer::onTick);
     m_housekeepingTimer.setInterval(HousekeepingIntervalMs);
     connect(&m_housekeepingTimer, &QTimer::timeout, this, &LivePlayer::onHousekeepingTimer);
+    m_feed->setRenderStart([this](const LiveFeed::FramePtr& frame) { startRender(frame); });
 }
 
 LivePlayer::~LivePlayer()
@@ -221,7 +223,11 @@ void LivePlayer::onConnected(const Connection& connection)
     m_rateWindow.start();
     m_housekeepingTimer.start();
     updateClock();
+    const QPointer<LivePlayer> self(this);
     Q_EMIT opened(result);
+    // A frame that came while connecting is shown now.
+    if (self && m_connected)
+        m_feed->show();
 }
 
 void LivePlayer::onCameraLost()
@@ -264,8 +270,6 @@ void LivePlayer::shutDown()
     // The camera thread stops acquisition and releases the camera on its own time.
     m_access->close();
     m_renderer->close();
-    m_rendering = false;
-    m_allowance = 0;
     m_shown.reset();
     m_housekeepingTimer.stop();
     // A camera lost or let go ends its recording with the frames it has.
@@ -281,9 +285,12 @@ void LivePlayer::shutDown()
 void LivePlayer::setRenderSettings(
     const EnhancementSettings& settings, std::shared_ptr<const Palette> palette)
 {
-    m_settings = settings;
-    m_palette = std::move(palette);
-    m_renderAgain = m_shown != nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_lookMutex);
+        m_look.settings = settings;
+        m_look.palette = std::move(palette);
+    }
+    m_feed->renderAgain();
 }
 
 void LivePlayer::setTargetDisplayRate(const QVariant& rate)
@@ -311,36 +318,24 @@ void LivePlayer::updateClock()
 
 void LivePlayer::onTick()
 {
-    if (!m_connected)
-        return;
-    m_allowance = qMin(m_allowance + 1, 2);
-    showNewest();
-}
-
-void LivePlayer::onFrameArrived()
-{
     if (m_connected)
-        showNewest();
+        m_feed->allow();
 }
 
-void LivePlayer::showNewest()
+void LivePlayer::startRender(const LiveFeed::FramePtr& frame)
 {
-    if (m_rendering || m_allowance <= 0)
-        return;
-    LiveFeed::FramePtr frame = m_feed->take();
-    if (!frame && m_renderAgain)
-        frame = m_shown;
-    if (!frame)
-        return;
-    --m_allowance;
-    setFrameBytes(payloadBytes(*frame));
-    m_renderAgain = false;
-    m_rendering = true;
-    m_shown = frame;
-    m_renderer->call(
-        [frame, settings = m_settings, palette = m_palette](
-            FrameRenderer& renderer) { return renderStreamFrame(renderer, *frame, settings, palette); },
-        this, [this](const RenderedFramePtr& rendered) { onRendered(rendered); });
+    Look look;
+    {
+        std::lock_guard<std::mutex> lock(m_lookMutex);
+        look = m_look;
+    }
+    m_renderer->post([frame, look = std::move(look), self = m_self](FrameRenderer& renderer) {
+        RenderedFramePtr rendered = renderStreamFrame(renderer, *frame, look.settings, look.palette);
+        return SerialExecutor<FrameRenderer>::Reply([self, frame, rendered] {
+            if (self)
+                self->onRendered(frame, rendered);
+        });
+    });
 }
 
 void LivePlayer::setFrameBytes(std::uint64_t bytes)
@@ -352,15 +347,17 @@ void LivePlayer::setFrameBytes(std::uint64_t bytes)
     m_hostCheck->setCamera(checked);
 }
 
-void LivePlayer::onRendered(const RenderedFramePtr& frame)
+void LivePlayer::onRendered(const LiveFeed::FramePtr& source, const RenderedFramePtr& frame)
 {
-    m_rendering = false;
     if (!m_connected)
         return;
     if (!frame->ok) {
         qCInfo(lcPlayer) << "frame" << frame->index << ":" << frame->error;
+        m_feed->rendered();
         return;
     }
+    m_shown = source;
+    setFrameBytes(payloadBytes(*source));
     ++m_displayed;
     if (m_capture)
         m_capture->setShownImage(frame->image);
@@ -368,7 +365,7 @@ void LivePlayer::onRendered(const RenderedFramePtr& frame)
     Q_EMIT frameReady(frame);
     // A frame that came during the render is shown now if the clock allows it.
     if (self && m_connected)
-        showNewest();
+        m_feed->rendered();
 }
 
 void LivePlayer::onHousekeepingTimer()

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <memory>
+#include <mutex>
 
 namespace zelkir {
 
@@ -28,11 +29,11 @@ class DisplayClock;
 /// Connecting, streaming set-up and every later camera call run on the camera's own thread
 /// (CameraAccess); frames arrive on the camera library's thread into a newest-frame feed.
 /// Each tick of the display clock (targetDisplayRate) allows one frame to be shown: the
-/// newest one waiting then, or else the next to arrive, rendered at once on a render
-/// thread, one render in flight. So a camera no faster than the display has every frame
-/// shown as soon as it comes, whatever the phase of the clock; a slow display drops frames
-/// (counted) and never slows the stream. Nothing here makes the GUI thread wait for the
-/// camera.
+/// newest one waiting then, or else the next to arrive, which the feed hands straight to
+/// a render thread, one render in flight. So a camera no faster than the display has every
+/// frame shown as soon as it comes, whatever the phase of the clock; a slow display drops
+/// frames (counted) and never slows the stream. Nothing here makes the GUI thread wait for
+/// the camera.
 // The base named in full, so that the QML type description finds it.
 class LivePlayer final : public zelkir::FrameProducer
 {
@@ -107,7 +108,6 @@ Q_SIGNALS:
 private Q_SLOTS:
     // Queued by name from the camera library's threads.
     void onCameraLost();
-    void onFrameArrived();
 
 private:
     struct Connection;
@@ -121,8 +121,9 @@ private:
     void onConnected(const Connection& connection);
     void fail(const QString& message);
     void onTick();
-    void showNewest();
-    void onRendered(const RenderedFramePtr& frame);
+    /// Any thread, with the feed's lock held.
+    void startRender(const LiveFeed::FramePtr& frame);
+    void onRendered(const LiveFeed::FramePtr& source, const RenderedFramePtr& frame);
     void onHousekeepingTimer();
     void onHousekeeping(const Housekeeping& result);
     void shutDown();
@@ -142,15 +143,18 @@ private:
     QPointer<LiveCapture> m_capture;
     HostCheckModel* const m_hostCheck;
 
-    EnhancementSettings m_settings;
-    std::shared_ptr<const Palette> m_palette;
-    /// The stream frame shown last, rendered again when the settings change.
+    /// Made here, copied by renders started on other threads.
+    const QPointer<LivePlayer> m_self;
+    /// What renders use; read by renders started on any thread.
+    struct Look
+    {
+        EnhancementSettings settings;
+        std::shared_ptr<const Palette> palette;
+    };
+    mutable std::mutex m_lookMutex;
+    Look m_look;
+    /// The stream frame shown last, for its details.
     LiveFeed::FramePtr m_shown;
-    bool m_renderAgain = false;
-    bool m_rendering = false;
-    /// Frames the clock allows to be shown now; two at most, so that a frame arriving a
-    /// little early or late is still shown without a tick of its own.
-    int m_allowance = 0;
     bool m_housekeeping = false;
 
     bool m_connected = false;
