@@ -19,6 +19,9 @@ public:
     virtual void start(double framesPerSecond) = 0;
     virtual void stop() = 0;
     virtual bool isRunning() const = 0;
+    /// Display periods since the last start(), counted without rounding (a clock that
+    /// ticks by hand counts its ticks). Any thread may ask.
+    virtual double position() const = 0;
 
 Q_SIGNALS:
     void tick();

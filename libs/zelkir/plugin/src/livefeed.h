@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,17 +17,21 @@ namespace zelkir {
 ///
 /// Only the newest frame waits, so a slow display never queues frames and never holds up
 /// the stream; frames replaced before the display took them are counted as dropped. The
-/// display allows a frame per tick of its clock (two banked at most) and one render at a
-/// time. A frame that is allowed goes to the renderer straight from the thread that freed
-/// the way: the camera library's, when it arrives; the GUI thread's, on a tick or when the
-/// previous render is done. So an arriving frame does not wait for the GUI thread to pass
-/// it on. A standard mutex guards everything.
+/// display allows a frame per period of its clock, accrued continuously (two banked at
+/// most), and one render at a time. A frame that is allowed goes to the renderer straight
+/// from the thread that freed the way: the camera library's, when it arrives; the GUI
+/// thread's, on a tick or when the previous render is done. So an arriving frame waits
+/// neither for the GUI thread to pass it on nor for the clock's next tick, and a camera
+/// faster than the display has the frames shown that arrive when one is due. A standard
+/// mutex guards everything.
 class LiveFeed
 {
 public:
     using FramePtr = std::shared_ptr<const zelk::cam::SStreamFrame>;
     /// Hands `frame` to the renderer and returns at once; called with the feed's lock held.
     using RenderStart = std::function<void(const FramePtr& frame)>;
+    /// The display clock's position in periods (DisplayClock::position()); any thread.
+    using ClockPosition = std::function<double()>;
 
     /// `receiver` gets the queued call `onCameraLost()` once the camera is lost.
     explicit LiveFeed(QObject* receiver)
@@ -34,11 +39,12 @@ public:
     {
     }
 
-    /// Set once, before showing().
-    void setRenderStart(RenderStart start)
+    /// Set once, before show().
+    void setRenderStart(RenderStart start, ClockPosition clock)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_start = std::move(start);
+        m_clock = std::move(clock);
     }
 
     /// Keeps `frame` as the newest, and renders it now if the display allows.
@@ -50,6 +56,7 @@ public:
         if (m_latest)
             ++m_dropped;
         m_latest = std::move(frame);
+        m_latestAt = m_clock ? m_clock() : 0.0;
         ++m_received;
         startIfAllowed();
     }
@@ -61,14 +68,17 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_showing = true;
         m_allowance = MaxAllowance;
+        m_clockSeen = m_clock ? m_clock() : 0.0;
         startIfAllowed();
     }
-    /// A tick of the display clock: one more frame may be shown.
-    void allow()
+    /// The display clock ticked: a frame that has waited a whole period for its turn is
+    /// shown. One that came more recently is left for the next to arrive, which will be
+    /// fresher; the tick is for a camera that sends no next frame soon.
+    void tick()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_allowance < MaxAllowance)
-            ++m_allowance;
+        if (m_latest && m_clock && m_clock() - m_latestAt < 1.0)
+            return;
         startIfAllowed();
     }
     /// The render in flight is done; the next may start.
@@ -120,6 +130,7 @@ public:
     void close()
     {
         RenderStart start;
+        ClockPosition clock;
         FramePtr latest;
         FramePtr shown;
         {
@@ -127,22 +138,35 @@ public:
             m_closed = true;
             m_showing = false;
             start.swap(m_start);
+            clock.swap(m_clock);
             latest.swap(m_latest);
             shown.swap(m_shown);
         }
     }
 
 private:
-    static constexpr int MaxAllowance = 2;
+    static constexpr double MaxAllowance = 2.0;
+
+    void accrue()
+    {
+        const double now = m_clock();
+        // A clock started again (a new rate) counts from zero.
+        if (now > m_clockSeen)
+            m_allowance = std::min(MaxAllowance, m_allowance + (now - m_clockSeen));
+        m_clockSeen = now;
+    }
 
     void startIfAllowed()
     {
-        if (!m_showing || m_rendering || m_allowance <= 0 || !m_start)
+        if (!m_showing || m_rendering || !m_start || !m_clock)
+            return;
+        accrue();
+        if (m_allowance < 1.0)
             return;
         FramePtr frame = m_latest ? std::move(m_latest) : m_renderAgain ? m_shown : nullptr;
         if (!frame)
             return;
-        --m_allowance;
+        m_allowance -= 1.0;
         m_rendering = true;
         m_renderAgain = false;
         m_shown = frame;
@@ -152,13 +176,18 @@ private:
     mutable std::mutex m_mutex;
     QObject* const m_receiver;
     RenderStart m_start;
+    ClockPosition m_clock;
+    /// The clock's position when the allowance was last brought up to date.
+    double m_clockSeen = 0.0;
     FramePtr m_latest;
+    /// The clock's position when m_latest came.
+    double m_latestAt = 0.0;
     /// The frame rendered last, for renderAgain().
     FramePtr m_shown;
     bool m_showing = false;
     bool m_rendering = false;
     bool m_renderAgain = false;
-    int m_allowance = 0;
+    double m_allowance = 0.0;
     std::uint64_t m_received = 0;
     std::uint64_t m_dropped = 0;
     bool m_lost = false;

@@ -122,7 +122,8 @@ LivePlayer::LivePlayer(zelk::cam::SCameraInfo camera, std::shared_ptr<CameraLibr
     connect(m_clock, &DisplayClock::tick, this, &LivePlayer::onTick);
     m_housekeepingTimer.setInterval(HousekeepingIntervalMs);
     connect(&m_housekeepingTimer, &QTimer::timeout, this, &LivePlayer::onHousekeepingTimer);
-    m_feed->setRenderStart([this](const LiveFeed::FramePtr& frame) { startRender(frame); });
+    m_feed->setRenderStart([this](const LiveFeed::FramePtr& frame) { startRender(frame); },
+        [clock = m_clock.data()] { return clock->position(); });
 }
 
 LivePlayer::~LivePlayer()
@@ -319,7 +320,7 @@ void LivePlayer::updateClock()
 void LivePlayer::onTick()
 {
     if (m_connected)
-        m_feed->allow();
+        m_feed->tick();
 }
 
 void LivePlayer::startRender(const LiveFeed::FramePtr& frame)

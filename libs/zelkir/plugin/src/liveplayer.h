@@ -28,9 +28,9 @@ class DisplayClock;
 ///
 /// Connecting, streaming set-up and every later camera call run on the camera's own thread
 /// (CameraAccess); frames arrive on the camera library's thread into a newest-frame feed.
-/// Each tick of the display clock (targetDisplayRate) allows one frame to be shown: the
-/// newest one waiting then, or else the next to arrive, which the feed hands straight to
-/// a render thread, one render in flight. So a camera no faster than the display has every
+/// Each period of the display clock (targetDisplayRate) allows one frame to be shown: the
+/// newest one waiting, or else the next to arrive, which the feed hands straight to a
+/// render thread, one render in flight. So a camera no faster than the display has every
 /// frame shown as soon as it comes, whatever the phase of the clock; a slow display drops
 /// frames (counted) and never slows the stream. Nothing here makes the GUI thread wait for
 /// the camera.

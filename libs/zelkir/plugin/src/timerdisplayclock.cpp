@@ -2,7 +2,19 @@
 
 #include <QtMath>
 
+#include <chrono>
+
 namespace zelkir {
+
+namespace {
+
+std::int64_t steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
 
 TimerDisplayClock::TimerDisplayClock(QObject* parent)
     : DisplayClock(parent)
@@ -20,6 +32,8 @@ void TimerDisplayClock::start(double framesPerSecond)
     m_periodNs = qMax(1e6, 1e9 / framesPerSecond);
     m_since.start();
     m_ticks = 0;
+    m_rate = 1e9 / m_periodNs;
+    m_startedNs = steadyNs();
     scheduleNext();
 }
 
@@ -49,6 +63,11 @@ void TimerDisplayClock::stop()
 bool TimerDisplayClock::isRunning() const
 {
     return m_timer.isActive();
+}
+
+double TimerDisplayClock::position() const
+{
+    return double(steadyNs() - m_startedNs) * 1e-9 * m_rate;
 }
 
 } // namespace zelkir

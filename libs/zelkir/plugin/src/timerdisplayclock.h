@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <atomic>
+#include <cstdint>
+
 namespace zelkir {
 
 /// The display clock of the programs: a precise timer on the thread that owns it. Ticks
@@ -21,6 +24,7 @@ public:
     void start(double framesPerSecond) override;
     void stop() override;
     bool isRunning() const override;
+    double position() const override;
 
 private:
     void onTimeout();
@@ -30,6 +34,9 @@ private:
     QElapsedTimer m_since;
     double m_periodNs = 0.0;
     qint64 m_ticks = 0;
+    // What position() reads from other threads; a steady clock, as frames are stamped.
+    std::atomic<std::int64_t> m_startedNs { 0 };
+    std::atomic<double> m_rate { 0.0 };
 };
 
 } // namespace zelkir

@@ -366,6 +366,11 @@ void TestLivePlayer::timerClockKeepsItsRateOnAverage()
     const double expected = double(timer.elapsed()) * 60.0 / 1000.0;
     QVERIFY2(qAbs(double(ticks.count()) - expected) <= 1.5,
         qPrintable(QStringLiteral("%1 ticks, %2 expected").arg(ticks.count()).arg(expected)));
+    // Its position, which the live display's allowance follows, counts periods unrounded.
+    const double position = clock.position();
+    const double periods = double(timer.elapsed()) * 60.0 / 1000.0;
+    QVERIFY2(position >= expected && position <= periods + 0.5,
+        qPrintable(QStringLiteral("position %1 after %2 periods").arg(position).arg(periods)));
 }
 
 void TestLivePlayer::displayRateInput_data()

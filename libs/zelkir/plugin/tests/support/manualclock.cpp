@@ -4,6 +4,7 @@ void ManualClock::start(double framesPerSecond)
 {
     m_running = true;
     m_rate = framesPerSecond;
+    m_ticks = 0;
 }
 
 void ManualClock::stop()
@@ -13,6 +14,8 @@ void ManualClock::stop()
 
 void ManualClock::advance(int count)
 {
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+        ++m_ticks;
         Q_EMIT tick();
+    }
 }
