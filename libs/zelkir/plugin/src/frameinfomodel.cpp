@@ -32,6 +32,19 @@ QHash<int, QByteArray> FrameInfoModel::roleNames() const
 
 void FrameInfoModel::setEntries(QList<Entry> entries)
 {
+    // The frames of one source name the same entries in the same order, so usually only
+    // values are new; that is checked first, as it is for each frame a camera shows.
+    bool sameGivenNames = entries.size() == m_givenNames.size();
+    for (int row = 0; sameGivenNames && row < entries.size(); ++row)
+        sameGivenNames = entries.at(row).name == m_givenNames.at(row);
+    if (sameGivenNames) {
+        updateValues(entries);
+        return;
+    }
+    m_givenNames.clear();
+    for (const Entry& entry : entries)
+        m_givenNames.append(entry.name);
+
     // The filter is keyed by name, so names must be unique.
     QSet<QString> seen;
     for (Entry& entry : entries) {
@@ -54,6 +67,11 @@ void FrameInfoModel::setEntries(QList<Entry> entries)
             Q_EMIT countChanged();
         return;
     }
+    updateValues(entries);
+}
+
+void FrameInfoModel::updateValues(const QList<Entry>& entries)
+{
     for (int row = 0; row < entries.size(); ++row) {
         if (entries.at(row).value == m_entries.at(row).value)
             continue;

@@ -43,7 +43,12 @@ Q_SIGNALS:
     void countChanged();
 
 private:
+    /// `entries` name the same rows as m_entries.
+    void updateValues(const QList<Entry>& entries);
+
     QList<Entry> m_entries;
+    /// The names of the last entries set, before they were made unique.
+    QStringList m_givenNames;
 };
 
 } // namespace zelkir

@@ -184,6 +184,12 @@ void TestFrameInfoModelFilter::repeatedNamesBecomeUnique()
     QCOMPARE(names, QStringList({ "COMMENT", "COMMENT (2)", "Time", "COMMENT (3)" }));
     m_filter->addToFilter(QStringLiteral("COMMENT (2)"));
     QCOMPARE(outputNames(), QStringList({ "COMMENT (2)", "Time" }));
+    // The next frame's entries: the same names again, each value new.
+    QSignalSpy reset(m_input.get(), &QAbstractItemModel::modelReset);
+    m_input->setEntries(entries({ "COMMENT", "COMMENT", "Time", "COMMENT" }, QStringLiteral(" next")));
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(outputNames(), QStringList({ "COMMENT (2)", "Time" }));
+    QCOMPARE(m_input->value(QStringLiteral("COMMENT (3)")), QStringLiteral("comment next"));
 }
 
 QTEST_GUILESS_MAIN(TestFrameInfoModelFilter)
