@@ -130,10 +130,17 @@ struct Figures
     /// Frames the camera sent in the window, from its block ids (wrapping at 65535).
     std::uint64_t sent = 0;
     std::vector<double> latencyMs;
+    /// The renders of the frames displayed, in the render thread's CPU time.
+    double renderCpuSeconds = 0.0;
 
     double faultsPerFrame() const { return completed ? double(pageFaults) / double(completed) : std::nan(""); }
     double cpuPerFrameUs() const { return completed ? cpuSeconds * 1e6 / double(completed) : std::nan(""); }
     double rate() const { return seconds > 0.0 ? double(completed) / seconds : 0.0; }
+    double renderPerDisplayedUs() const
+    {
+        return displayed ? renderCpuSeconds * 1e6 / double(displayed) : std::nan("");
+    }
+    double displayedShare() const { return completed ? double(displayed) / double(completed) : 0.0; }
 };
 
 /// The bare receiver: an Aravis camera and stream, buffers popped and pushed back, nothing
@@ -233,6 +240,7 @@ bool liveRun(HalvoModel& model, const zelk::cam::SCameraInfo& record, const QByt
         if (!counting || !frame->ok)
             return;
         out.latencyMs.push_back(double(steadyNs() - frame->receivedNs) * 1e-6);
+        out.renderCpuSeconds += double(frame->renderCpuNs) * 1e-9;
         // Block ids count 1 to 65535 on this camera and wrap to 1.
         const std::uint64_t id = std::uint64_t(frame->index);
         if (out.displayed > 0) {
@@ -446,16 +454,23 @@ int main(int argc, char** argv)
         QStringLiteral("(b): from its first to its last displayed frame"));
     printRow("incomplete frames", QString::number(bareMax.incomplete), QString::number(liveMax.incomplete), QString());
     printRow("frames displayed", QString(), QString::number(liveMax.displayed), QString());
-    const double displayedShareMax = liveMax.completed ? double(liveMax.displayed) / double(liveMax.completed) : 0.0;
-    printRow("CPU per received frame (us)", number(bareMax.cpuPerFrameUs(), 1), number(liveMax.cpuPerFrameUs(), 1),
-        QStringLiteral("%1x (a); goal <= %2 us = 1.3 (a) + render x %3 displayed/received")
-            .arg(liveMax.cpuPerFrameUs() / bareMax.cpuPerFrameUs(), 0, 'f', 2)
-            .arg(1.3 * bareMax.cpuPerFrameUs() + renderUs * displayedShareMax, 0, 'f', 1)
-            .arg(displayedShareMax, 0, 'f', 3));
+    // The goal allows (b) the bare receiver's CPU and 30 % more, plus its renders: as they
+    // cost in the run, and as they cost alone on the same frames.
+    const auto printCpu = [renderUs](const Figures& bare, const Figures& live) {
+        const double share = live.displayedShare();
+        printRow("CPU per received frame (us)", number(bare.cpuPerFrameUs(), 1), number(live.cpuPerFrameUs(), 1),
+            QStringLiteral("%1x (a); goal <= %2 us = 1.3 (a) + render x %3 displayed/received")
+                .arg(live.cpuPerFrameUs() / bare.cpuPerFrameUs(), 0, 'f', 2)
+                .arg(1.3 * bare.cpuPerFrameUs() + live.renderPerDisplayedUs() * share, 0, 'f', 1)
+                .arg(share, 0, 'f', 3));
+        printRow("render per displayed frame (us, thread CPU)", QString(), number(live.renderPerDisplayedUs(), 1),
+            QStringLiteral("counts copied in + FrameRenderer::render, in the run"));
+        printRow("... the same renders alone (us)", QString(), number(renderUs, 1),
+            QStringLiteral("goal with it: <= %1 us").arg(1.3 * bare.cpuPerFrameUs() + renderUs * share, 0, 'f', 1));
+    };
+    printCpu(bareMax, liveMax);
     printRow("minor page faults per received frame", number(bareMax.faultsPerFrame(), 1),
         number(liveMax.faultsPerFrame(), 1), QString());
-    printRow("render per displayed frame (us, thread CPU)", QString(), number(renderUs, 1),
-        QStringLiteral("copy of the counts + FrameRenderer::render, document settings"));
     printRow("latency p50 / p99 (ms)", QString(),
         QStringLiteral("%1 / %2").arg(number(percentile(liveMax.latencyMs, 0.5), 2), number(percentile(liveMax.latencyMs, 0.99), 2)),
         QStringLiteral("goal p99 <= 2 ms"));
@@ -466,12 +481,7 @@ int main(int argc, char** argv)
     printRow("frames displayed", QString(), QString::number(live60.displayed), QString());
     printRow("frames lost (incomplete + never shown)", QString::number(bare60.incomplete),
         QString::number(live60.incomplete + live60.notShown), QStringLiteral("goal 0"));
-    const double displayedShare60 = live60.completed ? double(live60.displayed) / double(live60.completed) : 0.0;
-    printRow("CPU per received frame (us)", number(bare60.cpuPerFrameUs(), 1), number(live60.cpuPerFrameUs(), 1),
-        QStringLiteral("%1x (a); goal <= %2 us = 1.3 (a) + render x %3")
-            .arg(live60.cpuPerFrameUs() / bare60.cpuPerFrameUs(), 0, 'f', 2)
-            .arg(1.3 * bare60.cpuPerFrameUs() + renderUs * displayedShare60, 0, 'f', 1)
-            .arg(displayedShare60, 0, 'f', 3));
+    printCpu(bare60, live60);
     printRow("minor page faults per received frame", number(bare60.faultsPerFrame(), 1),
         number(live60.faultsPerFrame(), 1), QString());
     printRow("latency p50 / p99 (ms)", QString(),

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QtMath>
 
+#include <ctime>
 #include <optional>
 
 namespace zelkir {
@@ -22,6 +23,13 @@ constexpr int HousekeepingIntervalMs = 1000;
 // How long a connection waits for an earlier one of this process to let go of the camera:
 // a moment when the camera answers; a camera that is gone fails the new one anyway.
 constexpr std::chrono::milliseconds LetGoWait { 5000 };
+
+std::uint64_t threadCpuNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::uint64_t(now.tv_sec) * 1000000000u + std::uint64_t(now.tv_nsec);
+}
 
 QString sentence(const std::string& text, const QString& fallback)
 {
@@ -45,9 +53,11 @@ RenderedFramePtr renderStreamFrame(FrameRenderer& renderer, const zelk::cam::SSt
         out->error = QCoreApplication::translate("zelkir::LivePlayer", "The camera sent a malformed frame.");
         return out;
     }
+    const std::uint64_t started = threadCpuNs();
     frame.counts.assign(in.pixels.begin(), in.pixels.end());
     const int bits = zelk::cam::PixelFormatBits(in.pixelFormat);
     renderer.render(settings, palette, CountRange { 0, quint16((1u << bits) - 1u) }, *out);
+    out->renderCpuNs = threadCpuNs() - started;
     return out;
 }
 

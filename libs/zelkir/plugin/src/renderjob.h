@@ -62,6 +62,9 @@ struct RenderedFrame
 
     /// A camera frame's arrival on the host (steady clock, ns), for latency figures; 0 for files.
     std::uint64_t receivedNs = 0;
+    /// A camera frame's render, counts copied in, in its thread's CPU time (ns), for
+    /// performance figures; 0 for files.
+    std::uint64_t renderCpuNs = 0;
 };
 
 /// The outcome of opening a source: what it is, or a sentence for the user.
