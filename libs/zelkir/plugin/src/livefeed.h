@@ -77,7 +77,9 @@ public:
     void tick()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_latest && m_clock && m_clock() - m_latestAt < 1.0)
+        // Negative: the clock started again since, at a new rate.
+        const double waited = m_latest && m_clock ? m_clock() - m_latestAt : 1.0;
+        if (waited >= 0.0 && waited < 1.0)
             return;
         startIfAllowed();
     }
