@@ -32,12 +32,6 @@ std::shared_ptr<SStreamFrame> CFramePool::Take(std::size_t pixelCount)
         frame.release(), [pool = std::move(pool)](SStreamFrame* used) { Return(pool, used); });
 }
 
-std::size_t CFramePool::Idle() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_idle.size();
-}
-
 void CFramePool::Return(const std::weak_ptr<CFramePool>& weak, SStreamFrame* frame) noexcept
 {
     std::unique_ptr<SStreamFrame> owned(frame);

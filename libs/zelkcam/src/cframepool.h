@@ -22,15 +22,12 @@ public:
     /// use: the caller sets them all.
     std::shared_ptr<SStreamFrame> Take(std::size_t pixelCount);
 
-    /// Frames waiting to be used again.
-    std::size_t Idle() const;
-
 private:
     explicit CFramePool(std::size_t keep);
     static void Return(const std::weak_ptr<CFramePool>& pool, SStreamFrame* frame) noexcept;
 
     const std::size_t m_keep;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::vector<std::unique_ptr<SStreamFrame>> m_idle;
 };
 
